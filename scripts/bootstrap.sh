@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Installs, only when missing, every Debian package the build, the tests and the demo need.
+# Safe to run again: when everything is present it returns within a second.
+set -euo pipefail
+
+need=()
+have_cmd() { command -v "$1" >/dev/null 2>&1; }
+have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+
+# command -> package
+check() { have_cmd "$1" || need+=("$2"); }
+check i686-w64-mingw32-g++-posix g++-mingw-w64-i686-posix
+check i686-w64-mingw32-windres binutils-mingw-w64-i686
+check cmake cmake
+check ninja ninja-build
+check g++ g++
+check clang clang
+check xvfb-run xvfb
+check xauth xauth
+check msexpand mscompress
+check mscompress mscompress
+check make make
+have_pkg googletest || need+=(googletest)
+have_pkg libclang-rt-14-dev || need+=(libclang-rt-14-dev)
+# The real ImageMagick (some images ship a stand-in `convert`).
+have_pkg imagemagick || need+=(imagemagick)
+have_pkg wine32:i386 || need+=(wine wine32:i386)
+have_pkg wine || need+=(wine)
+
+if [ ${#need[@]} -eq 0 ]; then
+    exit 0
+fi
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "bootstrap: missing packages: ${need[*]}; run this script as root" >&2
+    exit 1
+fi
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+echo "bootstrap: installed ${need[*]}"

@@ -1,0 +1,34 @@
+#pragma once
+// Text in the system's ANSI code page. Scans and case changes step over double-byte characters, so a
+// trail byte that happens to equal '\' or '%' is never taken for one. The Win32 layer installs the
+// code page's lead-byte test at start; natively (tests) a single-byte code page is assumed unless a
+// test installs its own.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace ansi {
+
+using LeadByteTest = bool (*)(unsigned char);
+void SetLeadByteTest(LeadByteTest test);
+bool IsLeadByte(unsigned char c);
+
+// Index of the character after the one at i (2 for a double-byte character, never past the end).
+size_t NextChar(std::string_view s, size_t i);
+
+// Upper case for the letters a-z; double-byte characters are copied unchanged.
+std::string ToUpper(std::string_view s);
+std::string ToLower(std::string_view s);
+bool EqualsNoCase(std::string_view a, std::string_view b);
+bool StartsWithNoCase(std::string_view s, std::string_view prefix);
+
+// First / last position of a single-byte character, or npos; never matches a trail byte.
+size_t FindChar(std::string_view s, char c, size_t from = 0);
+size_t FindLastChar(std::string_view s, char c);
+bool EndsWithChar(std::string_view s, char c);
+
+// Leading blanks, an optional sign, then digits (as atoi); saturates instead of overflowing.
+long long ParseLeadingInteger(std::string_view s);
+
+}  // namespace ansi

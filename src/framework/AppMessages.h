@@ -1,0 +1,7 @@
+#pragma once
+// The programs' own window messages. Both are WM_USER + 5; they go to different windows.
+
+#include <windows.h>
+
+constexpr UINT WM_SECTION_COPIED = WM_USER + 5;    // copy worker -> progress dialog: the section's copy has ended
+constexpr UINT WM_CHECKLIST_NOTIFY = WM_USER + 5;  // section check list -> options dialog: a row was clicked

@@ -1,0 +1,47 @@
+#pragma once
+// A small owner for COM interface pointers and a guard for the component library of one thread.
+
+#include <objbase.h>
+#include <utility>
+
+template <typename T>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ~ComPtr() { reset(); }
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    ComPtr(ComPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
+
+    T* get() const { return p_; }
+    T* operator->() const { return p_; }
+    explicit operator bool() const { return p_ != nullptr; }
+    void reset()
+    {
+        if (p_) std::exchange(p_, nullptr)->Release();
+    }
+    T** put()
+    {
+        reset();
+        return &p_;
+    }
+    void** put_void() { return reinterpret_cast<void**>(put()); }
+
+private:
+    T* p_ = nullptr;
+};
+
+class ComInitGuard {
+public:
+    ComInitGuard() : hr_(::CoInitialize(nullptr)) {}
+    ~ComInitGuard()
+    {
+        if (SUCCEEDED(hr_)) ::CoUninitialize();
+    }
+    ComInitGuard(const ComInitGuard&) = delete;
+    ComInitGuard& operator=(const ComInitGuard&) = delete;
+    HRESULT result() const { return hr_; }
+
+private:
+    HRESULT hr_;
+};

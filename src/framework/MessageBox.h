@@ -1,0 +1,15 @@
+#pragma once
+// The programs' message boxes. The application's box has the application's title as caption, or
+// the program file's path while no application object exists yet.
+
+#include <windows.h>
+#include <string>
+
+int AppMessageBox(const std::string& text, UINT flags = MB_OK | MB_ICONWARNING, HWND owner = nullptr);
+// SETUP.INI warnings and validation findings: caption "Error!", warning icon, no owner.
+void SettingsWarningBox(const std::string& text);
+// A plain system box with a caption of its own ("Out of Memory", "Error", "GetLastError").
+int CaptionedMessageBox(const std::string& text, const std::string& caption, UINT flags);
+
+// The system's message text for an error code, without inserts; "Error N" when there is none.
+std::string SystemErrorText(DWORD code);

@@ -1,0 +1,12 @@
+// The installer's global objects, in the order the start-up requires: the settings (SETUP.INI,
+// SETUP.TXT, validation) before the special folders, and both before the application object, so
+// that every SETUP.INI warning is shown before anything else. Objects of one translation unit are
+// built in the order they are defined.
+#include "installer/SetupApp.h"
+#include "settings/SettingsWin.h"
+
+SetupSettings setupSettings;
+static const bool settingsLoaded = (LoadStartupSettings(setupSettings), true);
+SpecialFolderTable specialFolders;
+static const bool specialFoldersBuilt = (BuildSpecialFolders(specialFolders, setupSettings), true);
+CSetupApp theApp;

@@ -1,0 +1,3 @@
+#include "installer/SetupApp.h"
+
+bool CSetupApp::InitInstance() { return false; }

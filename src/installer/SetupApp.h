@@ -1,0 +1,13 @@
+#pragma once
+// The installer's application object: the whole installation runs in its start-up hook.
+
+#include "framework/App.h"
+
+class CSetupApp : public App {
+public:
+    std::string Title() const override { return "Setup"; }
+
+protected:
+    // Runs the install sequence; always false, so the program ends when the sequence is over.
+    bool InitInstance() override;
+};

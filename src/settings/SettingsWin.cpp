@@ -1,0 +1,76 @@
+#include "settings/SettingsWin.h"
+
+#include <vector>
+
+#include "framework/MessageBox.h"
+
+std::string PrivateProfileFile::Read(const std::string& section, const std::string& key, const std::string& fallback)
+{
+    std::vector<char> buffer(kProfileValueLimit + 1, '\0');
+    DWORD n = ::GetPrivateProfileStringA(section.c_str(), key.c_str(), fallback.c_str(), buffer.data(),
+                                         static_cast<DWORD>(buffer.size()), path_.c_str());
+    if (n >= buffer.size()) n = static_cast<DWORD>(buffer.size() - 1);
+    return std::string(buffer.data(), n);
+}
+
+bool ShellFoldersKey::Open()
+{
+    return ::RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                           0, KEY_READ, key_.put()) == ERROR_SUCCESS;
+}
+
+std::optional<std::string> ShellFoldersKey::Read(const std::string& name)
+{
+    if (!key_) return std::nullopt;
+    char buffer[1024];
+    DWORD size = sizeof(buffer);
+    DWORD type = 0;
+    if (::RegQueryValueExA(key_.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
+    // A registry string need not be terminated: take at most what was returned.
+    size_t length = 0;
+    while (length < size && length < sizeof(buffer) && buffer[length] != '\0') ++length;
+    return std::string(buffer, length);
+}
+
+void SettingsWarningBoxes::Show(const std::string& text) { SettingsWarningBox(text); }
+
+void AppMessageBoxes::Show(const std::string& text) { AppMessageBox(text, MB_OK | MB_ICONWARNING); }
+
+OsVersion QueryOsVersion()
+{
+    OSVERSIONINFOA info = {};
+    info.dwOSVersionInfoSize = sizeof(info);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    ::GetVersionExA(&info);
+#pragma GCC diagnostic pop
+    return OsVersion{info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion};
+}
+
+void LoadStartupSettings(SetupSettings& settings)
+{
+    PrivateProfileFile ini(".\\SETUP.INI");
+    PrivateProfileFile texts(".\\SETUP.TXT");
+    SettingsWarningBoxes warnings;
+    settings.Load(ini, texts, warnings, [](const std::string& name) {
+        return ::GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES;
+    });
+}
+
+void BuildSpecialFolders(SpecialFolderTable& table, SetupSettings& settings)
+{
+    char windowsDir[MAX_PATH] = {};
+    char systemDir[MAX_PATH] = {};
+    UINT n = ::GetWindowsDirectoryA(windowsDir, MAX_PATH);
+    if (n >= MAX_PATH) windowsDir[0] = '\0';
+    n = ::GetSystemDirectoryA(systemDir, MAX_PATH);
+    if (n >= MAX_PATH) systemDir[0] = '\0';
+    ShellFoldersKey shellFolders;
+    AppMessageBoxes messages;
+    settings.currentSection = 0;
+    table.Build(windowsDir, systemDir, QueryOsVersion(), shellFolders,
+                settings.GetSectionValue(SectionKey::AltMyDocumentsDir), messages);
+}

@@ -1,0 +1,3 @@
+#include "uninstaller/UninstallApp.h"
+
+CUninstallApp theApp;

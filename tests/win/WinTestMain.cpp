@@ -1,0 +1,8 @@
+// Entry point of the Win32 test programs: GoogleTest under Wine.
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
