@@ -8,5 +8,6 @@
 SetupSettings setupSettings;
 static const bool settingsLoaded = (LoadStartupSettings(setupSettings), true);
 SpecialFolderTable specialFolders;
+OsVersion osVersion;
 static const bool specialFoldersBuilt = (BuildSpecialFolders(specialFolders, setupSettings), true);
 CSetupApp theApp;

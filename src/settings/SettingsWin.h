@@ -11,6 +11,8 @@
 // test program.
 extern SetupSettings setupSettings;
 extern SpecialFolderTable specialFolders;
+// The system's version, filled by start-up; the script commands read its platform identifier.
+extern OsVersion osVersion;
 
 // A profile file read with GetPrivateProfileStringA into a buffer of 4096 characters.
 class PrivateProfileFile : public ProfileSource {

@@ -3,3 +3,4 @@
 
 SetupSettings setupSettings;
 SpecialFolderTable specialFolders;
+OsVersion osVersion;
