@@ -1,7 +1,10 @@
 #pragma once
 // The installer's application object: the whole installation runs in its start-up hook.
 
+#include <string>
+
 #include "framework/App.h"
+#include "framework/Handles.h"
 
 class CSetupApp : public App {
 public:
@@ -10,4 +13,5 @@ public:
 protected:
     // Runs the install sequence; always false, so the program ends when the sequence is over.
     bool InitInstance() override;
+
 };

@@ -1,0 +1,97 @@
+#include "installer/Backdrop.h"
+
+#include <array>
+
+#include "framework/App.h"
+#include "resource.h"
+#include "settings/SettingsWin.h"
+
+namespace {
+constexpr int kGradientSteps = 256;
+
+HINSTANCE Instance()
+{
+    App* app = App::Current();
+    return app && app->Instance() ? app->Instance() : ::GetModuleHandleA(nullptr);
+}
+}  // namespace
+
+int GradientBrushIndex(int y, int height) { return height > 0 ? (255 * y) / height : 0; }
+
+CBackdropWindow::CBackdropWindow() : Dialog(IDD_BACKDROP), icon_(::LoadIconA(Instance(), MAKEINTRESOURCEA(IDI_APP)))
+{
+}
+
+bool CBackdropWindow::OnInitDialog()
+{
+    ::SendMessageA(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    ::SendMessageA(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+
+    font_.reset(::CreateFontA(-28, 0, 0, 0, FW_NORMAL, TRUE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "ARIAL"));
+    fontCreated_ = static_cast<bool>(font_);
+
+    // The full-screen client area plus a caption bar, so the client covers the screen below it.
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof(placement);
+    ::GetWindowPlacement(Hwnd(), &placement);
+    requested_ = {0, 0, ::GetSystemMetrics(SM_CXFULLSCREEN),
+                  ::GetSystemMetrics(SM_CYFULLSCREEN) + ::GetSystemMetrics(SM_CYCAPTION)};
+    placement.rcNormalPosition = requested_;
+    ::SetWindowPlacement(Hwnd(), &placement);
+    return true;
+}
+
+bool CBackdropWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    switch (message) {
+    case WM_PAINT:
+        Paint();
+        result = 0;
+        return true;
+    case WM_ERASEBKGND:
+        // The gradient covers every pixel; erasing first would only flicker.
+        result = ::IsIconic(Hwnd()) ? 0 : 1;
+        return !::IsIconic(Hwnd());
+    case WM_QUERYDRAGICON:
+        result = reinterpret_cast<LRESULT>(icon_);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CBackdropWindow::Paint()
+{
+    PAINTSTRUCT ps;
+    HDC dc = ::BeginPaint(Hwnd(), &ps);
+    if (!dc) return;
+    RECT client;
+    ::GetClientRect(Hwnd(), &client);
+    const int width = client.right - client.left;
+    const int height = client.bottom - client.top;
+
+    if (::IsIconic(Hwnd())) {
+        ::SendMessageA(Hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+        const int x = (width - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+        const int y = (height - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+        ::DrawIcon(dc, x, y, icon_);
+    } else {
+        std::array<UniqueGdiObject, kGradientSteps> brushes;
+        for (int i = 0; i < kGradientSteps; ++i) brushes[i].reset(::CreateSolidBrush(RGB(0, 0, 255 - i)));
+        for (int y = 0; y < height; ++y) {
+            RECT row = {0, y, width, y + 1};
+            ::FillRect(dc, &row, static_cast<HBRUSH>(brushes[GradientBrushIndex(y, height)].get()));
+        }
+        if (fontCreated_ && setupSettings.settingsValid) {
+            const std::string message = setupSettings.GetText(TextId::ScreenMessage);
+            SelectedObject selectFont(dc, font_.get());
+            ::SetBkMode(dc, TRANSPARENT);
+            ::SetTextColor(dc, RGB(0, 0, 0));
+            ::TextOutA(dc, 50, 50, message.c_str(), static_cast<int>(message.size()));
+            ::SetTextColor(dc, RGB(255, 255, 255));
+            ::TextOutA(dc, 46, 46, message.c_str(), static_cast<int>(message.size()));
+        }
+    }
+    ::EndPaint(Hwnd(), &ps);
+}

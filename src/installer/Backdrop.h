@@ -1,0 +1,28 @@
+#pragma once
+// The backdrop that covers the screen behind the installer's dialogs: a blue-to-black gradient with
+// the product's screen message in large italic letters. It is the application's main window for
+// the whole sequence.
+
+#include "framework/Dialog.h"
+#include "framework/Handles.h"
+
+class CBackdropWindow : public Dialog {
+public:
+    CBackdropWindow();
+
+protected:
+    bool OnInitDialog() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    void Paint();
+
+    HICON icon_;  // shared resource icon: not destroyed
+    UniqueGdiObject font_;
+    bool fontCreated_ = false;
+    RECT requested_{};
+};
+
+// The gradient's brush index of pixel row y in a client area `height` rows high: the top row is
+// pure blue (index 0, blue 255) and the colour darkens towards the bottom.
+int GradientBrushIndex(int y, int height);

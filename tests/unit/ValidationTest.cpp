@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include "SettingsFakes.h"
+#include "framework/AnsiText.h"
+
+namespace {
+const char kSummary[] =
+    "At least one entry in SETUP.INI is suspicious.\nSetup will continue, but the results will be unpredictable.";
+
+std::vector<std::string> Findings(const std::map<std::string, std::string>& section1,
+                                  const std::function<bool(const std::string&)>& exists = nullptr,
+                                  SetupSettings* keep = nullptr)
+{
+    FakeProfile ini = CompleteIni(1);
+    for (const auto& [key, value] : section1) ini.Set("Section1", key, value);
+    SetupSettings local;
+    SetupSettings& s = keep ? *keep : local;
+    RecordingSink sink;
+    FakeProfile texts;
+    s.Load(ini, texts, sink, exists ? exists : [](const std::string&) { return true; });
+    return sink.shown;
+}
+
+std::string IllegalChar(const std::string& value, char c)
+{
+    return "The '" + value + "' entry in SETUP.INI is invalid because\nit contains the illegal character '" +
+           std::string(1, c) + "'.\n(Directory names cannot contain this character.)";
+}
+}  // namespace
+
+TEST(Validation, CleanSettingsShowNothingNotEvenTheSummary)
+{
+    EXPECT_TRUE(Findings({}).empty());
+    EXPECT_TRUE(Findings({{"DestDir", "%INSTALLDIR%\\Sub"}, {"CodeDir", "Files\\Data"}}).empty());
+}
+
+TEST(Validation, FolderFindings)
+{
+    EXPECT_EQ(Findings({{"DestDir", "C:\\A*B"}}),
+              (std::vector<std::string>{IllegalChar("A*B", '*'), kSummary}));
+    EXPECT_EQ(Findings({{"DestDir", "D:"}}),
+              (std::vector<std::string>{
+                  "The 'D:' entry in SETUP.INI looks suspicious.\nIt should be an entry like 'C:\\Tessery'.", kSummary}));
+    EXPECT_EQ(Findings({{"CodeDir", "D:\\Files"}}), (std::vector<std::string>{IllegalChar("D:\\Files", ':'), kSummary}));
+    EXPECT_EQ(Findings({{"CodeDir", std::string("A\tB")}}),
+              (std::vector<std::string>{IllegalChar("A\tB", '\t'), kSummary}));
+    // The first three characters are dropped whatever they are; the placeholder's % is allowed.
+    EXPECT_EQ(Findings({{"DestDir", "%PROGRAMS%\\What?"}}),
+              (std::vector<std::string>{IllegalChar("OGRAMS%\\What?", '?'), kSummary}));
+}
+
+TEST(Validation, ShortcutLocationWordsAndTheEmptyValue)
+{
+    EXPECT_TRUE(Findings({{"ShortcutLocation", "desktop"}}).empty());
+    EXPECT_TRUE(Findings({{"ShortcutLocation", "My Documents"}}).empty());
+    EXPECT_EQ(Findings({{"ShortcutLocation", "Start Menu"}}),
+              (std::vector<std::string>{"The 'START MENU' entry in SETUP.INI looks suspicious.\nIt should be either "
+                                        "'NULL,' 'Favorites,' 'My Documents,' or 'Desktop.'",
+                                        kSummary}));
+    SetupSettings s;
+    EXPECT_TRUE(Findings({{"ShortcutLocation", ""}}, nullptr, &s).empty());
+    EXPECT_EQ(s.SectionValueAt(SectionKey::ShortcutLocation, 0), "NULL");
+}
+
+TEST(Validation, FileSizeCharactersAndRangeAreIndependent)
+{
+    const std::string range = "' entry in SETUP.INI is suspiciously small or large.\n(This entry is the total size of "
+                              "the installed files.)";
+    EXPECT_EQ(Findings({{"FileSize", "12,000"}}),
+              (std::vector<std::string>{"The '12,000' entry in SETUP.INI invalid because\nit contains the illegal "
+                                        "character ','.\n(This entry is the total size of the installed files.)",
+                                        "The '12,000" + range, kSummary}));
+    EXPECT_TRUE(Findings({{"FileSize", "6000"}}).empty());
+    EXPECT_TRUE(Findings({{"FileSize", "620000000"}}).empty());
+    EXPECT_EQ(Findings({{"FileSize", "5999"}}), (std::vector<std::string>{"The '5999" + range, kSummary}));
+    EXPECT_EQ(Findings({{"FileSize", "620000001"}}), (std::vector<std::string>{"The '620000001" + range, kSummary}));
+    EXPECT_EQ(Findings({{"FileSize", ""}}), (std::vector<std::string>{"The '" + range, kSummary}));
+}
+
+TEST(Validation, CommandFileAndProductName)
+{
+    auto none = [](const std::string&) { return false; };
+    EXPECT_TRUE(Findings({{"CommandFile", ""}}, none).empty());
+    EXPECT_EQ(Findings({{"CommandFile", "NULL"}}, none),
+              (std::vector<std::string>{"The script file 'NULL' in SETUP.INI does not exist.", kSummary}));
+    EXPECT_TRUE(Findings({{"ProductName", std::string(63, 'p')}}).empty());
+    const std::string longName(64, 'p');
+    EXPECT_EQ(Findings({{"ProductName", longName}}),
+              (std::vector<std::string>{"The Product Name field ('" + longName +
+                                            "') in SETUP.INI is too long. Setup creates a registry data value using "
+                                            "this value; the data value must be less than 64 characters long.)",
+                                        kSummary}));
+}
+
+TEST(Validation, FindingsComeInOrderAndFlagsAreDerived)
+{
+    FakeProfile ini = CompleteIni(2);
+    ini.Set("Setup", "FilesCompressed", "yes");
+    ini.Set("Setup", "UseUnderscores", "Yes");
+    ini.Set("Section1", "FileSize", "1");
+    ini.Set("Section2", "CodeDir", "A:B");
+    ini.Set("Section2", "DestDir", "X");
+    SetupSettings s;
+    RecordingSink sink;
+    FakeProfile texts;
+    s.Load(ini, texts, sink, [](const std::string&) { return true; });
+    ASSERT_EQ(sink.shown.size(), 4u);
+    EXPECT_NE(sink.shown[0].find("'1'"), std::string::npos);
+    EXPECT_EQ(sink.shown[1], IllegalChar("A:B", ':'));
+    EXPECT_NE(sink.shown[2].find("'X' entry in SETUP.INI looks suspicious"), std::string::npos);
+    EXPECT_EQ(sink.shown[3], kSummary);
+    EXPECT_TRUE(s.filesCompressed);
+    EXPECT_TRUE(s.useUnderscores);
+
+    // Without UseUnderscores the flag stays false; an incomplete INI runs no validation at all.
+    FakeProfile plain = CompleteIni(1);
+    plain.values.erase({"Setup", "UseUnderscores"});
+    plain.Set("Setup", "FilesCompressed", "YES");
+    SetupSettings p;
+    p.Load(plain, texts, sink, [](const std::string&) { return true; });
+    EXPECT_FALSE(p.useUnderscores);
+    EXPECT_TRUE(p.filesCompressed);
+}
+
+TEST(Validation, DoubleByteTrailBytesAreNotTakenForIllegalCharacters)
+{
+    // In a double-byte code page 0x81 0x3A is one character whose trail byte equals ':'.
+    ansi::SetLeadByteTest([](unsigned char c) { return c >= 0x81 && c <= 0x9F; });
+    const std::string dbcs = std::string("Files\x81:") + "Data";
+    auto findings = Findings({{"CodeDir", dbcs}});
+    ansi::SetLeadByteTest(nullptr);
+    EXPECT_TRUE(findings.empty());
+}
