@@ -1,0 +1,106 @@
+// The sequence's own dialogs, created modeless so that their texts can be read back.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "framework/Dialog.h"
+#include "installer/Backdrop.h"
+#include "installer/SequenceDialogs.h"
+#include "resource.h"
+#include "settings/SettingsWin.h"
+
+namespace {
+class DialogTexts : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        saved_ = setupSettings.settingsValid;
+        setupSettings.SetSetupValue(SetupKey::MainProdName, "My Book");
+        setupSettings.SetText(TextId::WelcomeTitle, "Welcome!");
+        setupSettings.SetText(TextId::WelcomeText, "Welcome to %s, 100% ready.");
+        setupSettings.SetText(TextId::OkButton, "Fine");
+        setupSettings.SetText(TextId::SetupFailedTitle, "Failed");
+        setupSettings.SetText(TextId::SetupFailedText, "Nothing %s was installed.");
+    }
+    void TearDown() override { setupSettings.settingsValid = saved_; }
+
+    static void Check(Dialog& dialog, const char* title, const char* text, const char* button)
+    {
+        ASSERT_TRUE(dialog.Create());
+        EXPECT_EQ(WindowText(dialog.Hwnd()), title);
+        EXPECT_EQ(dialog.GetItemText(IDC_MESSAGE), text);
+        EXPECT_EQ(dialog.GetItemText(IDOK), button);
+        dialog.Destroy();
+    }
+    bool saved_ = false;
+};
+}  // namespace
+
+TEST_F(DialogTexts, FilledFromTheTextsWhenTheSettingsAreValid)
+{
+    setupSettings.settingsValid = true;
+    CMessageDialog welcome = MakeWelcomeDialog();
+    Check(welcome, "Welcome!", "Welcome to My Book, 100% ready.", "Fine");
+    // The failed text is not a format: its %s stays.
+    CMessageDialog failed = MakeSetupFailedDialog();
+    Check(failed, "Failed", "Nothing %s was installed.", "Fine");
+}
+
+TEST_F(DialogTexts, TemplateTextsStayWhenTheSettingsAreIncomplete)
+{
+    setupSettings.settingsValid = false;
+    CMessageDialog welcome = MakeWelcomeDialog();
+    Check(welcome, "This is the default title", "This is the default welcome text.", "OK");
+    CMessageDialog finished = MakeFinishedDialog();
+    Check(finished, "This is the default title", "This is the default text", "OK");
+    CMessageDialog failed = MakeSetupFailedDialog();
+    Check(failed, "This is the default title", "This is the default", "OK");
+    CUpdatingDialog updating;
+    ASSERT_TRUE(updating.Create());
+    EXPECT_EQ(WindowText(updating.Hwnd()), "Updating Files");
+    EXPECT_EQ(updating.GetItemText(IDC_UPDATING_TEXT), "Setup is updating your system");
+    updating.Destroy();
+}
+
+TEST(Backdrop, GradientRunsFromPureBlueDownToNearBlack)
+{
+    EXPECT_EQ(GradientBrushIndex(0, 1), 0);  // a one-row client is pure blue
+    EXPECT_EQ(GradientBrushIndex(0, 768), 0);
+    EXPECT_EQ(GradientBrushIndex(767, 768), 254);
+    EXPECT_EQ(GradientBrushIndex(384, 768), 127);
+    EXPECT_EQ(GradientBrushIndex(0, 0), 0);
+}
+
+TEST(Backdrop, CoversTheScreenAndPaintsTheGradient)
+{
+    CBackdropWindow backdrop;
+    ASSERT_TRUE(backdrop.Create());
+    ::ShowWindow(backdrop.Hwnd(), SW_SHOW);
+    ::UpdateWindow(backdrop.Hwnd());
+    RECT rc;
+    ::GetWindowRect(backdrop.Hwnd(), &rc);
+    EXPECT_EQ(rc.left, 0);
+    EXPECT_EQ(rc.top, 0);
+    EXPECT_EQ(rc.right, ::GetSystemMetrics(SM_CXFULLSCREEN));
+    EXPECT_EQ(rc.bottom, ::GetSystemMetrics(SM_CYFULLSCREEN) + ::GetSystemMetrics(SM_CYCAPTION));
+    EXPECT_NE(::SendMessageA(backdrop.Hwnd(), WM_QUERYDRAGICON, 0, 0), 0);
+
+    // Paint into a memory bitmap and look at the top and bottom rows.
+    RECT client;
+    ::GetClientRect(backdrop.Hwnd(), &client);
+    HDC screen = ::GetDC(backdrop.Hwnd());
+    HDC memory = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, client.right, client.bottom);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, client.right, client.bottom, screen, 0, 0, SRCCOPY);
+    COLORREF top = ::GetPixel(memory, client.right - 5, 0);
+    COLORREF bottom = ::GetPixel(memory, client.right - 5, client.bottom - 1);
+    ::SelectObject(memory, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(backdrop.Hwnd(), screen);
+    EXPECT_EQ(top, RGB(0, 0, 255));
+    EXPECT_EQ(GetRValue(bottom), 0);
+    EXPECT_EQ(GetGValue(bottom), 0);
+    EXPECT_LT(GetBValue(bottom), 5);
+    backdrop.Destroy();
+}
