@@ -1,7 +1,23 @@
 #include "framework/App.h"
 
+namespace {
+// Libraries loaded at run time come from the system folder only: a DLL placed beside the program on
+// a copied CD, or in the current folder (which the copy engine moves around), is never loaded.
+void RestrictLibrarySearchToSystemFolder()
+{
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+    auto setDefault = kernel ? reinterpret_cast<SetDefaultDllDirectoriesFn>(
+                                   reinterpret_cast<void*>(::GetProcAddress(kernel, "SetDefaultDllDirectories")))
+                             : nullptr;
+    if (setDefault) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    ::SetDllDirectoryA("");
+}
+}  // namespace
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    RestrictLibrarySearchToSystemFolder();
     App* app = App::Current();
     return app ? app->Run(instance) : 1;
 }
