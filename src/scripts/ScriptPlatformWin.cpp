@@ -1,0 +1,171 @@
+#include "scripts/ScriptPlatformWin.h"
+
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "copy/PathFunctions.h"
+#include "framework/ComPtr.h"
+#include "framework/Handles.h"
+#include "framework/MessageBox.h"
+#include "scripts/Shortcuts.h"
+#include "settings/SettingsWin.h"
+
+FileVersion ReadFileVersionResource(const std::string& path)
+{
+    DWORD ignored = 0;
+    const DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    if (size == 0) return {};
+
+    std::vector<char> block;
+    try {
+        block.resize(size);
+    } catch (const std::bad_alloc&) {
+        CaptionedMessageBox("Setup ran out of memory.", "Out of Memory", MB_OK);
+        return {};
+    }
+    if (!::GetFileVersionInfoA(path.c_str(), 0, size, block.data())) return {};
+
+    void* value = nullptr;
+    UINT length = 0;
+    if (!::VerQueryValueA(block.data(), "\\StringFileInfo\\040904E4\\FileVersion", &value, &length) ||
+        value == nullptr || length == 0)
+        return {};
+    // The text must lie inside the block; it need not be terminated within it.
+    const char* text = static_cast<const char*>(value);
+    const char* end = block.data() + block.size();
+    if (text < block.data() || text >= end) return {};
+    const size_t available = std::min<size_t>(static_cast<size_t>(end - text), length);
+    return ParseFileVersionText(std::string_view(text, ::strnlen(text, available)));
+}
+
+bool WaitPumpingMessages(HANDLE handle)
+{
+    bool quit = false;
+    WPARAM quitCode = 0;
+    bool ended = false;
+    for (;;) {
+        const DWORD result = ::MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_ALLINPUT);
+        if (result == WAIT_OBJECT_0) {
+            ended = true;
+            break;
+        }
+        if (result != WAIT_OBJECT_0 + 1) break;
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                quit = true;
+                quitCode = msg.wParam;
+                continue;
+            }
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+    // A quit request belongs to whoever runs the message loop after us.
+    if (quit) ::PostQuitMessage(static_cast<int>(quitCode));
+    return ended;
+}
+
+bool WinScriptPlatform::PathExists(const std::string& path)
+{
+    return ::PathExists(path);
+}
+
+void WinScriptPlatform::CopyOneFile(const std::string& source, const std::string& destination)
+{
+    ::CopyFileA(source.c_str(), destination.c_str(), FALSE);
+}
+
+FileVersion WinScriptPlatform::ReadFileVersion(const std::string& path)
+{
+    return ReadFileVersionResource(path);
+}
+
+bool WinScriptPlatform::IsNtFamily()
+{
+    return osVersion.IsNtFamily();
+}
+
+bool WinScriptPlatform::FoundOnSearchPath(const std::string& name, const std::string& extension)
+{
+    char found[MAX_PATH];
+    char* filePart = nullptr;
+    return ::SearchPathA(nullptr, name.c_str(), extension.c_str(), MAX_PATH, found, &filePart) != 0;
+}
+
+void WinScriptPlatform::DeleteOneFile(const std::string& path)
+{
+    ::DeleteFileA(path.c_str());
+}
+
+unsigned long WinScriptPlatform::MoveOneFile(const std::string& from, const std::string& to)
+{
+    if (::MoveFileA(from.c_str(), to.c_str())) return 0;
+    const DWORD error = ::GetLastError();
+    return error != 0 ? error : ERROR_GEN_FAILURE;
+}
+
+void WinScriptPlatform::Pause(unsigned milliseconds)
+{
+    ::Sleep(milliseconds);
+}
+
+std::string WinScriptPlatform::ErrorText(unsigned long code)
+{
+    return SystemErrorText(code);
+}
+
+void WinScriptPlatform::CreateDirectoryPath(const std::string& path)
+{
+    ::CreateDirectoryPath(path);
+}
+
+void WinScriptPlatform::CreateShortcut(const std::string& target, const std::string& linkPath)
+{
+    ComInitGuard com;
+    CreateShortcutFile(target, linkPath, "");
+}
+
+ScriptPlatform::RunResult WinScriptPlatform::RunProgram(const std::string& program, const std::string& commandLine,
+                                                        unsigned long& errorCode)
+{
+    // The program path goes in as the program to run, so a blank in it can never make the system
+    // pick another program; the command line is writable, as CreateProcessA requires.
+    std::vector<char> arguments(commandLine.begin(), commandLine.end());
+    arguments.push_back('\0');
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    SECURITY_ATTRIBUTES processAttributes{sizeof processAttributes, nullptr, TRUE};
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessA(program.c_str(), arguments.data(), &processAttributes, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &info)) {
+        errorCode = ::GetLastError();
+        return RunResult::NotStarted;
+    }
+    UniqueHandle process(info.hProcess);
+    UniqueHandle thread(info.hThread);
+    return WaitPumpingMessages(process.get()) ? RunResult::Ended : RunResult::WaitFailed;
+}
+
+std::optional<unsigned> WinScriptPlatform::GetAttributes(const std::string& path)
+{
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+    return attributes;
+}
+
+void WinScriptPlatform::SetAttributes(const std::string& path, unsigned attributes)
+{
+    ::SetFileAttributesA(path.c_str(), attributes);
+}
+
+void WinScriptPlatform::ShowMessage(const std::string& text)
+{
+    AppMessageBox(text);
+}
+
+bool WinScriptPlatform::AskRetry(const std::string& text)
+{
+    return AppMessageBox(text, MB_RETRYCANCEL | MB_ICONWARNING) == IDRETRY;
+}

@@ -1,0 +1,41 @@
+#include "scripts/Shortcuts.h"
+
+#include <objbase.h>
+#include <objidl.h>
+#include <shlobj.h>
+
+#include "copy/DirectoryPath.h"
+#include "framework/ComPtr.h"
+#include "scripts/ScriptCommands.h"
+#include "settings/SettingsWin.h"
+
+HRESULT CreateShortcutFile(const std::string& target, const std::string& linkPath, const std::string& description)
+{
+    if (linkPath.size() > kMaxPathChars) return E_INVALIDARG;
+    wchar_t widePath[MAX_PATH];
+    if (::MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, widePath, MAX_PATH) == 0) return E_INVALIDARG;
+
+    ComPtr<IShellLinkA> link;
+    HRESULT hr = ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.put_void());
+    if (FAILED(hr)) return hr;
+    ComPtr<IPersistFile> file;
+    hr = link->QueryInterface(IID_IPersistFile, file.put_void());
+    if (FAILED(hr)) return hr;
+
+    link->SetPath(ShortcutTargetFolder(target).c_str());
+    link->SetDescription(description.c_str());
+    return file->Save(widePath, TRUE);
+}
+
+std::string CreateSectionShortcut()
+{
+    ComInitGuard com;
+    const std::string path =
+        SectionShortcutPath(setupSettings.GetSectionValue(SectionKey::ShortcutLocation),
+                            setupSettings.GetSectionValue(SectionKey::ShortcutName), specialFolders);
+    if (path.empty()) return path;
+    CreateShortcutFile(setupSettings.GetSectionValue(SectionKey::DestDir), path, "");
+    // The uninstaller deletes the shortcut by this path, whether or not the save worked.
+    setupSettings.SetSectionValue(SectionKey::ShortcutLocation, path);
+    return path;
+}
