@@ -1,0 +1,109 @@
+#include "copy/TreeCopy.h"
+
+#include "copy/DirectoryPath.h"
+#include "framework/AnsiText.h"
+
+namespace {
+std::string DestinationName(const std::string& name, const TreeCopyState& state)
+{
+    return state.useUnderscores ? MakeLongName(name) : name;
+}
+
+// Copies, asks about or skips one file. False when the user chose Exit from the replace question.
+bool CopyFileEntry(const FoundEntry& entry, const std::string& destFolder, TreeCopyHost& host, TreeCopyState& state)
+{
+    const std::string destPath = AppendToFolder(destFolder, DestinationName(entry.name, state));
+    if (destPath.size() > kMaxPathChars) return true;
+    host.ShowFile(entry.name, destPath);
+    // Only a file the enumeration really finds is asked about: the existence test also reports
+    // "present" for every file of a destination folder that could not be created.
+    if (!state.yesToAllChosen && host.PathExists(destPath)) {
+        if (std::optional<ExistingFile> existing = host.FindExisting(destPath)) {
+            switch (host.AskReplace(entry, *existing)) {
+                case ReplaceAnswer::No:
+                    return true;
+                case ReplaceAnswer::Yes:
+                    break;
+                case ReplaceAnswer::YesToAll:
+                    state.yesToAllChosen = true;
+                    break;
+                case ReplaceAnswer::Cancel:
+                    if (host.ConfirmExit()) {
+                        state.cancelRequested = true;
+                        return false;
+                    }
+                    break;
+            }
+        }
+    }
+    if (state.filesCompressed) {
+        if (!host.ExpandCompressedFile(entry.name, destPath)) state.expansionFailed = true;
+    } else {
+        host.CopyPlainFile(entry.name, destPath);
+    }
+    return true;
+}
+
+void CopyFolderEntry(const FoundEntry& entry, const std::string& destFolder, TreeCopyHost& host, TreeCopyState& state)
+{
+    // Also covers "." and "..".
+    if (entry.name.empty() || entry.name[0] == '.') return;
+    const std::string destPath = AppendToFolder(destFolder, DestinationName(entry.name, state));
+    if (destPath.size() > kMaxPathChars) return;
+    host.CreateFolder(destPath);
+    if (!host.EnterFolder(entry.name)) return;
+    CopyTree(destPath, host, state);
+    host.LeaveFolder();
+}
+}  // namespace
+
+void CopyTree(const std::string& destFolder, TreeCopyHost& host, TreeCopyState& state)
+{
+    if (state.cancelRequested) return;
+    std::unique_ptr<FolderEnumeration> entries = host.EnumerateCurrentFolder();
+    if (!entries) return;
+    FoundEntry entry;
+    while (entries->Next(entry)) {
+        if (state.cancelRequested) return;
+        if (entry.isFolder) {
+            CopyFolderEntry(entry, destFolder, host, state);
+        } else if (!CopyFileEntry(entry, destFolder, host, state)) {
+            return;
+        }
+        if (host.StopRequested()) return;
+    }
+}
+
+std::string MakeLongName(const std::string& name)
+{
+    std::string out = ansi::ToLower(name);
+    bool upperNext = true;
+    for (size_t i = 0; i < out.size();) {
+        const size_t next = ansi::NextChar(out, i);
+        const bool singleByte = next == i + 1;
+        if (singleByte && out[i] == '_') {
+            out[i] = ' ';
+            upperNext = true;
+        } else {
+            if (upperNext && singleByte && out[i] >= 'a' && out[i] <= 'z')
+                out[i] = static_cast<char>(out[i] - 'a' + 'A');
+            upperNext = false;
+        }
+        i = next;
+    }
+    return out;
+}
+
+std::string AppendToFolder(const std::string& folder, const std::string& name)
+{
+    if (ansi::EndsWithChar(folder, '\\')) return folder + name;
+    return folder + "\\" + name;
+}
+
+std::optional<std::string> SourceFolderName(const std::string& codeDir, const std::string& startDir)
+{
+    if (codeDir.empty()) return std::nullopt;
+    std::string name = codeDir[0] == '\\' ? codeDir : AppendToFolder(startDir, codeDir);
+    if (name.size() > kMaxPathChars) return std::nullopt;
+    return name;
+}

@@ -1,0 +1,83 @@
+#pragma once
+// The recursive copy of the current folder's tree into a destination folder, over a small host
+// interface (the file system, the progress controls and the questions), so the decisions it makes
+// can be tested without a disk or a window.
+
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <string>
+
+// One entry of a folder enumeration.
+struct FoundEntry {
+    std::string name;
+    bool isFolder = false;
+    unsigned long long size = 0;
+    unsigned long long writeTime = 0;  // platform file time, universal time
+};
+
+// A file found in the destination, for the replace question.
+struct ExistingFile {
+    unsigned long long size = 0;
+    unsigned long long writeTime = 0;
+};
+
+enum class ReplaceAnswer { Yes, YesToAll, No, Cancel };
+
+class FolderEnumeration {
+public:
+    virtual ~FolderEnumeration() = default;
+    // The next entry ("." and ".." included, as the file system gives them); false at the end.
+    virtual bool Next(FoundEntry& entry) = 0;
+};
+
+class TreeCopyHost {
+public:
+    virtual ~TreeCopyHost() = default;
+    // Enumerates the current folder; null when it cannot be enumerated.
+    virtual std::unique_ptr<FolderEnumeration> EnumerateCurrentFolder() = 0;
+    // Makes the named sub-folder of the current folder current; false when it cannot be entered.
+    virtual bool EnterFolder(const std::string& name) = 0;
+    // Makes the parent folder current again.
+    virtual void LeaveFolder() = 0;
+    // Creates one folder level; failures (it exists, no room) are not reported.
+    virtual void CreateFolder(const std::string& path) = 0;
+    virtual bool PathExists(const std::string& path) = 0;
+    // The file at `path` as the enumeration finds it; nothing when no entry matches.
+    virtual std::optional<ExistingFile> FindExisting(const std::string& path) = 0;
+    // Shows the name as found on the CD and the destination path in the progress dialog.
+    virtual void ShowFile(const std::string& sourceName, const std::string& destPath) = 0;
+    virtual ReplaceAnswer AskReplace(const FoundEntry& source, const ExistingFile& existing) = 0;
+    // The exit confirmation; true when the user chose Exit.
+    virtual bool ConfirmExit() = 0;
+    // Copies the file, replacing the destination, and clears the copy's attributes; failures are silent.
+    virtual void CopyPlainFile(const std::string& sourceName, const std::string& destPath) = 0;
+    // Expands a compressed file (a plain one passes unchanged); false when the expansion failed.
+    virtual bool ExpandCompressedFile(const std::string& sourceName, const std::string& destPath) = 0;
+    // Tests the stop request without waiting; a request is consumed by the test that sees it.
+    virtual bool StopRequested() = 0;
+};
+
+struct TreeCopyState {
+    bool filesCompressed = false;
+    bool useUnderscores = false;
+    std::atomic<bool>& cancelRequested;
+    std::atomic<bool>& yesToAllChosen;
+    std::atomic<bool>& expansionFailed;
+};
+
+// Copies everything below the current folder into `destFolder` (which exists). Returns when the tree
+// is copied, when a stop was requested, or when the user chose Exit (cancelRequested is then set).
+// Destination paths beyond 259 characters are skipped, folders with everything below them.
+void CopyTree(const std::string& destFolder, TreeCopyHost& host, TreeCopyState& state);
+
+// The underscore rule: MY_BOOK.TXT -> "My Book.txt", CHAPTER_1 -> "Chapter 1".
+std::string MakeLongName(const std::string& name);
+
+// destFolder + "\" + name, without doubling a backslash that destFolder already ends with.
+std::string AppendToFolder(const std::string& folder, const std::string& name);
+
+// The section's folder on the CD: CodeDir itself when it begins with a backslash, else below StartDir.
+// Nothing when CodeDir is empty or the result is longer than 259 characters: the section then has no
+// folder to copy from.
+std::optional<std::string> SourceFolderName(const std::string& codeDir, const std::string& startDir);

@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "copy/Formatters.h"
+
+namespace {
+const SizeUnitTexts kUnits{"Bytes", "KBytes", "MBytes"};
+
+TEST(CopyFormatters, FileSizeUnitBoundaries)
+{
+    EXPECT_EQ(FormatFileSize(0, kUnits), "0 Bytes");
+    EXPECT_EQ(FormatFileSize(975, kUnits), "975 Bytes");
+    EXPECT_EQ(FormatFileSize(1023, kUnits), "1023 Bytes");
+    EXPECT_EQ(FormatFileSize(1024, kUnits), "1.00 KBytes");
+    EXPECT_EQ(FormatFileSize(1536, kUnits), "1.50 KBytes");
+    // The unit is chosen before rounding: just below one mebibyte rounds up to 1024.00 KBytes.
+    EXPECT_EQ(FormatFileSize(1048575, kUnits), "1024.00 KBytes");
+    EXPECT_EQ(FormatFileSize(1048570, kUnits), "1023.99 KBytes");
+    EXPECT_EQ(FormatFileSize(1048576, kUnits), "1.00 MBytes");
+    EXPECT_EQ(FormatFileSize(3000000, kUnits), "2.86 MBytes");
+}
+
+TEST(CopyFormatters, FileSizeBeyondThirtyTwoBits)
+{
+    EXPECT_EQ(FormatFileSize(2147483648LL, kUnits), "2048.00 MBytes");
+    EXPECT_EQ(FormatFileSize(5LL * 1024 * 1024 * 1024 + 512 * 1024, kUnits), "5120.50 MBytes");
+    EXPECT_EQ(FormatFileSize(1LL << 50, kUnits), "1073741824.00 MBytes");
+}
+
+TEST(CopyFormatters, FileSizeUsesTheGivenUnitTexts)
+{
+    EXPECT_EQ(FormatFileSize(12, {"Octets", "Ko", "Mo"}), "12 Octets");
+    EXPECT_EQ(FormatFileSize(2048, {"Octets", "Ko", "Mo"}), "2.00 Ko");
+}
+
+TEST(CopyFormatters, TwoDecimalsRoundHalfUp)
+{
+    EXPECT_EQ(FormatTwoDecimals(1.0), "1.00");
+    EXPECT_EQ(FormatTwoDecimals(1.5), "1.50");
+    EXPECT_EQ(FormatTwoDecimals(2.345), "2.35");
+    EXPECT_EQ(FormatTwoDecimals(2.344), "2.34");
+    EXPECT_EQ(FormatTwoDecimals(999.999), "1000.00");
+    EXPECT_EQ(FormatTwoDecimals(123456789.0), "123456789.00");
+    // Far beyond what a 32-bit count of hundredths can hold.
+    EXPECT_EQ(FormatTwoDecimals(40000000.25), "40000000.25");
+}
+
+TEST(CopyFormatters, TwoDecimalsOfSmallAndOddValuesStayWellFormed)
+{
+    EXPECT_EQ(FormatTwoDecimals(0.0), "0.00");
+    EXPECT_EQ(FormatTwoDecimals(0.05), "0.05");
+    EXPECT_EQ(FormatTwoDecimals(0.5), "0.50");
+    EXPECT_EQ(FormatTwoDecimals(-1.5), "-1.50");
+    EXPECT_EQ(FormatTwoDecimals(std::nan("")), "0.00");
+    const std::string huge = FormatTwoDecimals(1e300);
+    ASSERT_GE(huge.size(), 4u);
+    EXPECT_EQ(huge.substr(huge.size() - 3, 1), ".");
+}
+
+TEST(CopyFormatters, FileDateExample)
+{
+    CalendarTime t{1999, 1, 2, 5, 15, 7, 9};
+    EXPECT_EQ(FormatFileDate(t), "Tuesday,  January 5, 1999,  3:07:09  PM");
+}
+
+TEST(CopyFormatters, FileDateTwelveHourClock)
+{
+    CalendarTime t{2024, 12, 0, 31, 0, 0, 0};
+    EXPECT_EQ(FormatFileDate(t), "Sunday,  December 31, 2024,  12:00:00  AM");
+    t.hour = 12;
+    EXPECT_EQ(FormatFileDate(t), "Sunday,  December 31, 2024,  12:00:00  PM");
+    t.hour = 11, t.minute = 59, t.second = 59;
+    EXPECT_EQ(FormatFileDate(t), "Sunday,  December 31, 2024,  11:59:59  AM");
+    t.hour = 23;
+    EXPECT_EQ(FormatFileDate(t), "Sunday,  December 31, 2024,  11:59:59  PM");
+    t.hour = 1, t.minute = 5, t.second = 0;
+    EXPECT_EQ(FormatFileDate(t), "Sunday,  December 31, 2024,  1:05:00  AM");
+}
+
+TEST(CopyFormatters, FileDateOutOfRangeNamesFallBack)
+{
+    CalendarTime t{2001, 13, 7, 9, 10, 11, 12};
+    EXPECT_EQ(FormatFileDate(t), "Monday,  January 9, 2001,  10:11:12  AM");
+    t.month = 0, t.dayOfWeek = -1;
+    EXPECT_EQ(FormatFileDate(t), "Monday,  January 9, 2001,  10:11:12  AM");
+    t.month = 9, t.dayOfWeek = 6;
+    EXPECT_EQ(FormatFileDate(t), "Saturday,  September 9, 2001,  10:11:12  AM");
+}
+}  // namespace

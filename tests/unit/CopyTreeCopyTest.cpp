@@ -1,0 +1,278 @@
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <set>
+#include <vector>
+
+#include "copy/TreeCopy.h"
+
+namespace {
+// An in-memory CD (folders by their path below the section folder, "" is the section folder) and a
+// destination that remembers what was created, copied and asked.
+class FakeHost : public TreeCopyHost {
+public:
+    std::map<std::string, std::vector<FoundEntry>> cd;
+    std::set<std::string> unenterable;
+    std::map<std::string, ExistingFile> existing;  // destination files the enumeration finds
+    std::set<std::string> reportedPresent;         // present for the existence test only
+    std::deque<ReplaceAnswer> answers;
+    std::deque<bool> exitAnswers;
+    std::set<std::string> failingExpansions;
+    int stopAfterEntries = -1;
+    std::function<void()> onCopy;
+
+    std::vector<std::string> log;  // what happened, in order
+    std::vector<std::string> folder;
+
+    std::string Current() const
+    {
+        std::string path;
+        for (const auto& f : folder)
+            path += (path.empty() ? "" : "\\") + f;
+        return path;
+    }
+
+    class Enumeration : public FolderEnumeration {
+    public:
+        explicit Enumeration(std::vector<FoundEntry> e) : entries(std::move(e)) {}
+        bool Next(FoundEntry& entry) override
+        {
+            if (index >= entries.size()) return false;
+            entry = entries[index++];
+            return true;
+        }
+        std::vector<FoundEntry> entries;
+        size_t index = 0;
+    };
+
+    std::unique_ptr<FolderEnumeration> EnumerateCurrentFolder() override
+    {
+        auto it = cd.find(Current());
+        if (it == cd.end()) return nullptr;
+        std::vector<FoundEntry> entries{{".", true}, {"..", true}};
+        entries.insert(entries.end(), it->second.begin(), it->second.end());
+        return std::make_unique<Enumeration>(entries);
+    }
+    bool EnterFolder(const std::string& name) override
+    {
+        folder.push_back(name);
+        if (unenterable.count(Current()) || !cd.count(Current())) {
+            folder.pop_back();
+            return false;
+        }
+        return true;
+    }
+    void LeaveFolder() override { folder.pop_back(); }
+    void CreateFolder(const std::string& path) override { log.push_back("mkdir " + path); }
+    bool PathExists(const std::string& path) override { return existing.count(path) || reportedPresent.count(path); }
+    std::optional<ExistingFile> FindExisting(const std::string& path) override
+    {
+        auto it = existing.find(path);
+        if (it == existing.end()) return std::nullopt;
+        return it->second;
+    }
+    void ShowFile(const std::string& sourceName, const std::string& destPath) override
+    {
+        log.push_back("show " + sourceName + " -> " + destPath);
+    }
+    ReplaceAnswer AskReplace(const FoundEntry& source, const ExistingFile& e) override
+    {
+        log.push_back("ask " + source.name + " " + std::to_string(source.size) + "/" + std::to_string(e.size));
+        if (answers.empty()) ADD_FAILURE() << "unexpected question about " << source.name;
+        ReplaceAnswer a = answers.empty() ? ReplaceAnswer::No : answers.front();
+        if (!answers.empty()) answers.pop_front();
+        return a;
+    }
+    bool ConfirmExit() override
+    {
+        log.push_back("confirm exit");
+        bool exit = !exitAnswers.empty() && exitAnswers.front();
+        if (!exitAnswers.empty()) exitAnswers.pop_front();
+        return exit;
+    }
+    void CopyPlainFile(const std::string& sourceName, const std::string& destPath) override
+    {
+        log.push_back("copy " + (Current().empty() ? "" : Current() + "\\") + sourceName + " -> " + destPath);
+        if (onCopy) onCopy();
+    }
+    bool ExpandCompressedFile(const std::string& sourceName, const std::string& destPath) override
+    {
+        log.push_back("expand " + sourceName + " -> " + destPath);
+        return !failingExpansions.count(sourceName);
+    }
+    bool StopRequested() override { return stopAfterEntries >= 0 && --stopAfterEntries < 0; }
+
+    std::vector<std::string> Only(const std::string& prefix) const
+    {
+        std::vector<std::string> out;
+        for (const auto& line : log)
+            if (line.compare(0, prefix.size(), prefix) == 0) out.push_back(line);
+        return out;
+    }
+};
+
+FoundEntry File(const std::string& name, unsigned long long size = 10)
+{
+    return {name, false, size, 0};
+}
+FoundEntry Folder(const std::string& name)
+{
+    return {name, true, 0, 0};
+}
+
+struct TreeCopyTest : testing::Test {
+    std::atomic<bool> cancel{false}, yesToAll{false}, expansionFailed{false};
+    TreeCopyState state{false, false, cancel, yesToAll, expansionFailed};
+    FakeHost host;
+};
+
+TEST_F(TreeCopyTest, CopiesFilesAndFoldersAndSkipsDotFolders)
+{
+    host.cd[""] = {File("A.TXT"), Folder(".git"), Folder("SUB"), File(".profile")};
+    host.cd[".git"] = {File("CONFIG")};
+    host.cd["SUB"] = {Folder("EMPTY"), File("B.TXT")};
+    host.cd["SUB\\EMPTY"] = {};
+    CopyTree("C:\\Dest", host, state);
+    EXPECT_EQ(host.Only("mkdir"), (std::vector<std::string>{"mkdir C:\\Dest\\SUB", "mkdir C:\\Dest\\SUB\\EMPTY"}));
+    EXPECT_EQ(host.Only("copy"),
+              (std::vector<std::string>{"copy A.TXT -> C:\\Dest\\A.TXT", "copy SUB\\B.TXT -> C:\\Dest\\SUB\\B.TXT",
+                                        "copy .profile -> C:\\Dest\\.profile"}));
+    EXPECT_TRUE(host.folder.empty()) << "the current folder is restored";
+}
+
+TEST_F(TreeCopyTest, UnderscoreRuleRenamesFilesAndFoldersButShowsTheCdName)
+{
+    state.useUnderscores = true;
+    host.cd[""] = {Folder("MY_SAMPLES"), File("READ_ME.TXT")};
+    host.cd["MY_SAMPLES"] = {File("CHAPTER_1.DOC")};
+    CopyTree("C:\\Book\\", host, state);
+    EXPECT_EQ(host.Only("mkdir"), (std::vector<std::string>{"mkdir C:\\Book\\My Samples"}));
+    EXPECT_EQ(host.Only("show"), (std::vector<std::string>{"show CHAPTER_1.DOC -> C:\\Book\\My Samples\\Chapter 1.doc",
+                                                           "show READ_ME.TXT -> C:\\Book\\Read Me.txt"}));
+}
+
+TEST_F(TreeCopyTest, FolderThatCannotBeEnteredIsSkipped)
+{
+    host.cd[""] = {Folder("LOCKED"), File("A")};
+    host.cd["LOCKED"] = {File("SECRET")};
+    host.unenterable.insert("LOCKED");
+    CopyTree("D", host, state);
+    EXPECT_EQ(host.Only("copy"), (std::vector<std::string>{"copy A -> D\\A"}));
+    EXPECT_EQ(host.Only("mkdir"), (std::vector<std::string>{"mkdir D\\LOCKED"}));
+}
+
+TEST_F(TreeCopyTest, ReplaceAnswersNoYesAndYesToAll)
+{
+    host.cd[""] = {File("A", 1), File("B", 2), File("C", 3), Folder("S")};
+    host.cd["S"] = {File("D", 4)};
+    for (const char* p : {"X\\A", "X\\B", "X\\C", "X\\S\\D"})
+        host.existing[p] = {99, 0};
+    host.answers = {ReplaceAnswer::No, ReplaceAnswer::Yes, ReplaceAnswer::YesToAll};
+    CopyTree("X", host, state);
+    EXPECT_EQ(host.Only("ask"), (std::vector<std::string>{"ask A 1/99", "ask B 2/99", "ask C 3/99"}));
+    // No keeps A; Yes To All silences the sub-folder too.
+    EXPECT_EQ(host.Only("copy"),
+              (std::vector<std::string>{"copy B -> X\\B", "copy C -> X\\C", "copy S\\D -> X\\S\\D"}));
+    EXPECT_TRUE(yesToAll);
+}
+
+TEST_F(TreeCopyTest, PresentButNotFoundIsCopiedWithoutAQuestion)
+{
+    // The existence test reports "present" when the destination folder itself is missing.
+    host.cd[""] = {File("A")};
+    host.reportedPresent.insert("X\\A");
+    CopyTree("X", host, state);
+    EXPECT_TRUE(host.Only("ask").empty());
+    EXPECT_EQ(host.Only("copy").size(), 1u);
+}
+
+TEST_F(TreeCopyTest, CancelThenContinueReplacesCancelThenExitStops)
+{
+    host.cd[""] = {File("A"), File("B"), File("C")};
+    host.existing["X\\A"] = {};
+    host.existing["X\\B"] = {};
+    host.answers = {ReplaceAnswer::Cancel, ReplaceAnswer::Cancel};
+    host.exitAnswers = {false, true};
+    CopyTree("X", host, state);
+    EXPECT_EQ(host.Only("copy"), (std::vector<std::string>{"copy A -> X\\A"}));
+    EXPECT_EQ(host.Only("confirm").size(), 2u);
+    EXPECT_TRUE(cancel);
+}
+
+TEST_F(TreeCopyTest, CancelRequestedStopsBeforeTheNextEntryAtEveryLevel)
+{
+    host.cd[""] = {Folder("S"), File("AFTER")};
+    host.cd["S"] = {File("ONE"), File("TWO")};
+    host.onCopy = [this] { cancel = true; };
+    CopyTree("X", host, state);
+    EXPECT_EQ(host.Only("copy"), (std::vector<std::string>{"copy S\\ONE -> X\\S\\ONE"}));
+    EXPECT_TRUE(host.folder.empty());
+}
+
+TEST_F(TreeCopyTest, StopRequestEndsTheFolderBeingEnumerated)
+{
+    host.cd[""] = {File("A"), File("B"), File("C")};
+    host.stopAfterEntries = 2;  // seen after ".", "..", then A
+    CopyTree("X", host, state);
+    EXPECT_EQ(host.Only("copy"), (std::vector<std::string>{"copy A -> X\\A"}));
+}
+
+TEST_F(TreeCopyTest, CompressedFilesAreExpandedAndFailuresCollected)
+{
+    state.filesCompressed = true;
+    host.cd[""] = {File("GOOD.TXT"), File("BAD.TXT"), File("ALSO.TXT")};
+    host.failingExpansions = {"BAD.TXT"};
+    CopyTree("X", host, state);
+    EXPECT_EQ(host.Only("expand").size(), 3u);
+    EXPECT_TRUE(host.Only("copy").empty());
+    EXPECT_TRUE(expansionFailed);
+}
+
+TEST_F(TreeCopyTest, OverlongDestinationsAreSkipped)
+{
+    const std::string dest(250, 'd');
+    host.cd[""] = {File("SHORT"), File("A_NAME_TOO_LONG"), Folder("LONGFOLDERNAME")};
+    host.cd["LONGFOLDERNAME"] = {File("X")};
+    CopyTree(dest, host, state);
+    // 250 + 1 + 5 = 256 fits; 250 + 1 + 15 does not, nor does the folder.
+    EXPECT_EQ(host.Only("copy"), (std::vector<std::string>{"copy SHORT -> " + dest + "\\SHORT"}));
+    EXPECT_TRUE(host.Only("mkdir").empty());
+    EXPECT_EQ(host.Only("show").size(), 1u);
+}
+
+TEST_F(TreeCopyTest, NothingHappensWhenAlreadyCancelledOrUnreadable)
+{
+    cancel = true;
+    host.cd[""] = {File("A")};
+    CopyTree("X", host, state);
+    EXPECT_TRUE(host.log.empty());
+    cancel = false;
+    host.cd.clear();
+    CopyTree("X", host, state);
+    EXPECT_TRUE(host.log.empty());
+}
+
+TEST(CopyMakeLongName, Examples)
+{
+    EXPECT_EQ(MakeLongName("MY_BOOK.TXT"), "My Book.txt");
+    EXPECT_EQ(MakeLongName("CHAPTER_1"), "Chapter 1");
+    EXPECT_EQ(MakeLongName("README.TX_"), "Readme.tx ");
+    EXPECT_EQ(MakeLongName(""), "");
+    EXPECT_EQ(MakeLongName("_A"), " A");
+    EXPECT_EQ(MakeLongName("A__B"), "A  B");
+    EXPECT_EQ(MakeLongName("x"), "X");
+    EXPECT_EQ(MakeLongName("1ST_day"), "1st Day");
+}
+
+TEST(CopySourceFolder, BuiltFromStartDirOrTakenWhole)
+{
+    EXPECT_EQ(SourceFolderName("SAMPLES", "D:\\"), "D:\\SAMPLES");
+    EXPECT_EQ(SourceFolderName("SAMPLES", "D:\\CD"), "D:\\CD\\SAMPLES");
+    EXPECT_EQ(SourceFolderName("\\SAMPLES", "D:\\CD"), "\\SAMPLES");
+    EXPECT_EQ(SourceFolderName("", "D:\\"), std::nullopt);
+    EXPECT_EQ(SourceFolderName(std::string(257, 'c'), "D:\\"), std::nullopt);
+    EXPECT_EQ(SourceFolderName(std::string(256, 'c'), "D:\\"), "D:\\" + std::string(256, 'c'));
+}
+}  // namespace
