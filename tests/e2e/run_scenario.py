@@ -1,0 +1,761 @@
+#!/usr/bin/env python3
+"""Runs one end-to-end scenario: lays out a CD, maps it as drive D: of a fresh copy of the template
+Wine prefix, starts the driver and then the programs as the scenario says, and checks the windows
+the driver recorded, the files, the registry and the shortcuts. See README.md for the format.
+
+Usage: run_scenario.py SCENARIO.json --setup setup.exe --uninstaller TOVRADE.EXE --driver driver.exe
+                       [--target driver-target.exe] [--output DIR] [--keep] [--demo]
+Exit code 0 when every expectation holds, 1 otherwise, 2 when the scenario could not be run.
+"""
+
+import argparse
+import fnmatch
+import json
+import os
+import re
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+REPO = os.path.dirname(os.path.dirname(HERE))
+WINE_SCRIPTS = os.path.join(REPO, "tests", "wine")
+
+
+class ScenarioError(Exception):
+    pass
+
+
+# ---------------------------------------------------------------- small helpers
+
+
+def windows_path_of(unix_path):
+    return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
+
+
+def escape_line(text):
+    return text.replace("\\", "\\\\").replace("\n", "\\n").replace("\r", "\\r").replace("\t", "\\t")
+
+
+def write_text(path, content):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    data = content.encode("cp1252") if isinstance(content, str) else bytes(content)
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+def find_case_insensitive(base, parts):
+    """Resolves path components below base the way Windows does: case-insensitively."""
+    current = base
+    for part in parts:
+        if part in ("", "."):
+            continue
+        exact = os.path.join(current, part)
+        if os.path.lexists(exact):
+            current = exact
+            continue
+        try:
+            names = os.listdir(current)
+        except OSError:
+            return os.path.join(current, part)
+        match = [n for n in names if n.lower() == part.lower()]
+        current = os.path.join(current, match[0] if match else part)
+    return current
+
+
+# ---------------------------------------------------------------- the Wine side
+
+
+class Prefix:
+    def __init__(self, work, template, display):
+        self.work = work
+        self.path = os.path.join(work, "prefix")
+        self.home = os.path.join(work, "home")
+        self.template = template
+        os.makedirs(self.home, exist_ok=True)
+        subprocess.run([os.path.join(WINE_SCRIPTS, "make-template-prefix.sh"), template], check=True)
+        subprocess.run([os.path.join(WINE_SCRIPTS, "clone-prefix.sh"), template, self.path], check=True)
+        self.env = dict(os.environ)
+        self.env.update(WINEPREFIX=self.path, WINEARCH="win32", WINEDEBUG="-all", HOME=self.home, TZ="UTC",
+                        WINEDLLOVERRIDES="mscoree,mshtml=", DISPLAY=display)
+
+    def user(self):
+        users = os.path.join(self.path, "drive_c", "users")
+        names = [n for n in sorted(os.listdir(users)) if n.lower() != "public"]
+        return names[0] if names else "root"
+
+    def map_cd(self, cd):
+        dosdevices = os.path.join(self.path, "dosdevices")
+        for name in ("d:", "d::"):
+            if os.path.lexists(os.path.join(dosdevices, name)):
+                os.remove(os.path.join(dosdevices, name))
+        os.symlink(cd, os.path.join(dosdevices, "d:"))
+        # The drive type lives in the registry; the server is not running yet, so append to the file.
+        with open(os.path.join(self.path, "system.reg"), "a", encoding="ascii") as f:
+            f.write('\n[Software\\\\Wine\\\\Drives] %d\n"d:"="cdrom"\n' % int(time.time()))
+
+    def unix_path(self, windows_path):
+        windows_path = self.expand(windows_path)
+        m = re.match(r"^([A-Za-z]):\\?(.*)$", windows_path)
+        if not m:
+            raise ScenarioError("not a drive path: %s" % windows_path)
+        drive = os.path.join(self.path, "dosdevices", m.group(1).lower() + ":")
+        return find_case_insensitive(os.path.realpath(drive), m.group(2).split("\\"))
+
+    def expand(self, text):
+        return text.replace("{user}", self.user()).replace("{windows}", "C:\\windows")
+
+    def wine(self, args, cwd=None, **kw):
+        return subprocess.Popen(["wine"] + args, cwd=cwd or self.work, env=self.env, **kw)
+
+    def reg_query(self, key, value):
+        out = subprocess.run(["wine", "reg", "query", key, "/v", value], env=self.env, cwd=self.work,
+                             capture_output=True, text=True, errors="replace").stdout
+        for line in out.splitlines():
+            parts = re.split(r"\s{2,}|\t", line.strip(), maxsplit=2)
+            if len(parts) == 3 and parts[0].lower() == value.lower():
+                return parts[2]
+        return None
+
+    def shutdown(self):
+        """Waits for the server to write the registry and exit; kills what is still running first."""
+        subprocess.run(["wineserver", "-k"], env=self.env, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-w"], env=self.env, stderr=subprocess.DEVNULL)
+
+    def registry(self):
+        return {"HKLM": parse_reg_file(os.path.join(self.path, "system.reg")),
+                "HKCU": parse_reg_file(os.path.join(self.path, "user.reg"))}
+
+
+def decode_reg_string(text):
+    out, i = [], 0
+    escapes = {"n": "\n", "r": "\r", "t": "\t", "0": "\0", "\\": "\\", '"': '"', "a": "\a", "b": "\b",
+               "e": "\x1b", "f": "\f", "v": "\v"}
+    while i < len(text):
+        c = text[i]
+        if c == "\\" and i + 1 < len(text):
+            n = text[i + 1]
+            if n == "x":
+                m = re.match(r"[0-9a-fA-F]{1,4}", text[i + 2:])
+                out.append(chr(int(m.group(0), 16)))
+                i += 2 + len(m.group(0))
+                continue
+            out.append(escapes.get(n, n))
+            i += 2
+            continue
+        out.append(c)
+        i += 1
+    return "".join(out)
+
+
+def parse_reg_file(path):
+    """Reads a Wine registry file into {lower-case key: {lower-case value name: value}}."""
+    keys, current = {}, None
+    if not os.path.exists(path):
+        return keys
+    with open(path, encoding="utf-8", errors="replace") as f:
+        lines = f.read().split("\n")
+    i = 0
+    while i < len(lines):
+        line = lines[i]
+        while line.endswith("\\") and i + 1 < len(lines):  # hex data continues on the next line
+            i += 1
+            line = line[:-1] + lines[i].strip()
+        i += 1
+        if line.startswith("["):
+            end = line.rfind("]")
+            current = keys.setdefault(decode_reg_string(line[1:end]).lower(), {})
+            continue
+        if current is None or not line or line.startswith("#") or line.startswith(";"):
+            continue
+        if line.startswith("@="):
+            name, rest = "", line[2:]
+        else:
+            m = re.match(r'^"((?:[^"\\]|\\.)*)"=(.*)$', line)
+            if not m:
+                continue
+            name, rest = decode_reg_string(m.group(1)), m.group(2)
+        if rest.startswith('"'):
+            value = decode_reg_string(rest[1:rest.rfind('"')])
+        elif rest.startswith("str("):
+            value = decode_reg_string(rest[rest.index('"') + 1:rest.rfind('"')])
+        elif rest.startswith("dword:"):
+            value = int(rest[6:], 16)
+        else:
+            value = rest
+        current[name.lower()] = value
+    return keys
+
+
+def registry_value(registry, key, name):
+    root, _, sub = key.partition("\\")
+    root = {"HKEY_LOCAL_MACHINE": "HKLM", "HKEY_CURRENT_USER": "HKCU"}.get(root.upper(), root.upper())
+    values = registry.get(root, {}).get(sub.lower())
+    if values is None:
+        return False, None
+    if name is None:
+        return True, None
+    return (name.lower() in values), values.get(name.lower())
+
+
+def parse_lnk(path):
+    """The target path and texts of a shell link, from its LinkInfo and string data."""
+    with open(path, "rb") as f:
+        data = f.read()
+    if len(data) < 0x4C or struct.unpack_from("<I", data, 0)[0] != 0x4C:
+        raise ScenarioError("%s is not a shell link" % path)
+    flags = struct.unpack_from("<I", data, 0x14)[0]
+    pos, result = 0x4C, {"target": None}
+    if flags & 0x1:
+        pos += 2 + struct.unpack_from("<H", data, pos)[0]
+    if flags & 0x2:
+        size, _, info_flags, _, base_off, _, suffix_off = struct.unpack_from("<7I", data, pos)
+        if info_flags & 0x1:
+            base = data[pos + base_off:data.index(b"\0", pos + base_off)].decode("cp1252")
+            suffix = data[pos + suffix_off:data.index(b"\0", pos + suffix_off)].decode("cp1252")
+            result["target"] = base + suffix
+        pos += size
+    unicode = bool(flags & 0x80)
+    for bit, name in ((0x4, "description"), (0x8, "relative"), (0x10, "workdir"), (0x20, "arguments"),
+                      (0x40, "icon")):
+        if flags & bit:
+            count = struct.unpack_from("<H", data, pos)[0]
+            width = 2 if unicode else 1
+            raw = data[pos + 2:pos + 2 + count * width]
+            result[name] = raw.decode("utf-16-le" if unicode else "cp1252")
+            pos += 2 + count * width
+    return result
+
+
+def is_hidden(path):
+    try:
+        attrib = os.getxattr(path, "user.DOSATTRIB").decode("ascii", "replace").strip("\0")
+    except OSError:
+        return False
+    # "0x22" or a hex number followed by binary data; bit 2 is hidden.
+    m = re.match(r"0x([0-9a-fA-F]+)", attrib)
+    return bool(m and int(m.group(1), 16) & 0x2)
+
+
+# ---------------------------------------------------------------- display
+
+
+def start_display():
+    """An own Xvfb per scenario: parallel tests must not share a screen."""
+    if os.environ.get("DISPLAY") and not os.environ.get("SETUP_E2E_XVFB"):
+        return None, os.environ["DISPLAY"]
+    read_end, write_end = os.pipe()
+    proc = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten",
+                             "tcp"], pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    number = b""
+    with os.fdopen(read_end, "rb") as f:
+        while not number.endswith(b"\n"):
+            chunk = f.read(1)
+            if not chunk:
+                break
+            number += chunk
+    if not number.strip():
+        proc.kill()
+        raise ScenarioError("Xvfb did not start")
+    return proc, ":" + number.decode().strip()
+
+
+# ---------------------------------------------------------------- the CD
+
+
+def assemble_cd(scenario, cd, programs, scenario_dir):
+    source = scenario.get("cd")
+    if source:
+        path = os.path.join(REPO, source) if not os.path.isabs(source) else source
+        if not os.path.isdir(path):
+            path = os.path.join(scenario_dir, source)
+        if not os.path.isdir(path):
+            raise ScenarioError("no CD folder %s" % source)
+        shutil.copytree(path, cd, symlinks=False)
+    else:
+        os.makedirs(cd)
+    if scenario.get("copy_programs", True):
+        for name, exe in (("setup.exe", programs["setup"]), ("TOVRADE.EXE", programs["uninstaller"])):
+            if exe:
+                shutil.copy2(exe, os.path.join(cd, name))
+    for name, content in scenario.get("files", {}).items():
+        target = find_case_insensitive(cd, name.replace("\\", "/").split("/"))
+        if content is None:
+            if os.path.isdir(target):
+                shutil.rmtree(target)
+            elif os.path.lexists(target):
+                os.remove(target)
+        elif isinstance(content, dict) and "from" in content:
+            os.makedirs(os.path.dirname(target), exist_ok=True)
+            shutil.copy2(os.path.join(REPO, content["from"]), target)
+        elif isinstance(content, list):  # lines, joined with CRLF as a Windows editor writes them
+            write_text(target, "\r\n".join(content) + "\r\n")
+        else:
+            write_text(target, content)
+    compress = scenario.get("compress")
+    if compress:
+        patterns = ["*/**"] if compress is True else compress
+        for root, _, names in os.walk(cd):
+            for name in names:
+                rel = os.path.relpath(os.path.join(root, name), cd).replace(os.sep, "/")
+                if any(fnmatch.fnmatch(rel, p) for p in patterns):
+                    full = os.path.join(root, name)
+                    subprocess.run(["mscompress", full], check=True)
+                    # mscompress writes "name_"; the CD keeps the original name.
+                    os.replace(full + "_", full)
+
+
+# ---------------------------------------------------------------- answers
+
+
+def rules_text(scenario):
+    lines = ["strict %d" % (1 if scenario.get("strict") else 0)]
+    for answer in scenario.get("answers", []):
+        lines.append("rule")
+        for key, directive in (("title", "title"), ("title~", "title~"), ("text", "text"), ("text~", "text~")):
+            if key in answer:
+                lines.append("%s %s" % (directive, escape_line(answer[key])))
+        if "ids" in answer:
+            lines.append("ids " + " ".join(str(i) for i in answer["ids"]))
+        if answer.get("repeat"):
+            lines.append("repeat")
+        for action in answer.get("do", []):
+            lines.append("do " + action_line(action))
+    return "\n".join(lines) + "\n"
+
+
+def action_line(action):
+    """["click", 1], ["row", 4000, 2, "check"], ["keys", 1015, "abc"], ["wait", 500], ["tree", 1016, "C:\\A"]."""
+    if isinstance(action, str):
+        action = action.split(" ", 2)
+    verb = action[0]
+    if verb in ("wait",):
+        return "wait %s" % action[1]
+    if verb in ("close", "record", "shot"):
+        return verb
+    rest = " ".join(str(a) for a in action[2:])
+    return "%s %s %s" % (verb, action[1], escape_line(rest))
+
+
+# ---------------------------------------------------------------- the run
+
+
+def read_log(path):
+    events = []
+    if os.path.exists(path):
+        with open(path, encoding="utf-8", errors="replace") as f:
+            for line in f:
+                line = line.strip()
+                if line:
+                    try:
+                        events.append(json.loads(line))
+                    except ValueError:
+                        events.append({"event": "garbled", "line": line})
+    return events
+
+
+def window_matches(expected, window):
+    """Each key narrows the match; a window matches when all keys hold."""
+    texts = [c.get("text", "") for c in window.get("controls", [])]
+    box = next((c["text"] for c in window.get("controls", []) if c["id"] == 65535), None)
+    by_id = {str(c["id"]): c for c in window.get("controls", [])}
+    for key, want in expected.items():
+        if key == "title" and window.get("title") != want:
+            return False
+        if key == "title~" and want not in window.get("title", ""):
+            return False
+        if key == "text" and (box != want if box is not None else want not in texts):
+            return False
+        if key == "text~" and not any(want in t for t in texts):
+            return False
+        if key == "exe" and window.get("exe", "").lower() != want.lower():
+            return False
+        if key == "messagebox" and bool(window.get("messagebox")) != want:
+            return False
+        if key == "no_controls" and (len(window.get("controls", [])) == 0) != want:
+            return False
+        if key == "controls":
+            for cid, text in want.items():
+                if cid not in by_id or by_id[cid].get("text") != text:
+                    return False
+        if key == "controls~":
+            for cid, text in want.items():
+                if cid not in by_id or text not in by_id[cid].get("text", ""):
+                    return False
+        if key == "rows":
+            for cid, rows in want.items():
+                if cid not in by_id or by_id[cid].get("rows") != rows:
+                    return False
+        if key == "rowData":
+            for cid, data in want.items():
+                if cid not in by_id or by_id[cid].get("rowData") != data:
+                    return False
+    return True
+
+
+def describe_window(w):
+    box = next((c["text"] for c in w.get("controls", []) if c["id"] == 65535), None)
+    if box is not None:
+        return "%r box: %r" % (w.get("title"), box)
+    texts = ["%s=%r" % (c["id"], c["text"]) for c in w.get("controls", []) if c.get("text")]
+    return "%r [%s] %s" % (w.get("title"), w.get("class"), ", ".join(texts) if texts else "(no control texts)")
+
+
+class Run:
+    def __init__(self, scenario, name, args, out):
+        self.scenario, self.name, self.args, self.out = scenario, name, args, out
+        self.failures = []
+        self.notes = []
+        self.processes = []
+
+    def fail(self, text):
+        self.failures.append(text)
+
+    def wait_for_window(self, log, matcher, timeout):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            for e in read_log(log):
+                if e.get("event") == "window" and window_matches(matcher, e):
+                    return True
+            time.sleep(0.1)
+        return False
+
+    def step_command(self, prefix, step):
+        run = step["run"]
+        if run == "uninstall":
+            key = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + step["key"]
+            command = prefix.reg_query(key, "UninstallString")
+            if not command:
+                raise ScenarioError("no UninstallString under %s" % key)
+            self.notes.append("uninstall command: %s" % command)
+            # Wine joins the arguments with blanks again; the uninstaller parses its own command line.
+            program, _, rest = command.partition(" ")
+            return [program] + rest.split()
+        if run == "target":
+            return [self.args.target] + step.get("args", [])
+        return [prefix.expand(run)] + step.get("args", [])
+
+    def run_steps(self, prefix, cd, log):
+        running = []
+        for number, step in enumerate(self.scenario.get("steps", [{"run": "D:\\setup.exe"}]), 1):
+            if "after_window" in step:
+                if not self.wait_for_window(log, step["after_window"], step.get("after_timeout", 20)):
+                    self.fail("step %d: no window %r appeared before it was to start" % (number, step["after_window"]))
+                    continue
+            if "delay_ms" in step:
+                time.sleep(step["delay_ms"] / 1000.0)
+            command = self.step_command(prefix, step)
+            cwd = prefix.unix_path(step["cwd"]) if "cwd" in step else cd
+            started = time.time()
+            proc = prefix.wine(command, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            entry = (number, step, proc, started)
+            if step.get("wait", True):
+                self.finish(entry)
+            else:
+                running.append(entry)
+        for entry in running:
+            self.finish(entry)
+
+    def finish(self, entry):
+        number, step, proc, started = entry
+        limit = step.get("timeout", 30)
+        try:
+            code = proc.wait(timeout=max(0.1, limit - (time.time() - started)))
+        except subprocess.TimeoutExpired:
+            self.fail("step %d (%s): still running after %ss" % (number, step["run"], limit))
+            proc.kill()
+            proc.wait()
+            return
+        elapsed = time.time() - started
+        self.notes.append("step %d (%s): exit code %d after %.1fs" % (number, step["run"], code, elapsed))
+        if "exit_code" in step and code != step["exit_code"]:
+            self.fail("step %d: exit code %d, expected %d" % (number, code, step["exit_code"]))
+        if "exit_within" in step and elapsed > step["exit_within"]:
+            self.fail("step %d: took %.1fs, expected at most %ss" % (number, elapsed, step["exit_within"]))
+
+    def execute(self):
+        work = tempfile.mkdtemp(prefix="setup-e2e-")
+        xvfb = None
+        try:
+            xvfb, display = start_display()
+            prefix = Prefix(work, self.args.template, display)
+            cd = os.path.join(work, "cd")
+            assemble_cd(self.scenario, cd, {"setup": self.args.setup, "uninstaller": self.args.uninstaller},
+                        os.path.dirname(os.path.abspath(self.args.scenario)))
+            prefix.map_cd(cd)
+            for path, spec in self.scenario.get("prefix_files", {}).items():
+                target = prefix.unix_path(path)
+                spec = spec if isinstance(spec, dict) else {"content": spec}
+                write_text(target, spec.get("content", ""))
+                if spec.get("readonly"):
+                    os.chmod(target, 0o444)
+
+            shots = os.path.join(self.out, "shots")
+            os.makedirs(shots)
+            log = os.path.join(self.out, "log.jsonl")
+            stop = os.path.join(work, "stop")
+            rules = os.path.join(self.out, "rules.txt")
+            with open(rules, "w", encoding="cp1252", newline="\n") as f:
+                f.write(rules_text(self.scenario))
+            watch = self.scenario.get("watch", ["setup.exe", "tovrade.exe", "driver-target.exe"])
+            driver = prefix.wine([self.args.driver, "--rules", windows_path_of(rules), "--log", windows_path_of(log),
+                                  "--shots", windows_path_of(shots), "--stop", windows_path_of(stop),
+                                  "--watch", ",".join(watch),
+                                  "--max-ms", str(int(self.scenario.get("max_seconds", 120) * 1000))],
+                                 stdout=subprocess.DEVNULL, stderr=open(os.path.join(self.out, "wine.log"), "wb"))
+            deadline = time.time() + 30
+            while not any(e.get("event") == "start" for e in read_log(log)):
+                if time.time() > deadline or driver.poll() is not None:
+                    raise ScenarioError("the driver did not start (see %s)" % log)
+                time.sleep(0.05)
+            start_event = next(e for e in read_log(log) if e.get("event") == "start")
+            if start_event.get("driveTypeD") != 5:
+                self.fail("drive D: is not a CD-ROM drive (type %s)" % start_event.get("driveTypeD"))
+
+            self.run_steps(prefix, cd, log)
+            # Let the driver see the last windows close, then stop it.
+            time.sleep(0.3)
+            write_text(stop, "")
+            try:
+                driver.wait(timeout=15)
+            except subprocess.TimeoutExpired:
+                driver.kill()
+                self.fail("the driver did not stop")
+            prefix.shutdown()
+            self.events = read_log(log)
+            self.convert_shots(shots)
+            if not self.args.demo:
+                self.check(prefix)
+            self.summarise(prefix, cd)
+        finally:
+            if xvfb:
+                xvfb.terminate()
+                xvfb.wait()
+            if self.args.keep:
+                print("kept the prefix and CD in %s" % work)
+            else:
+                shutil.rmtree(work, ignore_errors=True)
+
+    def convert_shots(self, shots):
+        bmps = sorted(n for n in os.listdir(shots) if n.lower().endswith(".bmp"))
+        if not bmps:
+            return
+        converter = shutil.which("convert") or shutil.which("magick")
+        if not converter:
+            self.notes.append("no imagemagick: screenshots stay BMP")
+            return
+        for name in bmps:
+            src = os.path.join(shots, name)
+            if subprocess.run([converter, src, src[:-4] + ".png"]).returncode == 0:
+                os.remove(src)
+        for e in self.events:
+            if e.get("shot", "").lower().endswith(".bmp"):
+                png = e["shot"][:-4] + ".png"
+                if os.path.exists(os.path.join(shots, png)):
+                    e["shot"] = png
+
+    # ------------------------------------------------------------ expectations
+
+    def windows(self):
+        return [e for e in self.events if e.get("event") == "window"]
+
+    def check(self, prefix):
+        expect = self.scenario.get("expect", {})
+        for e in self.events:
+            if e.get("event") == "error":
+                self.fail("driver: %s" % e.get("message"))
+            if e.get("event") == "action" and not e.get("ok"):
+                self.fail("action %s %s %r on window %d failed: %s" % (e["verb"], e["id"], e["arg"], e["seq"],
+                                                                       e.get("detail")))
+        seen = self.windows()
+        if self.scenario.get("strict"):
+            for w in seen:
+                if w.get("unmatched"):
+                    self.fail("window %d matched no answer: %s" % (w["seq"], describe_window(w)))
+        for i, answer in enumerate(self.scenario.get("answers", [])):
+            used = any(w.get("rule") == i for w in seen)
+            if not used and not answer.get("optional"):
+                self.fail("answer %d (%s) was never used" % (i, {k: v for k, v in answer.items() if k != "do"}))
+        if "windows" in expect:
+            self.check_windows(expect["windows"], seen, expect.get("windows_mode", "exact"))
+        registry = prefix.registry() if expect.get("registry") else None
+        for item in expect.get("files", []):
+            self.check_file(prefix, item)
+        for item in expect.get("registry", []):
+            self.check_registry(registry, item)
+        for item in expect.get("shortcuts", []):
+            self.check_shortcut(prefix, item)
+
+    def check_windows(self, expected, seen, mode):
+        ok = True
+        if mode == "exact":
+            ok = len(expected) == len(seen) and all(window_matches(x, w) for x, w in zip(expected, seen))
+        else:  # "contains": the expected windows appear in this order, others may come between
+            position = 0
+            for x in expected:
+                while position < len(seen) and not window_matches(x, seen[position]):
+                    position += 1
+                if position == len(seen):
+                    ok = False
+                    break
+                position += 1
+        if ok:
+            return
+        lines = ["windows differ (%s):" % mode]
+        for i in range(max(len(expected), len(seen))):
+            x = json.dumps(expected[i], ensure_ascii=False) if i < len(expected) else "-"
+            w = describe_window(seen[i]) if i < len(seen) else "-"
+            mark = "  " if i < len(expected) and i < len(seen) and window_matches(expected[i], seen[i]) else "!!"
+            lines.append("  %s %2d expected: %s\n        seen:     %s" % (mark, i + 1, x, w))
+        self.fail("\n".join(lines))
+
+    def check_file(self, prefix, item):
+        path = prefix.unix_path(item["path"])
+        exists = os.path.lexists(path)
+        label = item["path"]
+        if item.get("exists", True) != exists:
+            self.fail("file %s: %s, expected %s" % (label, "present" if exists else "missing",
+                                                     "present" if item.get("exists", True) else "absent"))
+            return
+        if not exists:
+            return
+        if "content" in item or "content~" in item or "same_as" in item:
+            with open(path, "rb") as f:
+                data = f.read()
+            if "content" in item and data != item["content"].encode("cp1252"):
+                self.fail("file %s: content %r, expected %r" % (label, data[:200], item["content"][:200]))
+            if "content~" in item and item["content~"].encode("cp1252") not in data:
+                self.fail("file %s: content %r lacks %r" % (label, data[:200], item["content~"]))
+            if "same_as" in item:
+                with open(prefix.unix_path(item["same_as"]), "rb") as f:
+                    if f.read() != data:
+                        self.fail("file %s differs from %s" % (label, item["same_as"]))
+        if "size" in item and os.path.getsize(path) != item["size"]:
+            self.fail("file %s: size %d, expected %d" % (label, os.path.getsize(path), item["size"]))
+        if "readonly" in item:
+            readonly = not (os.stat(path).st_mode & 0o222)
+            if readonly != item["readonly"]:
+                self.fail("file %s: read-only is %s, expected %s" % (label, readonly, item["readonly"]))
+        if "hidden" in item and is_hidden(path) != item["hidden"]:
+            self.fail("file %s: hidden is %s, expected %s" % (label, is_hidden(path), item["hidden"]))
+        if "dir" in item and os.path.isdir(path) != item["dir"]:
+            self.fail("file %s: folder is %s, expected %s" % (label, os.path.isdir(path), item["dir"]))
+
+    def check_registry(self, registry, item):
+        name = item.get("value")
+        present, value = registry_value(registry, item["key"], name)
+        label = item["key"] + ("" if name is None else " : " + (name or "@"))
+        if item.get("exists", True) != present:
+            self.fail("registry %s: %s" % (label, "present" if present else "missing"))
+            return
+        if "equals" in item and value != item["equals"]:
+            self.fail("registry %s: %r, expected %r" % (label, value, item["equals"]))
+        if "contains" in item and (not isinstance(value, str) or item["contains"] not in value):
+            self.fail("registry %s: %r lacks %r" % (label, value, item["contains"]))
+
+    def check_shortcut(self, prefix, item):
+        path = prefix.unix_path(item["path"])
+        exists = os.path.exists(path)
+        if item.get("exists", True) != exists:
+            self.fail("shortcut %s: %s" % (item["path"], "present" if exists else "missing"))
+            return
+        if not exists:
+            return
+        link = parse_lnk(path)
+        for key in ("target", "description", "arguments", "workdir"):
+            if key in item and (link.get(key) or "").lower() != prefix.expand(item[key]).lower():
+                self.fail("shortcut %s: %s %r, expected %r" % (item["path"], key, link.get(key), item[key]))
+
+    # ------------------------------------------------------------ report
+
+    def summarise(self, prefix, cd):
+        lines = ["scenario %s: %s" % (self.name, self.scenario.get("description", ""))]
+        for e in self.events:
+            kind = e.get("event")
+            if kind == "window":
+                lines.append("%6d ms  window %d (%s, %s): %s" % (e["t"], e["seq"], e.get("exe"), e.get("answer"),
+                                                               describe_window(e)))
+                if e.get("shot"):
+                    lines.append("           screenshot shots/%s" % e["shot"])
+            elif kind == "snapshot":
+                lines.append("%6d ms  again  %d: %s" % (e["t"], e["seq"], describe_window(e)))
+            elif kind == "action":
+                lines.append("%6d ms  action %s %s %s%s" % (e["t"], e["verb"], e["id"], e["arg"],
+                                                             "" if e["ok"] else " FAILED " + e.get("detail", "")))
+        lines.extend(self.notes)
+        if self.args.demo:
+            lines.append("installed below C:\\ (new since the template):")
+            lines.extend("  " + p for p in new_files(prefix, self.args.template))
+            reg = prefix.registry()
+            for key, values in sorted(reg["HKLM"].items()):
+                if key.startswith("software\\microsoft\\windows\\currentversion\\uninstall\\") and \
+                        "uninstallstring" in values:
+                    lines.append("uninstall entry %s: %s" % (key.split("\\")[-1], values["uninstallstring"]))
+        if self.failures:
+            lines.append("FAILED:")
+            lines.extend("  " + f for f in self.failures)
+        elif not self.args.demo:
+            lines.append("PASSED")
+        text = "\n".join(lines)
+        with open(os.path.join(self.out, "summary.txt"), "w", encoding="utf-8") as f:
+            f.write(text + "\n")
+        print(text)
+
+
+def new_files(prefix, template):
+    base = os.path.join(prefix.path, "drive_c")
+    old = os.path.join(template, "drive_c")
+    found = []
+    for root, dirs, names in os.walk(base):
+        rel_root = os.path.relpath(root, base)
+        if rel_root.split(os.sep)[0].lower() in ("programdata",) or "temp" in rel_root.lower().split(os.sep):
+            continue
+        for name in names:
+            rel = os.path.normpath(os.path.join(rel_root, name))
+            if not os.path.lexists(os.path.join(old, rel)):
+                found.append("C:\\" + rel.replace(os.sep, "\\"))
+    return sorted(found)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("scenario")
+    parser.add_argument("--setup")
+    parser.add_argument("--uninstaller")
+    parser.add_argument("--driver", required=True)
+    parser.add_argument("--target", help="the driver's own test dialog, for the driver scenarios")
+    parser.add_argument("--output", default=os.path.join(REPO, "build", "windows", "e2e-output"))
+    parser.add_argument("--template", default=os.environ.get("SETUP_WINE_TEMPLATE"))
+    parser.add_argument("--keep", action="store_true", help="keep the prefix and CD for inspection")
+    parser.add_argument("--demo", action="store_true",
+                        help="default answers, no expectations: screenshots and a summary of what was installed")
+    args = parser.parse_args()
+    if not args.template:
+        parser.error("SETUP_WINE_TEMPLATE or --template must name the template prefix")
+    for attr in ("setup", "uninstaller", "driver", "target", "template", "output"):
+        if getattr(args, attr):
+            setattr(args, attr, os.path.abspath(getattr(args, attr)))
+    with open(args.scenario, encoding="utf-8") as f:
+        scenario = json.load(f)
+    if args.demo:
+        scenario["answers"] = []
+        scenario["strict"] = False
+    name = os.path.splitext(os.path.basename(args.scenario))[0]
+    out = os.path.join(args.output, name)
+    shutil.rmtree(out, ignore_errors=True)
+    os.makedirs(out)
+    run = Run(scenario, name, args, out)
+    try:
+        run.execute()
+    except (ScenarioError, subprocess.CalledProcessError, OSError) as e:
+        print("scenario %s could not run: %s" % (name, e))
+        return 2
+    return 1 if run.failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
