@@ -1,5 +1,74 @@
 #include "uninstaller/UninstallApp.h"
 
+#include <commctrl.h>
+
+#include <optional>
+
+#include "framework/Handles.h"
+#include "framework/MessageBox.h"
+#include "uninstaller/RemovalProblemDialog.h"
+#include "uninstaller/RemovalWin.h"
+#include "uninstaller/UninstallCommandLine.h"
+#include "uninstaller/UninstallSequence.h"
+
+namespace {
+class Win32UninstallPlatform : public UninstallPlatform {
+public:
+    bool IsNtFamily() override
+    {
+        OSVERSIONINFOA version{};
+        version.dwOSVersionInfoSize = sizeof version;
+        return ::GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+    }
+    bool IsAdministrator() override { return ::IsAdministrator(); }
+    void ShowMessage(const std::string& text) override { AppMessageBox(text, MB_OK | MB_ICONWARNING); }
+    bool AskYesNo(const std::string& text) override { return AppMessageBox(text, MB_YESNO | MB_ICONQUESTION) == IDYES; }
+    std::string CurrentFolder() override { return ::CurrentFolder(); }
+    bool SetCurrentFolder(const std::string& path) override { return ::SetCurrentDirectoryA(path.c_str()) != FALSE; }
+    bool OpenEntry(const std::string& entryPath) override
+    {
+        return ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, entryPath.c_str(), 0, KEY_ALL_ACCESS, entry_.put()) == ERROR_SUCCESS;
+    }
+    std::optional<std::string> ReadEntryValue(const std::string& name) override
+    {
+        DWORD type = 0, size = 0;
+        if (::RegQueryValueExA(entry_.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+            type != REG_SZ)
+            return std::nullopt;
+        std::string value(size + 1, '\0');
+        DWORD filled = size;
+        if (::RegQueryValueExA(entry_.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value.data()),
+                               &filled) != ERROR_SUCCESS ||
+            type != REG_SZ)
+            return std::nullopt;
+        value.resize(filled < value.size() ? filled : value.size());
+        const size_t end = value.find('\0');
+        if (end != std::string::npos) value.resize(end);
+        return value;
+    }
+    void DeleteEntryTree(const std::string& entryPath) override { DeleteRegistryKeyTree(entry_.get(), entryPath); }
+    void DeleteShortcut(const std::string& path) override { ::DeleteFileA(path.c_str()); }
+    bool FolderExists(const std::string& path) override { return PathExists(path); }
+    void RemoveFolderContents(const std::string& path) override { ::RemoveFolderContents(path); }
+    bool RemoveFolder(const std::string& path) override { return ::RemoveDirectoryA(path.c_str()) != FALSE; }
+    std::vector<std::string> ProtectedFolders() override { return ::ProtectedFolders(); }
+    std::string LongPathName(const std::string& path) override
+    {
+        char buffer[MAX_PATH + 1] = {};
+        const DWORD length = ::GetLongPathNameA(path.c_str(), buffer, MAX_PATH);
+        return length > 0 && length < MAX_PATH ? std::string(buffer, length) : path;
+    }
+    void ShowProblemDialog() override
+    {
+        CRemovalProblemDialog dialog;
+        dialog.DoModal(nullptr);
+    }
+
+private:
+    UniqueRegKey entry_;
+};
+}  // namespace
+
 std::string CUninstallApp::Title() const
 {
     std::string path = ModuleFileName();
@@ -9,4 +78,11 @@ std::string CUninstallApp::Title() const
     return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-bool CUninstallApp::InitInstance() { return false; }
+bool CUninstallApp::InitInstance()
+{
+    ::InitCommonControls();
+    Win32UninstallPlatform platform;
+    // The framework keeps no command line; the process's own one holds it after the program name.
+    RunUninstall(platform, ArgumentsAfterProgramName(::GetCommandLineA()));
+    return false;
+}

@@ -1,0 +1,72 @@
+#include "installer/UninstallEntry.h"
+
+#include "framework/AnsiText.h"
+#include "framework/SafeFormat.h"
+
+namespace {
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+EntryValue Text(const char* name, const std::string& text)
+{
+    return {name, EntryValue::Kind::String, text, 0};
+}
+EntryValue Number(const char* name, uint32_t number)
+{
+    return {name, EntryValue::Kind::Dword, {}, number};
+}
+}  // namespace
+
+std::string UninstallerTargetPath(const std::string& windowsDir)
+{
+    if (windowsDir.empty() || ansi::EndsWithChar(windowsDir, '\\')) return windowsDir + kUninstallerFileName;
+    return windowsDir + "\\" + kUninstallerFileName;
+}
+
+std::string ComposeUninstallString(const std::string& uninstallerPath, const std::string& destDir,
+                                   const std::string& productName)
+{
+    return uninstallerPath + " `" + destDir + "` " + productName;
+}
+
+uint32_t EstimatedSizeKiB(const std::string& fileSize)
+{
+    const long long bytes = ansi::ParseLeadingInteger(fileSize);
+    if (bytes <= 0) return 0;
+    const long long kib = bytes / 1024 + (bytes % 1024 != 0 ? 1 : 0);
+    return kib > 0xFFFFFFFFLL ? 0xFFFFFFFFu : static_cast<uint32_t>(kib);
+}
+
+std::variant<UninstallEntry, EntryRefusal> BuildUninstallEntry(const UninstallEntrySource& source)
+{
+    const std::string& name = source.productName;
+    if (name.empty() || ansi::FindChar(name, '\\') != std::string::npos || name.find("..") != std::string::npos) {
+        return EntryRefusal{FormatText(
+            "\"%s\" cannot be registered for removal: a product name must not be empty or contain \"\\\" or \"..\".",
+            {name})};
+    }
+    if (ansi::FindChar(source.destDir, '`') != std::string::npos) {
+        return EntryRefusal{FormatText("%s cannot be registered for removal: its folder %s contains a backquote (`).",
+                                       {name, source.destDir})};
+    }
+    UninstallEntry entry;
+    entry.keyPath = kUninstallKey + name;
+    entry.values.push_back(Text("DisplayName", name));
+    entry.values.push_back(
+        Text("UninstallString", ComposeUninstallString(source.uninstallerPath, source.destDir, name)));
+    entry.values.push_back(Text("UninstallText", source.uninstallText));
+    entry.values.push_back(Text("UninstallProblemText", source.problemText));
+    if (source.shortcutLocation != "NULL") entry.values.push_back(Text("ShortcutLocation", source.shortcutLocation));
+    entry.values.push_back(Text("InstallLocation", source.destDir));
+    entry.values.push_back(Number("EstimatedSize", EstimatedSizeKiB(source.fileSize)));
+    entry.values.push_back(Text("DisplayIcon", source.uninstallerPath));
+    entry.values.push_back(Number("NoModify", 1));
+    entry.values.push_back(Number("NoRepair", 1));
+    for (const EntryValue& value : entry.values) {
+        if (value.kind == EntryValue::Kind::String && value.text.size() > kMaxEntryValueChars) {
+            return EntryRefusal{
+                FormatText("%s cannot be registered for removal: its value %s would be longer than 255 characters.",
+                           {name, value.name})};
+        }
+    }
+    return entry;
+}

@@ -1,0 +1,55 @@
+#pragma once
+// The uninstall entry of one section: key name and values, worked out and checked before anything
+// is written. The uninstaller reads UninstallString back and splits it, so the entry is refused
+// rather than shortened when a value does not fit.
+
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+constexpr char kUninstallerFileName[] = "TOVRADE.EXE";
+constexpr size_t kMaxEntryValueChars = 255;  // each value is composed in 256 characters
+
+struct UninstallEntrySource {
+    std::string uninstallerPath;  // TOVRADE.EXE in the Windows folder
+    std::string destDir;          // expanded install folder
+    std::string productName;
+    std::string uninstallText;     // SETUP.TXT UninstallText
+    std::string problemText;       // SETUP.TXT UninstallProblemText
+    std::string shortcutLocation;  // "NULL" when the section has no shortcut
+    std::string fileSize;          // bytes, decimal
+};
+
+struct EntryValue {
+    enum class Kind { String, Dword };
+    std::string name;
+    Kind kind = Kind::String;
+    std::string text;
+    uint32_t number = 0;
+};
+
+struct UninstallEntry {
+    std::string keyPath;  // below HKEY_LOCAL_MACHINE
+    std::vector<EntryValue> values;
+};
+
+// The refusal's message for the user.
+struct EntryRefusal {
+    std::string message;
+};
+
+// WindowsDir, a backslash unless it already ends with one, and TOVRADE.EXE.
+std::string UninstallerTargetPath(const std::string& windowsDir);
+// The uninstaller's path, a blank, the folder between backquotes, a blank and the product name.
+std::string ComposeUninstallString(const std::string& uninstallerPath, const std::string& destDir,
+                                   const std::string& productName);
+// FileSize in KiB, rounded up, limited to 32 bits; 0 for an empty or negative size.
+uint32_t EstimatedSizeKiB(const std::string& fileSize);
+
+// The key and its values in the order they are written: DisplayName, UninstallString, UninstallText,
+// UninstallProblemText, ShortcutLocation (unless exactly "NULL"), then InstallLocation,
+// EstimatedSize, DisplayIcon, NoModify, NoRepair. Refused for a product name that is empty or holds
+// "\" or "..", a folder with a backquote (the uninstaller could not split it back) and a value beyond
+// 255 characters.
+std::variant<UninstallEntry, EntryRefusal> BuildUninstallEntry(const UninstallEntrySource& source);

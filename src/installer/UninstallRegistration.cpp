@@ -1,0 +1,91 @@
+#include "installer/UninstallRegistration.h"
+
+#include <windows.h>
+
+#include <variant>
+
+#include "copy/PathFunctions.h"
+#include "framework/Handles.h"
+#include "framework/MessageBox.h"
+#include "installer/UninstallEntry.h"
+#include "settings/SettingsWin.h"
+
+namespace {
+const char kCopyFailedText[] = "Couldn't copy uninstall program.";
+
+std::string FolderOf(const std::string& path)
+{
+    const size_t slash = path.find_last_of('\\');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+}
+
+// One uninstaller serves every product already registered, so it is never left half-written: the
+// current folder's TOVRADE.EXE is expanded (or copied, when it is not compressed) into a temporary
+// file beside the target, which then replaces the old program in one move.
+bool CopyUninstaller(const std::string& target)
+{
+    OFSTRUCT sourceInfo{};
+    UniqueLzHandle source(::LZOpenFileA(const_cast<char*>(kUninstallerFileName), &sourceInfo, OF_READ));
+    if (!source) return false;
+    char temporary[MAX_PATH] = {};
+    if (::GetTempFileNameA(FolderOf(target).c_str(), "tov", 0, temporary) == 0) return false;
+    ScopeExit removeTemporary([&] { ::DeleteFileA(temporary); });
+    {
+        OFSTRUCT targetInfo{};
+        UniqueLzHandle output(::LZOpenFileA(temporary, &targetInfo, OF_CREATE));
+        if (!output) return false;
+        if (::LZCopy(source.get(), output.get()) < 0) return false;
+    }
+    const DWORD attributes = ::GetFileAttributesA(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        ::SetFileAttributesA(target.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    if (!::MoveFileExA(temporary, target.c_str(), MOVEFILE_REPLACE_EXISTING)) return false;
+    removeTemporary.dismiss();
+    return true;
+}
+
+void WriteEntry(const UninstallEntry& entry)
+{
+    UniqueRegKey key;
+    DWORD disposition = 0;
+    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, entry.keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                          KEY_ALL_ACCESS, nullptr, key.put(), &disposition) != ERROR_SUCCESS)
+        return;
+    for (const EntryValue& value : entry.values) {
+        if (value.kind == EntryValue::Kind::String) {
+            ::RegSetValueExA(key.get(), value.name.c_str(), 0, REG_SZ,
+                             reinterpret_cast<const BYTE*>(value.text.c_str()),
+                             static_cast<DWORD>(value.text.size() + 1));
+        } else {
+            const DWORD number = value.number;
+            ::RegSetValueExA(key.get(), value.name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                             sizeof number);
+        }
+    }
+}
+}  // namespace
+
+void RegisterSectionForUninstall()
+{
+    ::SetCurrentDirectoryA(specialFolders.Get(SpecialFolder::StartDir).c_str());
+    if (!PathExists(kUninstallerFileName)) return;
+    const std::string target = UninstallerTargetPath(specialFolders.Get(SpecialFolder::WindowsDir));
+    ::SetCurrentDirectoryA(specialFolders.Get(SpecialFolder::SourceDir).c_str());
+    if (!IsTrueValue(setupSettings.GetSectionValue(SectionKey::Uninstall))) return;
+
+    UninstallEntrySource source;
+    source.uninstallerPath = target;
+    source.destDir = setupSettings.GetSectionValue(SectionKey::DestDir);
+    source.productName = setupSettings.GetSectionValue(SectionKey::ProductName);
+    source.uninstallText = setupSettings.GetText(TextId::UninstallText);
+    source.problemText = setupSettings.GetText(TextId::UninstallProblemText);
+    source.shortcutLocation = setupSettings.GetSectionValue(SectionKey::ShortcutLocation);
+    source.fileSize = setupSettings.GetSectionValue(SectionKey::FileSize);
+    auto built = BuildUninstallEntry(source);
+    if (const EntryRefusal* refusal = std::get_if<EntryRefusal>(&built)) {
+        AppMessageBox(refusal->message);
+        return;
+    }
+    if (!CopyUninstaller(target)) AppMessageBox(kCopyFailedText);
+    WriteEntry(std::get<UninstallEntry>(built));
+}

@@ -1,0 +1,39 @@
+#pragma once
+// The bottom-up removal of an installation folder's contents. It works through the process's current
+// folder, so entries are handled by their bare names and messages name a file without its folder.
+
+#include <string>
+#include <vector>
+
+// Set whenever a folder cannot be entered or removed or a file cannot be deleted; never reset by the
+// removal itself (the uninstaller clears it once at start).
+extern bool removalFailed;
+
+extern const char kCannotDeleteText[];  // "Setup cannot delete %s. ..."
+
+struct FolderEntry {
+    std::string name;
+    bool isFolder = false;
+    bool readOnly = false;
+    // A junction, directory symbolic link or other reparse point: removed itself, never followed.
+    bool isLink = false;
+};
+
+class RemovalFileSystem {
+public:
+    virtual ~RemovalFileSystem() = default;
+    virtual bool SetCurrentFolder(const std::string& path) = 0;
+    // Full path of the current folder; empty when it cannot be read.
+    virtual std::string CurrentFolder() = 0;
+    // Every entry of the current folder ("*.*", hidden and system ones too), without "." and "..".
+    virtual std::vector<FolderEntry> ListCurrentFolder() = 0;
+    virtual void ClearReadOnly(const std::string& name) = 0;
+    virtual bool RemoveFile(const std::string& name) = 0;
+    virtual bool RemoveFolder(const std::string& name) = 0;
+    virtual void ShowMessage(const std::string& text) = 0;
+};
+
+// Removes every file and subfolder inside `folder` and leaves it, empty, as the current folder.
+// Nothing stops early except losing the way back: after each subfolder the listed folder is made
+// current again by its full path, and when that fails the removal ends with `removalFailed`.
+void RemoveFolderContents(RemovalFileSystem& fileSystem, const std::string& folder);

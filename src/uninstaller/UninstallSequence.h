@@ -1,0 +1,66 @@
+#pragma once
+// The uninstaller's run: rights, command line, uninstall entry, confirmation, shortcut, folder,
+// entry removal and the problem dialog. Nothing is changed until the command line, the product name,
+// the entry and the folder have all been found sound and the user has said Yes.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The entry's UninstallProblemText; the problem dialog shows it.
+extern std::string problemText;
+
+extern const char kNoRightsText[];
+extern const char kBadCommandText[];
+extern const char kUnsafeNameText[];
+extern const char kNoEntryText[];
+extern const char kEntryMismatchText[];
+extern const char kNotFullPathText[];
+extern const char kDriveRootText[];
+extern const char kProtectedFolderText[];
+extern const char kDefaultQuestionText[];
+extern const char kDefaultProblemText[];
+
+class UninstallPlatform {
+public:
+    virtual ~UninstallPlatform() = default;
+    virtual bool IsNtFamily() = 0;
+    virtual bool IsAdministrator() = 0;
+    virtual void ShowMessage(const std::string& text) = 0;
+    virtual bool AskYesNo(const std::string& text) = 0;
+    virtual std::string CurrentFolder() = 0;
+    virtual bool SetCurrentFolder(const std::string& path) = 0;
+    // Opens the entry below HKEY_LOCAL_MACHINE with full access; false when missing or refused.
+    virtual bool OpenEntry(const std::string& entryPath) = 0;
+    // A string value of the open entry; nothing when it is missing or not a string.
+    virtual std::optional<std::string> ReadEntryValue(const std::string& name) = 0;
+    // Deletes the open entry and every key below it.
+    virtual void DeleteEntryTree(const std::string& entryPath) = 0;
+    virtual void DeleteShortcut(const std::string& path) = 0;
+    virtual bool FolderExists(const std::string& path) = 0;
+    virtual void RemoveFolderContents(const std::string& path) = 0;
+    virtual bool RemoveFolder(const std::string& path) = 0;
+    // The folders that must never be emptied (see CheckInstallFolder).
+    virtual std::vector<std::string> ProtectedFolders() = 0;
+    // The long form of an existing path whose components may be short (8.3) names; else the path.
+    virtual std::string LongPathName(const std::string& path) = 0;
+    virtual void ShowProblemDialog() = 0;
+};
+
+enum class UninstallOutcome {
+    NoRights,
+    NoCommand,
+    BadCommand,
+    UnsafeName,
+    NoEntry,
+    EntryMismatch,
+    UnsafeFolder,
+    Declined,
+    FolderWasGone,
+    Removed,
+    RemovalFailed
+};
+
+// `arguments`: the command line after the program's own name.
+UninstallOutcome RunUninstall(UninstallPlatform& platform, std::string_view arguments);

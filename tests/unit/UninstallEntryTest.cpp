@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include "installer/UninstallEntry.h"
+
+namespace {
+UninstallEntrySource Source()
+{
+    UninstallEntrySource source;
+    source.uninstallerPath = "C:\\WINDOWS\\TOVRADE.EXE";
+    source.destDir = "C:\\Program Files\\My Book";
+    source.productName = "My Book";
+    source.uninstallText = "Remove %s?";
+    source.problemText = "Not everything went.";
+    source.shortcutLocation = "C:\\Users\\me\\Desktop\\My Book.lnk";
+    source.fileSize = "1048577";
+    return source;
+}
+
+std::vector<std::string> Names(const UninstallEntry& entry)
+{
+    std::vector<std::string> names;
+    for (const EntryValue& value : entry.values)
+        names.push_back(value.name);
+    return names;
+}
+}  // namespace
+
+TEST(UninstallEntry, ValuesComeInTheirWrittenOrderWithTheExtrasLast)
+{
+    auto built = BuildUninstallEntry(Source());
+    ASSERT_TRUE(std::holds_alternative<UninstallEntry>(built));
+    const UninstallEntry& entry = std::get<UninstallEntry>(built);
+    EXPECT_EQ(entry.keyPath, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\My Book");
+    EXPECT_EQ(Names(entry), (std::vector<std::string>{"DisplayName", "UninstallString", "UninstallText",
+                                                      "UninstallProblemText", "ShortcutLocation", "InstallLocation",
+                                                      "EstimatedSize", "DisplayIcon", "NoModify", "NoRepair"}));
+    EXPECT_EQ(entry.values[1].text, "C:\\WINDOWS\\TOVRADE.EXE `C:\\Program Files\\My Book` My Book");
+    EXPECT_EQ(entry.values[4].text, "C:\\Users\\me\\Desktop\\My Book.lnk");
+    EXPECT_EQ(entry.values[6].kind, EntryValue::Kind::Dword);
+    EXPECT_EQ(entry.values[6].number, 1025u);
+    EXPECT_EQ(entry.values[7].text, "C:\\WINDOWS\\TOVRADE.EXE");
+    EXPECT_EQ(entry.values[8].number, 1u);
+    EXPECT_EQ(entry.values[9].number, 1u);
+}
+
+TEST(UninstallEntry, OnlyAnExactNullLeavesTheShortcutOut)
+{
+    UninstallEntrySource source = Source();
+    source.shortcutLocation = "NULL";
+    auto none = std::get<UninstallEntry>(BuildUninstallEntry(source));
+    EXPECT_EQ(Names(none)[4], "InstallLocation");
+    source.shortcutLocation = "null";
+    auto lower = std::get<UninstallEntry>(BuildUninstallEntry(source));
+    EXPECT_EQ(Names(lower)[4], "ShortcutLocation");
+    EXPECT_EQ(lower.values[4].text, "null");
+}
+
+TEST(UninstallEntry, RefusedRatherThanShortened)
+{
+    UninstallEntrySource fits = Source();
+    fits.destDir = "C:\\" + std::string(255 - std::string("C:\\WINDOWS\\TOVRADE.EXE `C:\\` My Book").size(), 'd');
+    EXPECT_TRUE(std::holds_alternative<UninstallEntry>(BuildUninstallEntry(fits)));
+    UninstallEntrySource tooLong = fits;
+    tooLong.destDir += "d";
+    auto refused = BuildUninstallEntry(tooLong);
+    ASSERT_TRUE(std::holds_alternative<EntryRefusal>(refused));
+    EXPECT_NE(std::get<EntryRefusal>(refused).message.find("UninstallString"), std::string::npos);
+
+    UninstallEntrySource longText = Source();
+    longText.problemText = std::string(256, 'p');
+    EXPECT_TRUE(std::holds_alternative<EntryRefusal>(BuildUninstallEntry(longText)));
+
+    for (const char* name : {"", "My\\Book", "..", "Book..x"}) {
+        UninstallEntrySource unsafe = Source();
+        unsafe.productName = name;
+        EXPECT_TRUE(std::holds_alternative<EntryRefusal>(BuildUninstallEntry(unsafe))) << name;
+    }
+    UninstallEntrySource backquote = Source();
+    backquote.destDir = "C:\\Odd` Book";
+    EXPECT_TRUE(std::holds_alternative<EntryRefusal>(BuildUninstallEntry(backquote)));
+}
+
+TEST(UninstallEntry, EstimatedSizeRoundsUpToWholeKiB)
+{
+    EXPECT_EQ(EstimatedSizeKiB("0"), 0u);
+    EXPECT_EQ(EstimatedSizeKiB(""), 0u);
+    EXPECT_EQ(EstimatedSizeKiB("1"), 1u);
+    EXPECT_EQ(EstimatedSizeKiB("1024"), 1u);
+    EXPECT_EQ(EstimatedSizeKiB("1025"), 2u);
+    EXPECT_EQ(EstimatedSizeKiB("620000000"), 605469u);
+    EXPECT_EQ(EstimatedSizeKiB("-5"), 0u);
+    EXPECT_EQ(EstimatedSizeKiB("99999999999999999999"), 0xFFFFFFFFu);
+}
