@@ -104,3 +104,23 @@ TEST(Backdrop, CoversTheScreenAndPaintsTheGradient)
     EXPECT_LT(GetBValue(bottom), 5);
     backdrop.Destroy();
 }
+
+#include "installer/MainFrame.h"
+
+TEST(DocView, TheInstallersClassesAreCreatableByName)
+{
+    ASSERT_TRUE(RegisterSetupDocViewClasses());
+    auto doc = CreateObjectByName("CSetupDoc");
+    ASSERT_NE(dynamic_cast<CSetupDoc*>(doc.get()), nullptr);
+    EXPECT_TRUE(static_cast<CSetupDoc*>(doc.get())->OnNewDocument());
+    auto frameObject = CreateObjectByName("CMainFrame");
+    auto* frame = dynamic_cast<CMainFrame*>(frameObject.get());
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(frame->Create("Setup"));
+    auto viewObject = CreateObjectByName("CSetupView");
+    auto* view = dynamic_cast<CSetupView*>(viewObject.get());
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(view->CreateView(frame->Hwnd()));
+    EXPECT_EQ(::GetParent(view->Hwnd()), frame->Hwnd());
+    EXPECT_EQ(CreateObjectByName("CNoSuchClass"), nullptr);
+}

@@ -1,0 +1,86 @@
+#include "framework/DocView.h"
+
+#include <map>
+
+namespace {
+std::map<std::string, std::function<std::unique_ptr<DynamicObject>()>>& Registry()
+{
+    static std::map<std::string, std::function<std::unique_ptr<DynamicObject>()>> registry;
+    return registry;
+}
+
+constexpr char kWindowClass[] = "BookSetupFrameWindow";
+
+bool RegisterWindowClass(WNDPROC proc)
+{
+    WNDCLASSA wc = {};
+    if (::GetClassInfoA(::GetModuleHandleA(nullptr), kWindowClass, &wc)) return true;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = kWindowClass;
+    return ::RegisterClassA(&wc) != 0;
+}
+}  // namespace
+
+std::unique_ptr<DynamicObject> CreateObjectByName(const std::string& className)
+{
+    auto it = Registry().find(className);
+    return it == Registry().end() ? nullptr : it->second();
+}
+
+bool RegisterDynamicClass(const std::string& className, std::function<std::unique_ptr<DynamicObject>()> factory)
+{
+    return Registry().emplace(className, std::move(factory)).second;
+}
+
+FrameWindow::~FrameWindow()
+{
+    if (hwnd_) ::DestroyWindow(hwnd_);
+}
+
+bool FrameWindow::Create(const std::string& title, DWORD style, HWND parent)
+{
+    if (!RegisterWindowClass(&FrameWindow::WindowProc)) return false;
+    return ::CreateWindowExA(0, kWindowClass, title.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                             CW_USEDEFAULT, parent, nullptr, ::GetModuleHandleA(nullptr), this) != nullptr;
+}
+
+LRESULT CALLBACK FrameWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    FrameWindow* self = nullptr;
+    if (message == WM_NCCREATE) {
+        self = static_cast<FrameWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = reinterpret_cast<FrameWindow*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    }
+    if (self) {
+        try {
+            switch (message) {
+            case WM_CREATE:
+                return self->OnCreate(reinterpret_cast<CREATESTRUCTA*>(lParam));
+            case WM_PAINT: {
+                PAINTSTRUCT ps;
+                HDC dc = ::BeginPaint(hwnd, &ps);
+                self->OnPaint(dc);
+                ::EndPaint(hwnd, &ps);
+                return 0;
+            }
+            case WM_NCDESTROY:
+                ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+                self->hwnd_ = nullptr;
+                break;
+            default:
+                break;
+            }
+        } catch (...) {
+            return message == WM_CREATE ? -1 : 0;
+        }
+    }
+    return ::DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+bool View::CreateView(HWND parent) { return Create("", WS_CHILD | WS_VISIBLE, parent); }
