@@ -581,7 +581,10 @@ class Run:
             if not used and not answer.get("optional"):
                 self.fail("answer %d (%s) was never used" % (i, {k: v for k, v in answer.items() if k != "do"}))
         if "windows" in expect:
-            self.check_windows(expect["windows"], seen, expect.get("windows_mode", "exact"))
+            compared = seen
+            if "windows_filter" in expect:
+                compared = [w for w in seen if window_matches(expect["windows_filter"], w)]
+            self.check_windows(expect["windows"], compared, expect.get("windows_mode", "exact"))
         registry = prefix.registry() if expect.get("registry") else None
         for item in expect.get("files", []):
             self.check_file(prefix, item)
