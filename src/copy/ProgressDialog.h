@@ -6,10 +6,33 @@
 #include <string>
 
 #include "framework/Dialog.h"
+#include "framework/Handles.h"
 
 class CProgressDialog : public Dialog {
 public:
     CProgressDialog();
     ~CProgressDialog() override;
-    // (the members and handlers are the copy engine's own)
+
+    // After DoModal: waits until the section's worker has ended, handling messages meanwhile (the
+    // worker sets control texts through the user-interface thread and may still be asking a replace
+    // question after Exit closed the dialog). Returns at once when no worker runs.
+    void WaitForWorkerToEnd();
+
+    // The path of the shortcut made for the last section copied (empty when none was made).
+    const std::string& ShortcutPath() const { return shortcutPath_; }
+
+protected:
+    bool OnInitDialog() override;
+    void OnCancel() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    void OnSectionCopied();
+
+    HWND sourceNameControl_ = nullptr;
+    HWND destNameControl_ = nullptr;
+    std::string shortcutPath_;
+    UniqueHandle workerThread_;
+    bool sectionEnded_ = false;
+    bool confirmingExit_ = false;
 };

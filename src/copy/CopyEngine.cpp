@@ -1,0 +1,208 @@
+#include "copy/CopyEngine.h"
+
+#include <memory>
+
+#include "copy/PathDisplay.h"
+#include "copy/PathFunctions.h"
+#include "copy/ReplaceDialog.h"
+#include "copy/TreeCopy.h"
+#include "framework/AppMessages.h"
+#include "framework/MessageBox.h"
+#include "framework/SafeFormat.h"
+#include "installer/ExitConfirmation.h"
+#include "settings/SettingsWin.h"
+
+const UniqueHandle copyReadyEvent{::CreateEventA(nullptr, FALSE, FALSE, nullptr)};
+const UniqueHandle copyStopEvent{::CreateEventA(nullptr, FALSE, FALSE, nullptr)};
+std::atomic<bool> yesToAllChosen{false};
+std::atomic<bool> expansionFailed{false};
+
+namespace {
+unsigned long long Combine(DWORD high, DWORD low)
+{
+    return (static_cast<unsigned long long>(high) << 32) | low;
+}
+
+FoundEntry ToEntry(const WIN32_FIND_DATAA& data)
+{
+    return {data.cFileName, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+            Combine(data.nFileSizeHigh, data.nFileSizeLow),
+            Combine(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime)};
+}
+
+// The first entry matching a path, as the enumeration sees it.
+std::optional<FoundEntry> FindFirstEntry(const std::string& path)
+{
+    WIN32_FIND_DATAA data;
+    UniqueFind find(::FindFirstFileA(path.c_str(), &data));
+    if (!find) return std::nullopt;
+    return ToEntry(data);
+}
+
+class FindEnumeration : public FolderEnumeration {
+public:
+    bool Start()
+    {
+        // One enumeration per folder; the large fetch saves round trips on folders of many files.
+        find_.reset(::FindFirstFileExA("*.*", FindExInfoBasic, &data_, FindExSearchNameMatch, nullptr,
+                                       FIND_FIRST_EX_LARGE_FETCH));
+        if (!find_) find_.reset(::FindFirstFileA("*.*", &data_));
+        pending_ = static_cast<bool>(find_);
+        return pending_;
+    }
+    bool Next(FoundEntry& entry) override
+    {
+        if (!pending_ && !(find_ && ::FindNextFileA(find_.get(), &data_))) return false;
+        pending_ = false;
+        entry = ToEntry(data_);
+        return true;
+    }
+
+private:
+    UniqueFind find_;
+    WIN32_FIND_DATAA data_{};
+    bool pending_ = false;
+};
+
+class WinTreeCopyHost : public TreeCopyHost {
+public:
+    WinTreeCopyHost(HWND sourceNameControl, HWND destNameControl, int fieldWidth)
+        : sourceNameControl_(sourceNameControl), destNameControl_(destNameControl), fieldWidth_(fieldWidth)
+    {
+    }
+
+    std::unique_ptr<FolderEnumeration> EnumerateCurrentFolder() override
+    {
+        auto enumeration = std::make_unique<FindEnumeration>();
+        if (!enumeration->Start()) return nullptr;
+        return enumeration;
+    }
+    bool EnterFolder(const std::string& name) override { return ::SetCurrentDirectoryA(name.c_str()) != FALSE; }
+    void LeaveFolder() override { ::SetCurrentDirectoryA(".."); }
+    void CreateFolder(const std::string& path) override { ::CreateDirectoryA(path.c_str(), nullptr); }
+    bool PathExists(const std::string& path) override { return ::PathExists(path); }
+    std::optional<ExistingFile> FindExisting(const std::string& path) override
+    {
+        // Size and time come from one look-up.
+        std::optional<FoundEntry> found = FindFirstEntry(path);
+        if (!found) return std::nullopt;
+        return ExistingFile{found->size, found->writeTime};
+    }
+    void ShowFile(const std::string& sourceName, const std::string& destPath) override
+    {
+        // The controls belong to the user-interface thread: each call waits until it has been handled.
+        if (sourceNameControl_) ::SetWindowTextA(sourceNameControl_, sourceName.c_str());
+        if (destNameControl_) {
+            ::SetWindowTextA(destNameControl_, CompactPathToWidth(destPath, destNameControl_, fieldWidth_).c_str());
+        }
+    }
+    ReplaceAnswer AskReplace(const FoundEntry& source, const ExistingFile& existing) override
+    {
+        CReplaceDialog dialog(source.name, source.size, existing.size, source.writeTime, existing.writeTime);
+        return dialog.Ask();
+    }
+    bool ConfirmExit() override { return RunExitConfirmation(); }
+    void CopyPlainFile(const std::string& sourceName, const std::string& destPath) override
+    {
+        ::CopyPlainFile(sourceName, destPath);
+    }
+    bool ExpandCompressedFile(const std::string& sourceName, const std::string& destPath) override
+    {
+        return ::ExpandCompressedFile(sourceName, destPath);
+    }
+    bool StopRequested() override { return ::WaitForSingleObject(copyStopEvent.get(), 0) == WAIT_OBJECT_0; }
+
+private:
+    HWND sourceNameControl_;
+    HWND destNameControl_;
+    int fieldWidth_;
+};
+
+void CopySection(const CopyWorkerParams& params)
+{
+    ::WaitForSingleObject(copyReadyEvent.get(), INFINITE);
+    const std::string destDir = setupSettings.GetSectionValue(SectionKey::DestDir);
+    CreateDirectoryPath(destDir);
+
+    const std::string codeDir = setupSettings.GetSectionValue(SectionKey::CodeDir);
+    const std::string& startDir = specialFolders.Get(SpecialFolder::StartDir);
+    const std::optional<std::string> source = SourceFolderName(codeDir, startDir);
+    // Only the section's own folder is ever copied: an empty CodeDir, or a folder that passes the
+    // existence test but cannot be entered (under a missing folder, no medium, no access), counts as
+    // missing rather than letting the copy run on whatever folder happens to be current.
+    bool missing = !source;
+    if (!missing) missing = !PathExists(setupSettings.settingsValid ? *source : std::string("Code"));
+    if (!missing) missing = !::SetCurrentDirectoryA(source->c_str());
+    if (missing) {
+        const std::string text =
+            setupSettings.settingsValid
+                ? FormatText(
+                      "The book's files are supposed to be in a directory named '%s'. Setup can't find this "
+                      "directory so it's exiting.",
+                      {source ? *source : AppendToFolder(startDir, codeDir)})
+                : std::string("Setup can't find the directory where the files should be stored so it's exiting.");
+        AppMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
+        setupSettings.cancelRequested = true;
+        return;
+    }
+    CopyTree(destDir, params.sourceNameControl, params.destNameControl, params.fieldWidth);
+}
+}  // namespace
+
+unsigned __stdcall CopyWorkerProc(void* block)
+{
+    CopyWorkerParams params;
+    {
+        std::unique_ptr<CopyWorkerParams> owned(static_cast<CopyWorkerParams*>(block));
+        if (owned) params = *owned;
+    }
+    try {
+        CopySection(params);
+    } catch (...) {
+        // Nothing may leave the thread; the dialog still learns that the copy has ended.
+    }
+    ::PostMessageA(params.dialogWindow, WM_SECTION_COPIED, 0, 0);
+    return 0;
+}
+
+void CopyTree(const std::string& destFolder, HWND sourceNameControl, HWND destNameControl, int fieldWidth)
+{
+    WinTreeCopyHost host(sourceNameControl, destNameControl, fieldWidth);
+    TreeCopyState state{setupSettings.filesCompressed, setupSettings.useUnderscores, setupSettings.cancelRequested,
+                        yesToAllChosen, expansionFailed};
+    CopyTree(destFolder, host, state);
+}
+
+unsigned long long GetFoundFileSize(const std::string& path)
+{
+    std::optional<FoundEntry> found = FindFirstEntry(path);
+    return found ? found->size : 0;
+}
+
+unsigned long long GetFoundWriteTime(const std::string& path)
+{
+    std::optional<FoundEntry> found = FindFirstEntry(path);
+    return found ? found->writeTime : 0;
+}
+
+bool CopyPlainFile(const std::string& sourceName, const std::string& destPath)
+{
+    if (!::CopyFileA(sourceName.c_str(), destPath.c_str(), FALSE)) return false;
+    // Files from a CD arrive read-only; hidden and system are cleared as well.
+    ::SetFileAttributesA(destPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return true;
+}
+
+bool ExpandCompressedFile(const std::string& sourceName, const std::string& destPath)
+{
+    if (sourceName.size() > kMaxExpansionPath || destPath.size() > kMaxExpansionPath) return false;
+    OFSTRUCT sourceRecord{};
+    sourceRecord.cBytes = sizeof(OFSTRUCT);
+    UniqueLzHandle source(::LZOpenFileA(const_cast<char*>(sourceName.c_str()), &sourceRecord, OF_READ));
+    if (!source) return false;
+    OFSTRUCT destRecord{};
+    destRecord.cBytes = sizeof(OFSTRUCT);
+    UniqueLzHandle dest(::LZOpenFileA(const_cast<char*>(destPath.c_str()), &destRecord, OF_CREATE | OF_WRITE));
+    if (!dest) return false;
+    return ::LZCopy(source.get(), dest.get()) >= 0;
+}

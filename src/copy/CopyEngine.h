@@ -1,0 +1,47 @@
+#pragma once
+// The copy worker and the Win32 side of the tree copy: the process-wide state shared by the progress
+// dialog and its worker, the worker's entry, and the file operations of one copied file.
+
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+
+#include "framework/Handles.h"
+
+// Auto-reset, not signalled at start, unnamed; they live as long as the process.
+extern const UniqueHandle copyReadyEvent;  // the progress dialog is up; the worker waits for it first
+extern const UniqueHandle copyStopEvent;   // the user chose Exit; consumed by the first check that sees it
+// Cleared by each initialisation of the progress dialog, then written only by its worker.
+extern std::atomic<bool> yesToAllChosen;
+extern std::atomic<bool> expansionFailed;
+
+// The block the progress dialog hands to its worker; the worker frees it as its first act.
+struct CopyWorkerParams {
+    int fieldWidth = 0;                // pixels available in the destination-name control
+    HWND sourceNameControl = nullptr;  // static 1007
+    HWND destNameControl = nullptr;    // static 1009
+    HWND dialogWindow = nullptr;       // receives WM_SECTION_COPIED
+};
+
+// The worker thread's entry (for _beginthreadex): copies the section addressed by currentSection,
+// then posts WM_SECTION_COPIED to the dialog. Takes ownership of a CopyWorkerParams allocated with new.
+unsigned __stdcall CopyWorkerProc(void* params);
+
+// Copies everything below the current folder into destFolder, showing each file in the two controls
+// (either may be null) and asking before replacing. Runs on the worker thread.
+void CopyTree(const std::string& destFolder, HWND sourceNameControl, HWND destNameControl, int fieldWidth);
+
+// Size in bytes of the first entry matching the path; 0 when nothing matches. 64 bits wide, so files of
+// 2 GiB and more are shown with their real size.
+unsigned long long GetFoundFileSize(const std::string& path);
+// Last-write time (universal file time) of the first entry matching the path; 0 when nothing matches.
+unsigned long long GetFoundWriteTime(const std::string& path);
+
+// Copies a file over the destination and clears the copy's attributes; false when the copy failed.
+bool CopyPlainFile(const std::string& sourceName, const std::string& destPath);
+// Expands a compressed file through LZ32 (a file not in the compressed format is copied unchanged).
+// False when the source or destination cannot be opened or the expansion fails; the source is opened
+// first, so a source that cannot be read never empties an existing destination.
+bool ExpandCompressedFile(const std::string& sourceName, const std::string& destPath);
+constexpr size_t kMaxExpansionPath = 127;  // the expansion library's open-file record holds 128 bytes

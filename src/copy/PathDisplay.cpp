@@ -1,0 +1,30 @@
+#include "copy/PathDisplay.h"
+
+#include "copy/PathCompaction.h"
+#include "framework/Handles.h"
+#include "framework/MessageBox.h"
+
+namespace {
+class DcTextMeasurer : public TextMeasurer {
+public:
+    explicit DcTextMeasurer(HDC dc) : dc_(dc) {}
+    std::optional<int> Width(const std::string& text) override
+    {
+        SIZE size{};
+        if (::GetTextExtentPoint32A(dc_, text.data(), static_cast<int>(text.size()), &size)) return size.cx;
+        CaptionedMessageBox(SystemErrorText(::GetLastError()), "GetLastError", MB_OK | MB_ICONINFORMATION);
+        return std::nullopt;
+    }
+
+private:
+    HDC dc_;
+};
+}  // namespace
+
+std::string CompactPathToWidth(const std::string& path, HWND control, int width)
+{
+    WindowDc dc(control);
+    if (!dc) return {};
+    DcTextMeasurer measurer(dc.get());
+    return CompactPathToWidth(path, width, measurer);
+}

@@ -1,0 +1,127 @@
+#include "copy/ProgressDialog.h"
+
+#include <process.h>
+
+#include <memory>
+
+#include "copy/CopyEngine.h"
+#include "framework/AppMessages.h"
+#include "framework/MessageBox.h"
+#include "installer/ExitConfirmation.h"
+#include "resource.h"
+#include "scripts/Shortcuts.h"
+#include "settings/SettingsWin.h"
+
+CProgressDialog::CProgressDialog() : Dialog(IDD_PROGRESS) {}
+
+CProgressDialog::~CProgressDialog()
+{
+    WaitForWorkerToEnd();
+}
+
+void CProgressDialog::WaitForWorkerToEnd()
+{
+    if (!workerThread_) return;
+    HANDLE thread = workerThread_.get();
+    bool quit = false;
+    WPARAM quitCode = 0;
+    for (;;) {
+        DWORD wait = ::MsgWaitForMultipleObjectsEx(1, &thread, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (wait != WAIT_OBJECT_0 + 1) break;  // ended, or the wait itself failed
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                quit = true;
+                quitCode = msg.wParam;
+                continue;
+            }
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+    workerThread_.reset();
+    if (quit) ::PostQuitMessage(static_cast<int>(quitCode));
+}
+
+bool CProgressDialog::OnInitDialog()
+{
+    // Only one worker at a time: one left over from an earlier run must be gone before the flags and
+    // events are reset for this one.
+    WaitForWorkerToEnd();
+    ::ResetEvent(copyStopEvent.get());
+    sectionEnded_ = false;
+    confirmingExit_ = false;
+    shortcutPath_.clear();
+
+    yesToAllChosen = false;
+    ::SetEvent(copyReadyEvent.get());
+
+    sourceNameControl_ = Item(IDC_SOURCE_NAME);
+    destNameControl_ = Item(IDC_DEST_NAME);
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof(placement);
+    int fieldWidth = 0;
+    if (::GetWindowPlacement(destNameControl_, &placement)) {
+        fieldWidth = placement.rcNormalPosition.right - placement.rcNormalPosition.left;
+    }
+
+    if (setupSettings.settingsValid) {
+        SetTitle(setupSettings.GetText(TextId::InstallingTitle));
+        SetItemText(IDC_MESSAGE, setupSettings.GetText(TextId::InstallingText1));
+        SetItemText(IDC_SOURCE_NAME, "");
+        SetItemText(IDC_TO_TEXT, setupSettings.GetText(TextId::InstallingText2));
+        SetItemText(IDC_DEST_NAME, "");
+        SetItemText(IDCANCEL, setupSettings.GetText(TextId::CancelButton));
+    }
+    CenterWindow();
+    expansionFailed = false;
+
+    auto params = std::make_unique<CopyWorkerParams>();
+    params->fieldWidth = fieldWidth;
+    params->sourceNameControl = sourceNameControl_;
+    params->destNameControl = destNameControl_;
+    params->dialogWindow = Hwnd();
+    uintptr_t thread = ::_beginthreadex(nullptr, 0, &CopyWorkerProc, params.get(), 0, nullptr);
+    if (thread != 0) {
+        params.release();  // the worker frees it
+        workerThread_.reset(reinterpret_cast<HANDLE>(thread));
+    }
+    // Without a worker the dialog stays until the user chooses Cancel and then Exit.
+    return true;
+}
+
+void CProgressDialog::OnCancel()
+{
+    if (confirmingExit_) return;
+    confirmingExit_ = true;
+    // The worker keeps copying while the question is up.
+    const bool exit = RunExitConfirmation();
+    confirmingExit_ = false;
+    if (!exit) return;
+    ::SetEvent(copyStopEvent.get());
+    EndDialog(IDCANCEL);
+}
+
+bool CProgressDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    if (message != WM_SECTION_COPIED) return false;
+    OnSectionCopied();
+    result = 0;
+    return true;
+}
+
+void CProgressDialog::OnSectionCopied()
+{
+    if (sectionEnded_) return;
+    sectionEnded_ = true;
+    if (setupSettings.cancelRequested) {
+        EndDialog(IDOK);
+        return;
+    }
+    shortcutPath_ = CreateSectionShortcut();
+    // Reported once per section however many expansions failed; the worker has ended its writes.
+    if (expansionFailed) {
+        AppMessageBox(setupSettings.GetText(TextId::LongFilenameProblemText), MB_OK | MB_ICONEXCLAMATION);
+    }
+    OnOK();
+}
