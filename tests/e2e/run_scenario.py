@@ -60,7 +60,7 @@ def find_case_insensitive(base, parts):
         try:
             names = os.listdir(current)
         except OSError:
-            return os.path.join(current, part)
+            names = []  # a folder that does not exist yet: keep the names as given
         match = [n for n in names if n.lower() == part.lower()]
         current = os.path.join(current, match[0] if match else part)
     return current
@@ -96,6 +96,23 @@ class Prefix:
         # The drive type lives in the registry; the server is not running yet, so append to the file.
         with open(os.path.join(self.path, "system.reg"), "a", encoding="ascii") as f:
             f.write('\n[Software\\\\Wine\\\\Drives] %d\n"d:"="cdrom"\n' % int(time.time()))
+
+    def add_registry(self, key, values):
+        """Writes a key into the registry files before the server starts (it reads them at start)."""
+        root, _, sub = key.partition("\\")
+        root = {"HKEY_LOCAL_MACHINE": "HKLM", "HKEY_CURRENT_USER": "HKCU"}.get(root.upper(), root.upper())
+        name = {"HKLM": "system.reg", "HKCU": "user.reg"}.get(root)
+        if not name:
+            raise ScenarioError("registry root %s is not supported" % root)
+
+        def quote(text):
+            return '"%s"' % text.replace("\\", "\\\\").replace('"', '\\"')
+        lines = ["", "[%s] %d" % (sub.replace("\\", "\\\\"), int(time.time()))]
+        for value_name, value in values.items():
+            left = "@" if value_name == "" else quote(value_name)
+            lines.append("%s=%s" % (left, "dword:%08x" % value if isinstance(value, int) else quote(value)))
+        with open(os.path.join(self.path, name), "a", encoding="utf-8") as f:
+            f.write("\n".join(lines) + "\n")
 
     def unix_path(self, windows_path):
         windows_path = self.expand(windows_path)
@@ -315,6 +332,9 @@ def assemble_cd(scenario, cd, programs, scenario_dir):
 def rules_text(scenario):
     lines = ["strict %d" % (1 if scenario.get("strict") else 0)]
     for answer in scenario.get("answers", []):
+        unknown = set(answer) - {"title", "title~", "text", "text~", "ids", "repeat", "optional", "do"}
+        if unknown:
+            raise ScenarioError("answer keys not understood: %s" % ", ".join(sorted(unknown)))
         lines.append("rule")
         for key, directive in (("title", "title"), ("title~", "title~"), ("text", "text"), ("text~", "text~")):
             if key in answer:
@@ -487,6 +507,8 @@ class Run:
             assemble_cd(self.scenario, cd, {"setup": self.args.setup, "uninstaller": self.args.uninstaller},
                         os.path.dirname(os.path.abspath(self.args.scenario)))
             prefix.map_cd(cd)
+            for entry in self.scenario.get("prefix_registry", []):
+                prefix.add_registry(entry["key"], entry.get("values", {}))
             for path, spec in self.scenario.get("prefix_files", {}).items():
                 target = prefix.unix_path(path)
                 spec = spec if isinstance(spec, dict) else {"content": spec}
