@@ -6,6 +6,7 @@
 //                   [--until-gone] [--max-ms N] [--settle-ms N]
 
 #include <windows.h>
+// after windows.h
 #include <commctrl.h>
 #include <tlhelp32.h>
 
@@ -35,7 +36,10 @@ struct Options {
 DWORD startTick = 0;
 FILE* logFile = nullptr;
 
-DWORD Elapsed() { return ::GetTickCount() - startTick; }
+DWORD Elapsed()
+{
+    return ::GetTickCount() - startTick;
+}
 
 std::string Lower(std::string text)
 {
@@ -56,21 +60,31 @@ std::string JsonString(const std::string& ansi)
     std::string out = "\"";
     for (wchar_t w : wide) {
         switch (w) {
-        case L'"': out += "\\\""; break;
-        case L'\\': out += "\\\\"; break;
-        case L'\n': out += "\\n"; break;
-        case L'\r': out += "\\r"; break;
-        case L'\t': out += "\\t"; break;
-        default:
-            if (w < 0x20) {
-                char buffer[8];
-                std::snprintf(buffer, sizeof(buffer), "\\u%04x", static_cast<unsigned>(w));
-                out += buffer;
-            } else {
-                char utf8[8];
-                int n = ::WideCharToMultiByte(CP_UTF8, 0, &w, 1, utf8, sizeof(utf8), nullptr, nullptr);
-                out.append(utf8, n);
-            }
+            case L'"':
+                out += "\\\"";
+                break;
+            case L'\\':
+                out += "\\\\";
+                break;
+            case L'\n':
+                out += "\\n";
+                break;
+            case L'\r':
+                out += "\\r";
+                break;
+            case L'\t':
+                out += "\\t";
+                break;
+            default:
+                if (w < 0x20) {
+                    char buffer[8];
+                    std::snprintf(buffer, sizeof(buffer), "\\u%04x", static_cast<unsigned>(w));
+                    out += buffer;
+                } else {
+                    char utf8[8];
+                    int n = ::WideCharToMultiByte(CP_UTF8, 0, &w, 1, utf8, sizeof(utf8), nullptr, nullptr);
+                    out.append(utf8, n);
+                }
         }
     }
     return out + "\"";
@@ -192,7 +206,8 @@ void CollectTreeRows(HWND tree, HTREEITEM item, int depth, std::vector<std::stri
          item = TreeNext(tree, TVGN_NEXT, item)) {
         rows.push_back(std::string(depth * 2, ' ') + TreeItemText(tree, item));
         LRESULT state = Query(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_EXPANDED);
-        if (state > 0 && (state & TVIS_EXPANDED)) CollectTreeRows(tree, TreeNext(tree, TVGN_CHILD, item), depth + 1, rows);
+        if (state > 0 && (state & TVIS_EXPANDED))
+            CollectTreeRows(tree, TreeNext(tree, TVGN_CHILD, item), depth + 1, rows);
     }
 }
 
@@ -201,8 +216,8 @@ void ReadRows(HWND hwnd, ControlInfo& control)
     const std::string cls = Lower(control.className);
     if (cls == "listbox") {
         LRESULT count = Query(hwnd, LB_GETCOUNT, 0, 0);
-        const bool strings = (control.style & LBS_HASSTRINGS) ||
-                             !(control.style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE));
+        const bool strings =
+            (control.style & LBS_HASSTRINGS) || !(control.style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE));
         for (LRESULT i = 0; i < count && i < 500; ++i) {
             control.rows.push_back(strings ? RowText(hwnd, LB_GETTEXTLEN, LB_GETTEXT, i) : std::string());
             control.rowData.push_back(static_cast<long long>(Query(hwnd, LB_GETITEMDATA, i, 0)));
@@ -255,9 +270,7 @@ WindowInfo Inspect(HWND hwnd, std::vector<HWND>* handles = nullptr)
     info.title = WindowTextOf(hwnd);
     info.className = ClassOf(hwnd);
     ControlContext context{&info, handles, hwnd};
-    ::EnumChildWindows(
-        hwnd, CollectControl,
-        reinterpret_cast<LPARAM>(&context));
+    ::EnumChildWindows(hwnd, CollectControl, reinterpret_cast<LPARAM>(&context));
     return info;
 }
 
@@ -272,11 +285,13 @@ std::string ControlsJson(const WindowInfo& info)
                ",\"style\":" + std::to_string(c.style);
         if (!c.rows.empty() || !c.rowData.empty()) {
             out += ",\"rows\":[";
-            for (size_t r = 0; r < c.rows.size(); ++r) out += (r ? "," : "") + JsonString(c.rows[r]);
+            for (size_t r = 0; r < c.rows.size(); ++r)
+                out += (r ? "," : "") + JsonString(c.rows[r]);
             out += "]";
             if (!c.rowData.empty()) {
                 out += ",\"rowData\":[";
-                for (size_t r = 0; r < c.rowData.size(); ++r) out += (r ? "," : "") + std::to_string(c.rowData[r]);
+                for (size_t r = 0; r < c.rowData.size(); ++r)
+                    out += (r ? "," : "") + std::to_string(c.rowData[r]);
                 out += "]";
             }
             out += ",\"selected\":" + std::to_string(c.selected);
@@ -343,7 +358,10 @@ bool SaveScreenshot(HWND hwnd, const std::string& path)
     return std::fclose(out) == 0;
 }
 
-HWND ControlOf(HWND dialog, int id) { return ::GetDlgItem(dialog, id); }
+HWND ControlOf(HWND dialog, int id)
+{
+    return ::GetDlgItem(dialog, id);
+}
 
 // Real mouse messages at a row of a list box: the check list tells a click on its check area
 // (the first 13 pixels) from a click on the text.
@@ -397,7 +415,8 @@ bool SelectTreePath(HWND dialog, const Action& action, std::string& detail)
             for (HTREEITEM item = level; item && item != reinterpret_cast<HTREEITEM>(-1);
                  item = TreeNext(tree, TVGN_NEXT, item)) {
                 std::string text = Lower(TreeItemText(tree, item));
-                while (!text.empty() && text.back() == '\\') text.pop_back();
+                while (!text.empty() && text.back() == '\\')
+                    text.pop_back();
                 if (text == wanted) {
                     found = item;
                     break;
@@ -472,10 +491,11 @@ bool Perform(HWND hwnd, const Action& action, const Options& options, int seq, s
         HWND combo = ControlOf(hwnd, action.id);
         if (!combo) return detail = "no such control", false;
         // CB_SELECTSTRING matches a prefix; prefer the exact entry when there is one.
-        LRESULT index = Query(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                              reinterpret_cast<LPARAM>(action.arg.c_str()));
+        LRESULT index =
+            Query(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(action.arg.c_str()));
         if (index == CB_ERR) {
-            index = Query(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(action.arg.c_str()));
+            index =
+                Query(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(action.arg.c_str()));
         } else {
             Query(combo, CB_SETCURSEL, index, 0);
         }
@@ -561,13 +581,20 @@ bool ParseArguments(int argc, char** argv, Options& options)
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         auto next = [&]() -> std::string { return i + 1 < argc ? argv[++i] : std::string(); };
-        if (arg == "--rules") options.rulesPath = next();
-        else if (arg == "--log") options.logPath = next();
-        else if (arg == "--shots") options.shotDir = next();
-        else if (arg == "--stop") options.stopPath = next();
-        else if (arg == "--until-gone") options.untilGone = true;
-        else if (arg == "--max-ms") options.maxMs = std::strtoul(next().c_str(), nullptr, 10);
-        else if (arg == "--settle-ms") options.settleMs = std::strtoul(next().c_str(), nullptr, 10);
+        if (arg == "--rules")
+            options.rulesPath = next();
+        else if (arg == "--log")
+            options.logPath = next();
+        else if (arg == "--shots")
+            options.shotDir = next();
+        else if (arg == "--stop")
+            options.stopPath = next();
+        else if (arg == "--until-gone")
+            options.untilGone = true;
+        else if (arg == "--max-ms")
+            options.maxMs = std::strtoul(next().c_str(), nullptr, 10);
+        else if (arg == "--settle-ms")
+            options.settleMs = std::strtoul(next().c_str(), nullptr, 10);
         else if (arg == "--watch") {
             std::string list = Lower(next()) + ",";
             std::string name;
@@ -598,8 +625,8 @@ int Run(const Options& options, Scenario& scenario)
     std::snprintf(driveType, sizeof(driveType), "%u", ::GetDriveTypeA("D:\\"));
     RECT screen = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
     LogLine(std::string("\"event\":\"start\",\"driveTypeD\":") + driveType + ",\"screen\":[" +
-            std::to_string(screen.right) + "," + std::to_string(screen.bottom) + "],\"rules\":" +
-            std::to_string(scenario.rules.size()));
+            std::to_string(screen.right) + "," + std::to_string(screen.bottom) +
+            "],\"rules\":" + std::to_string(scenario.rules.size()));
 
     std::map<HWND, Seen> open;
     int seq = 0;
@@ -668,8 +695,8 @@ int Run(const Options& options, Scenario& scenario)
             for (const Action& action : actions) {
                 std::string detail;
                 const bool ok = Perform(hwnd, action, options, mySeq, detail);
-                LogLine("\"event\":\"action\",\"seq\":" + std::to_string(mySeq) + ",\"verb\":" +
-                        JsonString(action.verb) + ",\"id\":" + std::to_string(action.id) +
+                LogLine("\"event\":\"action\",\"seq\":" + std::to_string(mySeq) +
+                        ",\"verb\":" + JsonString(action.verb) + ",\"id\":" + std::to_string(action.id) +
                         ",\"arg\":" + JsonString(action.arg) + ",\"ok\":" + (ok ? "true" : "false") +
                         ",\"detail\":" + JsonString(detail));
                 ::Sleep(30);

@@ -3,7 +3,10 @@
 #include <fstream>
 #include <sstream>
 
-bool WindowInfo::IsMessageBox() const { return className == "#32770" && Find(0xFFFF) != nullptr; }
+bool WindowInfo::IsMessageBox() const
+{
+    return className == "#32770" && Find(0xFFFF) != nullptr;
+}
 
 const ControlInfo* WindowInfo::Find(int id) const
 {
@@ -63,15 +66,15 @@ bool ParseAction(const std::string& line, Action& action)
 {
     std::istringstream in(line);
     in >> action.verb;
-    const bool takesId = action.verb != "wait" && action.verb != "close" && action.verb != "record" &&
-                         action.verb != "shot";
+    const bool takesId =
+        action.verb != "wait" && action.verb != "close" && action.verb != "record" && action.verb != "shot";
     if (takesId && !(in >> action.id)) return false;
     std::string rest;
     std::getline(in, rest);
     if (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
     action.arg = Unescape(rest);
-    static const char* const kVerbs[] = {"click", "bmclick", "row",    "dblrow", "settext", "keys", "key",
-                                         "combo", "tree",    "wait",   "close",  "record",  "shot"};
+    static const char* const kVerbs[] = {"click", "bmclick", "row",  "dblrow", "settext", "keys", "key",
+                                         "combo", "tree",    "wait", "close",  "record",  "shot"};
     for (const char* verb : kVerbs)
         if (action.verb == verb) return true;
     return false;
@@ -113,7 +116,8 @@ bool ReadScenario(const std::string& path, Scenario& scenario, std::string& erro
             rule->textContains = value;
         } else if (key == "ids") {
             std::istringstream ids(value);
-            for (int id; ids >> id;) rule->ids.push_back(id);
+            for (int id; ids >> id;)
+                rule->ids.push_back(id);
         } else if (key == "repeat") {
             rule->repeatable = true;
         } else if (key == "do") {

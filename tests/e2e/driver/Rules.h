@@ -11,8 +11,8 @@ struct ControlInfo {
     std::string text;
     bool visible = false;
     unsigned long style = 0;
-    std::vector<std::string> rows;     // list box, combo box or tree view entries
-    std::vector<long long> rowData;    // list box item data (the check state of a check list)
+    std::vector<std::string> rows;   // list box, combo box or tree view entries
+    std::vector<long long> rowData;  // list box item data (the check state of a check list)
     int selected = -1;
 };
 
@@ -27,15 +27,15 @@ struct WindowInfo {
 struct Action {
     std::string verb;  // click, bmclick, row, dblrow, settext, keys, key, combo, tree, wait, close, record, shot
     int id = 0;
-    std::string arg;   // row number and part, text, path, milliseconds
+    std::string arg;  // row number and part, text, path, milliseconds
 };
 
 struct Rule {
-    std::string title;           // exact title
+    std::string title;  // exact title
     std::string titleContains;
-    std::string text;            // exact text of some control (a message box's text is control 65535)
+    std::string text;  // exact text of some control (a message box's text is control 65535)
     std::string textContains;
-    std::vector<int> ids;        // controls that must all be present
+    std::vector<int> ids;  // controls that must all be present
     bool repeatable = false;
     bool used = false;
     std::vector<Action> actions;
