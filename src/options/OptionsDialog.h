@@ -4,5 +4,43 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <string>
+
+#include "framework/Dialog.h"
+
+class SectionCheckList;
+
 // Runs the dialog modally with no owner; IDOK after Continue, IDCANCEL after a confirmed Exit.
 INT_PTR RunOptionsDialog();
+
+class COptionsDialog : public Dialog {
+public:
+    COptionsDialog();
+    ~COptionsDialog() override;
+
+    // The section list; null before the dialog is initialised and after its window is gone.
+    SectionCheckList* List() const { return sectionList_.get(); }
+    int SelectedSection() const { return selectedSection_; }
+
+protected:
+    bool OnInitDialog() override;
+    bool OnCommand(int id, int code, HWND control) override;
+    void OnOK() override;
+    void OnCancel() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void OnDestroy() override;
+
+private:
+    void CreateSectionList();
+    void FillDriveList();
+    void Refresh();
+    void OnListNotify();
+    void OnChangeFolder();
+    void OnDriveChosen();
+
+    std::unique_ptr<SectionCheckList> sectionList_;
+    int selectedSection_ = 0;
+    std::string initialDestDir_;
+    HFONT rowFont_ = nullptr;  // the description's font, owned by the dialog's window
+};

@@ -1,0 +1,226 @@
+#include "options/OptionsDialog.h"
+
+#include "framework/AppMessages.h"
+#include "framework/MessageBox.h"
+#include "installer/ExitConfirmation.h"
+#include "options/BrowseDialog.h"
+#include "options/DiskSpaceWin.h"
+#include "options/OptionsModel.h"
+#include "options/SectionCheckList.h"
+#include "resource.h"
+#include "settings/SettingsWin.h"
+
+namespace {
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+// A product counts as installed when its uninstall entry can be opened.
+bool IsProductInstalled(const std::string& productName)
+{
+    UniqueRegKey key;
+    const std::string path = kUninstallKey + productName;
+    return ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) == ERROR_SUCCESS;
+}
+
+unsigned OsMajorVersion()
+{
+    // Start-up fills osVersion; a caller that did not (a test) gets the running system's version.
+    return osVersion.major != 0 ? osVersion.major : QueryOsVersion().major;
+}
+}  // namespace
+
+COptionsDialog::COptionsDialog() : Dialog(IDD_OPTIONS) {}
+
+COptionsDialog::~COptionsDialog() = default;
+
+bool COptionsDialog::OnInitDialog()
+{
+    setupSettings.currentSection = 0;
+    initialDestDir_ = setupSettings.GetSectionValue(SectionKey::DestDir);
+
+    // This dialog always takes its texts from SETUP.TXT, complete or not.
+    SetTitle(setupSettings.GetText(TextId::OptionsTitle));
+    selectedSection_ = 0;
+    SetItemText(IDC_INSTRUCTION, setupSettings.GetText(TextId::InstructionText));
+    SetItemText(IDC_OPTIONS_LABEL, setupSettings.GetText(TextId::OptionStatic));
+    SetItemText(IDC_DESCRIPTION_LABEL, setupSettings.GetText(TextId::DescriptionStatic));
+    SetItemText(IDC_FOLDER_FRAME, setupSettings.GetText(TextId::FolderTitle));
+    SetItemText(IDC_CHANGE_FOLDER, setupSettings.GetText(TextId::ChangeDirButton));
+    SetItemText(IDOK, setupSettings.GetText(TextId::ContinueButton));
+    SetItemText(IDCANCEL, setupSettings.GetText(TextId::ExitButton));
+    SetItemText(IDC_SPACE_AVAILABLE, setupSettings.GetText(TextId::SpaceAvailable));
+    SetItemText(IDC_SPACE_REQUIRED, setupSettings.GetText(TextId::SpaceRequired));
+
+    rowFont_ = reinterpret_cast<HFONT>(::SendMessageA(Item(IDC_DESCRIPTION), WM_GETFONT, 0, 0));
+    CreateSectionList();
+
+    const SizeUnitTexts units = UnitsFrom(setupSettings);
+    for (int i = 0; i < setupSettings.sectionCount; ++i) {
+        setupSettings.currentSection = i;
+        const std::string productName = setupSettings.GetSectionValue(SectionKey::ProductName);
+        const int row = sectionList_->AddRow(
+            SectionRowText(productName, setupSettings.GetSectionValue(SectionKey::FileSize), units));
+        if (!IsTrueValue(setupSettings.GetSectionValue(SectionKey::InstallByDefault))) continue;
+        if (IsProductInstalled(productName))
+            setupSettings.SetSectionValue(SectionKey::InstallByDefault, "FALSE");
+        else
+            sectionList_->SetCheck(row, 1);
+    }
+
+    if (!setupSettings.changeFolderAllowed) ShowItem(IDC_CHANGE_FOLDER, false);
+    if (FolderModeFrom(setupSettings.GetSetupValue(SetupKey::ChangeFolderButton)) == FolderMode::ChangeDrive)
+        FillDriveList();
+
+    Refresh();
+    CenterWindow();
+    return true;
+}
+
+void COptionsDialog::CreateSectionList()
+{
+    // The list sits left of the description frame: 263 pixels wide, 10 pixels away from it, as tall
+    // as the frame and 7 pixels lower.
+    RECT frame{};
+    ::GetWindowRect(Item(IDC_DESCRIPTION_FRAME), &frame);
+    RECT rect{frame.left - 273, frame.top + 7, frame.left - 10, frame.bottom + 7};
+    ::MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&rect), 2);
+    sectionList_ = std::make_unique<SectionCheckList>(OsMajorVersion());
+    sectionList_->Create(rowFont_, WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | LBS_HASSTRINGS, rect, Hwnd(),
+                         IDC_SECTION_LIST);
+}
+
+void COptionsDialog::FillDriveList()
+{
+    HWND combo = Item(IDC_DRIVE_LIST);
+    const auto entries = DriveListEntries(::GetLogicalDrives(), [](char letter) {
+        const char root[] = {letter, ':', '\\', '\0'};
+        return ::GetDriveTypeA(root) == DRIVE_CDROM;
+    });
+    for (const std::string& entry : entries)
+        ::SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+    // Selecting by message raises no CBN_SELCHANGE, so no folder changes here.
+    const LRESULT c = ::SendMessageA(combo, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("[C]"));
+    if (c != CB_ERR) ::SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(c), 0);
+    ShowItem(IDC_DRIVES_LABEL, true);
+    ShowItem(IDC_DRIVE_LIST, true);
+}
+
+void COptionsDialog::Refresh()
+{
+    const OptionsRefreshTexts texts = ComputeRefreshTexts(setupSettings, selectedSection_, &GetDriveFreeBytes);
+    SetItemText(IDC_SPACE_AVAILABLE, texts.spaceAvailable);
+    SetItemText(IDC_DEST_FOLDER, texts.destFolder);
+    SetItemText(IDC_SPACE_REQUIRED, texts.spaceRequired);
+    SetItemText(IDC_DESCRIPTION, texts.description);
+}
+
+void COptionsDialog::OnListNotify()
+{
+    if (!sectionList_) return;
+    selectedSection_ = sectionList_->LastClickedRow();
+    setupSettings.currentSection = selectedSection_;
+    setupSettings.SetSectionValue(SectionKey::InstallByDefault,
+                                  sectionList_->GetCheck(selectedSection_) == 1 ? "TRUE" : "FALSE");
+    setupSettings.currentSection = 0;
+    Refresh();
+}
+
+void COptionsDialog::OnChangeFolder()
+{
+    const std::string windowsDir = specialFolders.Get(SpecialFolder::WindowsDir);
+    CBrowseDialog browse;
+    if (browse.DoModal() != IDOK) return;
+    if (IsInWindowsFolder(browse.currentDir, windowsDir)) {
+        AppMessageBox(setupSettings.GetText(TextId::NoWindowsDir), MB_OK | MB_ICONEXCLAMATION, Hwnd());
+        return;
+    }
+    setupSettings.currentSection = selectedSection_;
+    setupSettings.SetSectionValue(SectionKey::DestDir, browse.currentDir);
+    Refresh();
+}
+
+void COptionsDialog::OnDriveChosen()
+{
+    HWND combo = Item(IDC_DRIVE_LIST);
+    const LRESULT index = ::SendMessageA(combo, CB_GETCURSEL, 0, 0);
+    if (index == CB_ERR) return;
+    char entry[16] = {};
+    const LRESULT length = ::SendMessageA(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length == CB_ERR || length < 2 || length >= static_cast<LRESULT>(sizeof(entry))) return;
+    ::SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(entry));
+    for (int i = 0; i < setupSettings.sectionCount; ++i) {
+        setupSettings.currentSection = i;
+        setupSettings.SetSectionValue(SectionKey::DestDir,
+                                      WithDriveLetter(setupSettings.GetSectionValue(SectionKey::DestDir), entry[1]));
+    }
+    setupSettings.currentSection = 0;
+    Refresh();
+}
+
+void COptionsDialog::OnOK()
+{
+    // currentSection is the selected section after a refresh, but the last section after a Continue
+    // that the room check refused: that is the section tested here.
+    const std::string destDir = setupSettings.GetSectionValue(SectionKey::DestDir);
+    if (IsBareDriveRoot(destDir)) {
+        AppMessageBox(setupSettings.GetText(TextId::NoChange), MB_OK | MB_ICONEXCLAMATION, Hwnd());
+        setupSettings.SetSectionValue(SectionKey::DestDir, initialDestDir_);
+        Refresh();
+        return;
+    }
+    for (int i = 0; i < setupSettings.sectionCount; ++i) {
+        setupSettings.currentSection = i;
+        const bool checked = sectionList_ && sectionList_->GetCheck(i) == 1;
+        setupSettings.SetSectionValue(SectionKey::InstallByDefault, checked ? "TRUE" : "FALSE");
+    }
+    setupSettings.currentSection = 0;
+    if (!CheckRoom()) return;
+    EndDialog(IDOK);
+}
+
+void COptionsDialog::OnCancel()
+{
+    if (RunExitConfirmation()) EndDialog(IDCANCEL);
+}
+
+bool COptionsDialog::OnCommand(int id, int code, HWND control)
+{
+    switch (id) {
+        case IDC_CHANGE_FOLDER:
+            if (code == BN_CLICKED) OnChangeFolder();
+            return true;
+        case IDC_DRIVE_LIST:
+            if (code == CBN_SELCHANGE) OnDriveChosen();
+            return true;
+        default:
+            return Dialog::OnCommand(id, code, control);
+    }
+}
+
+bool COptionsDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    switch (message) {
+        case WM_CHECKLIST_NOTIFY:
+            if (LOWORD(wParam) != IDC_SECTION_LIST) return false;
+            OnListNotify();
+            result = 0;
+            return true;
+        case WM_DRAWITEM:
+            if (!sectionList_ || !sectionList_->DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)))
+                return false;
+            result = TRUE;
+            return true;
+        default:
+            return false;
+    }
+}
+
+void COptionsDialog::OnDestroy()
+{
+    sectionList_.reset();
+}
+
+INT_PTR RunOptionsDialog()
+{
+    COptionsDialog dialog;
+    return dialog.DoModal();
+}

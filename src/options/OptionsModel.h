@@ -1,0 +1,43 @@
+#pragma once
+// The rules of the options dialog that do not need a window: row texts, the folder and drive modes,
+// the drive list, the Windows-folder and drive-root tests, and the texts of the refresh.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "options/DiskSpace.h"
+#include "settings/SetupSettings.h"
+
+// ProductName, a tab, and the size text (nothing after the tab for an empty FileSize).
+std::string SectionRowText(const std::string& productName, const std::string& fileSize, const SizeUnitTexts& units);
+
+enum class FolderMode { None, ChangeFolder, ChangeDrive };
+// From ChangeFolderButton: "TRUE" or "CHANGEDRIVE" in any case; anything else shows neither control.
+FolderMode FolderModeFrom(const std::string& changeFolderButton);
+
+// "[A]", "[C]", ... for each drive of the logical-drive mask in letter order, CD-ROM drives left out.
+std::vector<std::string> DriveListEntries(uint32_t logicalDrives, const std::function<bool(char)>& isCdRom);
+
+// True when `folder` begins with the Windows folder's whole path (case ignored): the folder itself,
+// anything inside it, and a sibling whose name merely starts with it. An unknown (empty) Windows
+// folder refuses nothing.
+bool IsInWindowsFolder(const std::string& folder, const std::string& windowsDir);
+
+// A bare drive root such as "C:\" (any first character); "C:" without the backslash is not one.
+bool IsBareDriveRoot(const std::string& destDir);
+
+// DestDir with its drive letter replaced; an empty DestDir stays empty.
+std::string WithDriveLetter(const std::string& destDir, char letter);
+
+// What the refresh shows for the selected section.
+struct OptionsRefreshTexts {
+    std::string spaceAvailable;
+    std::string spaceRequired;
+    std::string destFolder;
+    std::string description;
+};
+// Leaves `currentSection` at `selectedSection`. A DestDir without a first character has no drive:
+// both space texts are then empty and no free space is asked for.
+OptionsRefreshTexts ComputeRefreshTexts(SetupSettings& settings, int selectedSection, const FreeSpaceQuery& freeBytes);

@@ -1,0 +1,181 @@
+// Folder and drive rules of the options dialog, the check list's geometry, and the browser's rules.
+#include <gtest/gtest.h>
+
+#include "framework/AnsiText.h"
+#include "options/BrowseModel.h"
+#include "options/CheckListLayout.h"
+#include "options/OptionsModel.h"
+
+TEST(OptionsModes, ChangeFolderButtonValues)
+{
+    EXPECT_EQ(FolderModeFrom("TRUE"), FolderMode::ChangeFolder);
+    EXPECT_EQ(FolderModeFrom("true"), FolderMode::ChangeFolder);
+    EXPECT_EQ(FolderModeFrom("ChangeDrive"), FolderMode::ChangeDrive);
+    EXPECT_EQ(FolderModeFrom("FALSE"), FolderMode::None);
+    EXPECT_EQ(FolderModeFrom("Error"), FolderMode::None);
+    EXPECT_EQ(FolderModeFrom("CHANGEDRIVES"), FolderMode::None);
+}
+
+TEST(OptionsModes, DriveListLeavesOutCdRomDrives)
+{
+    const uint32_t mask = (1u << 0) | (1u << 2) | (1u << 3) | (1u << 25);  // A, C, D, Z
+    auto entries = DriveListEntries(mask, [](char letter) { return letter == 'D'; });
+    EXPECT_EQ(entries, (std::vector<std::string>{"[A]", "[C]", "[Z]"}));
+    EXPECT_TRUE(DriveListEntries(0, [](char) { return false; }).empty());
+}
+
+TEST(OptionsFolders, WindowsFolderTestIsAPrefixTestIgnoringCase)
+{
+    EXPECT_TRUE(IsInWindowsFolder("C:\\WINDOWS", "C:\\Windows"));
+    EXPECT_TRUE(IsInWindowsFolder("c:\\windows\\system32\\Book", "C:\\Windows"));
+    EXPECT_TRUE(IsInWindowsFolder("C:\\WindowsBooks", "C:\\Windows"));  // a name that merely starts with it
+    EXPECT_FALSE(IsInWindowsFolder("C:\\Win", "C:\\Windows"));
+    EXPECT_FALSE(IsInWindowsFolder("D:\\Windows", "C:\\Windows"));
+    EXPECT_FALSE(IsInWindowsFolder("C:\\Book", ""));
+}
+
+TEST(OptionsFolders, BareDriveRoot)
+{
+    EXPECT_TRUE(IsBareDriveRoot("C:\\"));
+    EXPECT_TRUE(IsBareDriveRoot("z:\\"));
+    EXPECT_FALSE(IsBareDriveRoot("C:"));
+    EXPECT_FALSE(IsBareDriveRoot("C:\\Book"));
+    EXPECT_FALSE(IsBareDriveRoot(""));
+    EXPECT_FALSE(IsBareDriveRoot("C:/"));
+}
+
+TEST(OptionsFolders, DriveChoiceReplacesOnlyTheFirstCharacter)
+{
+    EXPECT_EQ(WithDriveLetter("C:\\Book\\Part1", 'D'), "D:\\Book\\Part1");
+    EXPECT_EQ(WithDriveLetter("c", 'E'), "E");
+    EXPECT_EQ(WithDriveLetter("", 'D'), "");
+}
+
+TEST(CheckListLayout, RowHeightIsTheLargestOfItsThreeRules)
+{
+    EXPECT_EQ(CheckListRowHeight(11, 13), 13);
+    EXPECT_EQ(CheckListRowHeight(13, 13), 14);
+    EXPECT_EQ(CheckListRowHeight(5, 0), 10);
+    EXPECT_EQ(CheckImageTop(16, 11), 3);
+    EXPECT_EQ(CheckImageTop(10, 13), 1);
+}
+
+TEST(CheckListLayout, RowTextSplitsAtTheFirstTab)
+{
+    EXPECT_EQ(SplitRowText("Samples\t1.50 KBytes").name, "Samples");
+    EXPECT_EQ(SplitRowText("Samples\t1.50 KBytes").size, "1.50 KBytes");
+    EXPECT_EQ(SplitRowText("a\tb\tc").size, "b\tc");
+    EXPECT_EQ(SplitRowText("No tab").name, "No tab");
+    EXPECT_EQ(SplitRowText("No tab").size, "");
+}
+
+TEST(CheckListLayout, HitTestFindsRowAndPart)
+{
+    CheckListGeometry g{0, 3, 16, 200, 100, 11};
+    EXPECT_EQ(HitTestCheckList(g, 5, 20).row, 1);
+    EXPECT_EQ(HitTestCheckList(g, 5, 20).part, CheckListPart::CheckBox);
+    EXPECT_EQ(HitTestCheckList(g, 12, 20).part, CheckListPart::CheckBox);  // inside checkBoxWidth + 2
+    EXPECT_EQ(HitTestCheckList(g, 13, 20).part, CheckListPart::Text);
+    EXPECT_EQ(HitTestCheckList(g, 199, 47).row, 2);
+    EXPECT_EQ(HitTestCheckList(g, 5, 0).row, 0);
+}
+
+TEST(CheckListLayout, HitTestNeverPassesTheLastRowOrTheClientArea)
+{
+    CheckListGeometry g{0, 3, 16, 200, 100, 11};
+    EXPECT_EQ(HitTestCheckList(g, 5, 48).row, -1);  // just below the last row
+    EXPECT_EQ(HitTestCheckList(g, 5, 48).part, CheckListPart::None);
+    EXPECT_EQ(HitTestCheckList(g, 5, -1).row, -1);
+    EXPECT_EQ(HitTestCheckList(g, 200, 5).row, -1);
+    g.rowCount = 0;
+    EXPECT_EQ(HitTestCheckList(g, 5, 5).row, -1);
+    g.rowCount = 1000;
+    g.rowHeight = 0;
+    EXPECT_EQ(HitTestCheckList(g, 5, 5).row, -1);
+}
+
+TEST(CheckListLayout, HitTestCountsFromTheTopVisibleRow)
+{
+    CheckListGeometry g{40, 50, 16, 200, 40, 13};
+    EXPECT_EQ(HitTestCheckList(g, 15, 17).row, 41);
+    EXPECT_EQ(HitTestCheckList(g, 15, 17).part, CheckListPart::Text);
+    EXPECT_EQ(HitTestCheckList(g, 14, 17).part, CheckListPart::CheckBox);
+    EXPECT_EQ(HitTestCheckList(g, 14, 39).row, 42);  // partly visible row
+    EXPECT_EQ(HitTestCheckList(g, 14, 48).row, -1);  // below the client area
+}
+
+TEST(CheckListLayout, ToggleClearsAnIndeterminateCheck)
+{
+    EXPECT_EQ(ToggledCheck(0), 1);
+    EXPECT_EQ(ToggledCheck(1), 0);
+    EXPECT_EQ(ToggledCheck(2), 0);
+}
+
+TEST(BrowseFolderName, AllowedCharacters)
+{
+    for (char c : std::string("AZaz09 #$%&'()"))
+        EXPECT_TRUE(IsAllowedFolderNameChar(c)) << c;
+    for (char c : std::string("-_.,!\"*+/:;<=>?@[\\]^`{|}~\t"))
+        EXPECT_FALSE(IsAllowedFolderNameChar(c)) << c;
+    EXPECT_FALSE(IsAllowedFolderNameChar(static_cast<char>(0xE9)));
+}
+
+TEST(BrowseFolderName, RemovesTheForbiddenCharacterBeforeTheCaret)
+{
+    EXPECT_FALSE(FilterFolderNameInput("My Book (2)", 11).has_value());
+    EXPECT_FALSE(FilterFolderNameInput("", 0).has_value());
+    EXPECT_FALSE(FilterFolderNameInput("a-b", 0).has_value());  // caret at the start checks nothing
+
+    auto typed = FilterFolderNameInput("Book-", 5);
+    ASSERT_TRUE(typed.has_value());
+    EXPECT_EQ(typed->text, "Book");
+    EXPECT_EQ(typed->caret, 4u);
+
+    auto middle = FilterFolderNameInput("Bo.ok", 3);  // typed in the middle
+    ASSERT_TRUE(middle.has_value());
+    EXPECT_EQ(middle->text, "Book");
+    EXPECT_EQ(middle->caret, 2u);
+
+    auto first = FilterFolderNameInput("-Book", 1);  // caret below 2: left where the edit puts it
+    ASSERT_TRUE(first.has_value());
+    EXPECT_EQ(first->text, "Book");
+    EXPECT_FALSE(first->caret.has_value());
+
+    auto beyond = FilterFolderNameInput("ab?", 99);
+    ASSERT_TRUE(beyond.has_value());
+    EXPECT_EQ(beyond->text, "ab");
+}
+
+TEST(BrowseFolderName, DoubleByteCharacterIsRemovedWhole)
+{
+    ansi::SetLeadByteTest([](unsigned char c) { return c >= 0x81 && c <= 0x9F; });
+    const std::string text = std::string("Ab") + "\x82" + "A";  // a lead byte and a trail byte that looks like A
+    auto filtered = FilterFolderNameInput(text, text.size());
+    ansi::SetLeadByteTest(nullptr);
+    ASSERT_TRUE(filtered.has_value());
+    EXPECT_EQ(filtered->text, "Ab");
+    EXPECT_EQ(filtered->caret, 2u);
+}
+
+TEST(BrowseTree, FoldersSortIgnoringCase)
+{
+    std::vector<std::string> names{"gamma", "beta", "Alpha", "_under", "10"};
+    SortFolderNames(names);
+    EXPECT_EQ(names, (std::vector<std::string>{"10", "Alpha", "beta", "gamma", "_under"}));
+}
+
+TEST(BrowseTree, ItemPathJoinsAncestorsWithOneBackslash)
+{
+    EXPECT_EQ(TreeItemPath("Part1", {"Books", "C:\\"}), "C:\\Books\\Part1");
+    EXPECT_EQ(TreeItemPath("C:\\", {}), "C:\\");
+    EXPECT_EQ(JoinPath("C:\\", "Book"), "C:\\Book");
+    EXPECT_EQ(JoinPath("C:\\Books", "New"), "C:\\Books\\New");
+}
+
+TEST(BrowseTree, EmptyFolderHoldsOnlyDotNames)
+{
+    EXPECT_TRUE(OnlyDotEntries({}));
+    EXPECT_TRUE(OnlyDotEntries({".", ".."}));
+    EXPECT_TRUE(OnlyDotEntries({".", "..", ".hidden"}));
+    EXPECT_FALSE(OnlyDotEntries({".", "..", "file.txt"}));
+}

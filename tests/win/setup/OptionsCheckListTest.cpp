@@ -1,0 +1,202 @@
+// The section check list in a window of its own: row height, clicks by position, the order of the
+// notifications, the focus hand-back, the space bar and the drawn rows.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <vector>
+
+#include "OptionsTestSupport.h"
+#include "framework/AppMessages.h"
+#include "options/SectionCheckList.h"
+
+namespace {
+struct Notification {
+    UINT message;
+    WORD code;
+    WORD id;
+    int lastClickedRow;
+    int selectedRow;  // the list's selection while the parent handles the notification
+    int check;        // the clicked row's check state at that moment
+};
+
+class CheckListHost : public testing::Test {
+protected:
+    static LRESULT CALLBACK HostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        auto* self = reinterpret_cast<CheckListHost*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        if (self && self->list_) {
+            if (message == WM_DRAWITEM && self->list_->DrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam)))
+                return TRUE;
+            if (message == WM_CHECKLIST_NOTIFY || (message == WM_COMMAND && HIWORD(wParam) == 40)) {
+                EXPECT_EQ(reinterpret_cast<HWND>(lParam), self->list_->Hwnd());
+                const int row = self->list_->LastClickedRow();
+                self->notifications_.push_back(
+                    {message, HIWORD(wParam), LOWORD(wParam), row,
+                     static_cast<int>(::SendMessageA(self->list_->Hwnd(), LB_GETCURSEL, 0, 0)),
+                     self->list_->GetCheck(row)});
+                return 0;
+            }
+        }
+        return ::DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+
+    void SetUp() override
+    {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = &HostProc;
+        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.lpszClassName = "OptionsCheckListHost";
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        ::RegisterClassA(&wc);
+        host_ = ::CreateWindowExA(0, "OptionsCheckListHost", "Check list", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20,
+                                  400, 260, nullptr, nullptr, wc.hInstance, nullptr);
+        ASSERT_NE(host_, nullptr);
+        ::SetWindowLongPtrA(host_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        font_ = ::CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
+    }
+    void TearDown() override
+    {
+        list_.reset();
+        ::DestroyWindow(host_);
+        ::DeleteObject(font_);
+    }
+
+    void MakeList(unsigned osMajor, int rows)
+    {
+        list_ = std::make_unique<SectionCheckList>(osMajor);
+        RECT rc{10, 10, 273, 160};
+        ASSERT_TRUE(list_->Create(font_, WS_BORDER | WS_VSCROLL | LBS_HASSTRINGS, rc, host_, 4000));
+        for (int i = 0; i < rows; ++i)
+            list_->AddRow("Row " + std::to_string(i) + "\t" + std::to_string(i) + " KBytes");
+    }
+    void Click(int x, int y, UINT message = WM_LBUTTONDOWN)
+    {
+        ::SendMessageA(list_->Hwnd(), message, MK_LBUTTON, MAKELPARAM(x, y));
+        ::SendMessageA(list_->Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    }
+    int RowMiddle(int row) const { return row * list_->RowHeight() + list_->RowHeight() / 2; }
+
+    HWND host_ = nullptr;
+    HFONT font_ = nullptr;
+    std::unique_ptr<SectionCheckList> list_;
+    std::vector<Notification> notifications_;
+};
+
+int SystemFontHeight()
+{
+    HDC dc = ::GetDC(nullptr);
+    HGDIOBJ old = ::SelectObject(dc, ::GetStockObject(SYSTEM_FONT));
+    TEXTMETRICA tm{};
+    ::GetTextMetricsA(dc, &tm);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(nullptr, dc);
+    return tm.tmHeight;
+}
+}  // namespace
+
+TEST_F(CheckListHost, StripAndRowHeightFollowTheSystemVersion)
+{
+    MakeList(6, 3);
+    EXPECT_EQ(list_->CheckBoxWidth(), 11);
+    EXPECT_EQ(list_->RowHeight(), std::max(12, SystemFontHeight()));
+    EXPECT_EQ(list_->RowCount(), 3);
+    // Before version 4, without the 3-D controls library: the classic 13-pixel boxes.
+    SectionCheckList classic(3);
+    EXPECT_EQ(classic.CheckBoxWidth(), 13);
+}
+
+TEST_F(CheckListHost, CheckBoxClickTogglesThenSelectsThenNotifies)
+{
+    MakeList(6, 3);
+    list_->SetCheck(1, 1);
+    Click(5, RowMiddle(1));
+    ASSERT_EQ(notifications_.size(), 1u);
+    EXPECT_EQ(notifications_[0].message, WM_CHECKLIST_NOTIFY);
+    EXPECT_EQ(notifications_[0].code, 40);
+    EXPECT_EQ(notifications_[0].id, 4000);
+    EXPECT_EQ(notifications_[0].lastClickedRow, 1);
+    EXPECT_EQ(notifications_[0].selectedRow, 1);  // selected before the parent hears of it
+    EXPECT_EQ(notifications_[0].check, 0);
+    EXPECT_EQ(list_->GetCheck(1), 0);
+
+    // Just inside the check area (checkBoxWidth + 2 = 13 pixels) and a double-click: two toggles.
+    Click(12, RowMiddle(2));
+    Click(12, RowMiddle(2), WM_LBUTTONDBLCLK);
+    ASSERT_EQ(notifications_.size(), 3u);
+    EXPECT_EQ(notifications_[1].check, 1);
+    EXPECT_EQ(notifications_[2].check, 0);
+    EXPECT_EQ(notifications_[2].code, 40);
+}
+
+TEST_F(CheckListHost, TextClickNotifiesBeforeTheSelectionMoves)
+{
+    MakeList(6, 3);
+    Click(100, RowMiddle(0));
+    Click(13, RowMiddle(2));  // first pixel right of the check area
+    ASSERT_EQ(notifications_.size(), 2u);
+    EXPECT_EQ(notifications_[1].code, 1);
+    EXPECT_EQ(notifications_[1].lastClickedRow, 2);
+    EXPECT_EQ(notifications_[1].selectedRow, 0);  // still the previous row
+    EXPECT_EQ(::SendMessageA(list_->Hwnd(), LB_GETCURSEL, 0, 0), 2);
+    EXPECT_EQ(list_->GetCheck(2), 0);
+}
+
+TEST_F(CheckListHost, ClickBelowTheLastRowNotifiesNothing)
+{
+    MakeList(6, 2);
+    Click(100, RowMiddle(1));
+    notifications_.clear();
+    Click(5, RowMiddle(2));
+    Click(100, RowMiddle(5));
+    EXPECT_TRUE(notifications_.empty());
+    EXPECT_EQ(list_->LastClickedRow(), 1);
+    EXPECT_EQ(list_->GetCheck(1), 0);
+}
+
+TEST_F(CheckListHost, ReleaseHandsTheFocusBackAndFreesTheMouse)
+{
+    MakeList(6, 2);
+    ::SetFocus(list_->Hwnd());
+    Click(100, RowMiddle(0));
+    EXPECT_EQ(::GetFocus(), host_);
+    EXPECT_NE(::GetCapture(), list_->Hwnd());
+}
+
+TEST_F(CheckListHost, SpaceBarTogglesTheCaretRowAsACommand)
+{
+    MakeList(6, 3);
+    Click(100, RowMiddle(1));
+    notifications_.clear();
+    ::SendMessageA(list_->Hwnd(), WM_KEYDOWN, VK_SPACE, 0);
+    ::SendMessageA(list_->Hwnd(), WM_CHAR, ' ', 0);
+    ASSERT_EQ(notifications_.size(), 1u);
+    EXPECT_EQ(notifications_[0].message, static_cast<UINT>(WM_COMMAND));
+    EXPECT_EQ(notifications_[0].code, 40);
+    EXPECT_EQ(list_->GetCheck(1), 1);
+    EXPECT_EQ(::SendMessageA(list_->Hwnd(), LB_GETCURSEL, 0, 0), 1);
+}
+
+TEST_F(CheckListHost, RowsAreDrawnWithTheirChecksAndHighlight)
+{
+    MakeList(6, 3);
+    list_->SetCheck(0, 1);
+    Click(100, RowMiddle(1));
+    ::RedrawWindow(list_->Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+    HoldForScreenshot();
+    HDC dc = ::GetDC(list_->Hwnd());
+    const int h = list_->RowHeight();
+    const int boxTop = 1 + (h - 11) / 2;
+    auto darkPixelsInBox = [&](int row) {
+        int dark = 0;
+        for (int y = boxTop + 3; y < boxTop + 8; ++y)
+            for (int x = 4; x < 9; ++x)
+                if (GetRValue(::GetPixel(dc, x, row * h + y)) < 100) ++dark;
+        return dark;
+    };
+    EXPECT_GT(darkPixelsInBox(0), 0);                                         // the tick
+    EXPECT_EQ(darkPixelsInBox(2), 0);                                         // an empty box
+    EXPECT_EQ(::GetPixel(dc, 0, h + h / 2), ::GetSysColor(COLOR_HIGHLIGHT));  // behind the selected row's box
+    EXPECT_EQ(::GetPixel(dc, 0, 2 * h + h / 2), ::GetSysColor(COLOR_WINDOW));
+    EXPECT_EQ(::GetPixel(dc, 16, h + h / 2), ::GetSysColor(COLOR_HIGHLIGHT));  // text area before the name
+    ::ReleaseDC(list_->Hwnd(), dc);
+}
