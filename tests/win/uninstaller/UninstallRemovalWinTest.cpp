@@ -1,0 +1,215 @@
+// The uninstaller's folder and registry removal on Wine's real file system and registry.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <winioctl.h>
+
+#include <fstream>
+
+#include "framework/AnsiText.h"
+#include "framework/App.h"
+#include "framework/Handles.h"
+#include "framework/MessageBox.h"
+#include "uninstaller/RemovalWin.h"
+#include "uninstaller/UninstallBoxWatcher.h"
+
+namespace {
+const DWORD kHiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+std::string TempRoot()
+{
+    char buffer[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, buffer);
+    std::string root = std::string(buffer) + "uninst-removal-" + std::to_string(::GetTickCount());
+    ::CreateDirectoryA(root.c_str(), nullptr);
+    return root;
+}
+
+void WriteFile(const std::string& path, DWORD attributes = 0)
+{
+    std::ofstream(path) << "content of " << path;
+    if (attributes) ::SetFileAttributesA(path.c_str(), attributes);
+}
+
+bool Exists(const std::string& path)
+{
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Three levels, each with a plain, a read-only, a hidden and a system file.
+void MakeTree(const std::string& folder)
+{
+    std::string level = folder;
+    for (const char* sub : {"", "\\Level 1", "\\Level 2"}) {
+        level += sub;
+        ::CreateDirectoryA(level.c_str(), nullptr);
+        WriteFile(level + "\\plain.txt");
+        WriteFile(level + "\\readonly.txt", FILE_ATTRIBUTE_READONLY);
+        WriteFile(level + "\\hidden.txt", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
+        WriteFile(level + "\\system.dat", kHiddenSystem | FILE_ATTRIBUTE_READONLY);
+    }
+    ::CreateDirectoryA((folder + "\\Level 1\\Empty").c_str(), nullptr);
+}
+
+class UninstallRemovalWin : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        root_ = TempRoot();
+        initial_ = CurrentFolder();
+        removalFailed = false;
+    }
+    void TearDown() override { ::SetCurrentDirectoryA(initial_.c_str()); }
+    std::string root_;
+    std::string initial_;
+};
+}  // namespace
+
+TEST_F(UninstallRemovalWin, EmptiesAThreeLevelTreeWithProtectedFilesSilently)
+{
+    const std::string folder = root_ + "\\Book";
+    MakeTree(folder);
+    WriteFile(root_ + "\\outside.txt");
+    BoxWatcher watcher;
+    RemoveFolderContents(folder);
+    EXPECT_TRUE(watcher.Boxes().empty());
+    EXPECT_FALSE(removalFailed);
+    EXPECT_TRUE(Exists(folder));
+    EXPECT_FALSE(Exists(folder + "\\Level 1"));
+    EXPECT_FALSE(Exists(folder + "\\system.dat"));
+    EXPECT_TRUE(Exists(root_ + "\\outside.txt"));
+    EXPECT_TRUE(ansi::EqualsNoCase(CurrentFolder(), folder));
+    WIN32_FIND_DATAA found;
+    UniqueFind find(::FindFirstFileA((folder + "\\*").c_str(), &found));
+    int entries = 0;
+    if (find) do {
+            ++entries;
+        } while (::FindNextFileA(find.get(), &found));
+    EXPECT_EQ(entries, 2);  // "." and ".."
+}
+
+TEST_F(UninstallRemovalWin, ALockedFileTwoLevelsDownIsReportedOnceByItsBareName)
+{
+    const std::string folder = root_ + "\\Book";
+    MakeTree(folder);
+    const std::string locked = folder + "\\Level 1\\Level 2\\in use.doc";
+    WriteFile(locked);
+    UniqueFile holder(::CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(holder);
+    std::vector<BoxWatcher::Box> boxes;
+    {
+        BoxWatcher watcher;
+        RemoveFolderContents(folder);
+        boxes = watcher.Boxes();
+    }
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Setup cannot delete in use.doc. (The file might be read-only or it might be in use.)");
+    EXPECT_TRUE(removalFailed);
+    EXPECT_TRUE(Exists(locked));
+    EXPECT_TRUE(Exists(folder + "\\Level 1\\Level 2"));
+    EXPECT_FALSE(Exists(folder + "\\Level 1\\Level 2\\plain.txt"));
+    EXPECT_FALSE(Exists(folder + "\\Level 1\\Level 2\\system.dat"));
+    EXPECT_FALSE(Exists(folder + "\\Level 1\\readonly.txt"));
+    EXPECT_FALSE(Exists(folder + "\\Level 1\\Empty"));
+    EXPECT_FALSE(Exists(folder + "\\hidden.txt"));
+
+    // A second run after the file is closed removes the rest.
+    holder.reset();
+    removalFailed = false;
+    BoxWatcher watcher;
+    RemoveFolderContents(folder);
+    EXPECT_FALSE(removalFailed);
+    EXPECT_FALSE(Exists(folder + "\\Level 1"));
+    EXPECT_TRUE(watcher.Boxes().empty());
+}
+
+TEST_F(UninstallRemovalWin, AFolderThatCannotBeEnteredSetsTheFlagAndChangesNothing)
+{
+    BoxWatcher watcher;
+    RemoveFolderContents(root_ + "\\No Such Folder");
+    EXPECT_TRUE(removalFailed);
+    EXPECT_TRUE(watcher.Boxes().empty());
+    EXPECT_TRUE(ansi::EqualsNoCase(CurrentFolder(), initial_));
+}
+
+TEST_F(UninstallRemovalWin, ALinkedFolderIsRemovedAndItsTargetSurvives)
+{
+    const std::string folder = root_ + "\\Book";
+    const std::string target = root_ + "\\Precious";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    ::CreateDirectoryA(target.c_str(), nullptr);
+    WriteFile(target + "\\keep.txt");
+    const std::string link = folder + "\\link";
+    if (!::CreateSymbolicLinkA(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY)) {
+        GTEST_SKIP() << "this system makes no directory links (error " << ::GetLastError() << ")";
+    }
+    ASSERT_NE(::GetFileAttributesA(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
+    BoxWatcher watcher;
+    RemoveFolderContents(folder);
+    EXPECT_TRUE(Exists(target + "\\keep.txt"));
+    EXPECT_FALSE(Exists(link));
+    EXPECT_FALSE(removalFailed);
+}
+
+TEST(UninstallPathExists, AFolderWhoseParentIsGoneIsAbsent)
+{
+    char windows[MAX_PATH] = {};
+    ::GetWindowsDirectoryA(windows, MAX_PATH);
+    EXPECT_TRUE(PathExists(windows));
+    EXPECT_FALSE(PathExists(std::string(windows) + "\\no-such-file.txt"));
+    EXPECT_FALSE(PathExists(std::string(windows) + "\\no-such-folder\\Book"));
+}
+
+namespace {
+const char kTestKey[] = "Software\\UninstallRemovalTest";
+
+bool KeyExists(const std::string& path)
+{
+    UniqueRegKey key;
+    return ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+}
+
+void CreateKey(const std::string& path)
+{
+    UniqueRegKey key;
+    ASSERT_EQ(
+        ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr),
+        ERROR_SUCCESS);
+    const char value[] = "v";
+    ::RegSetValueExA(key.get(), "Value", 0, REG_SZ, reinterpret_cast<const BYTE*>(value), sizeof value);
+}
+}  // namespace
+
+TEST(UninstallRegistryRemoval, DeletesNestedKeysAndLeavesItsNeighbours)
+{
+    const std::string entry = std::string(kTestKey) + "\\My Book";
+    for (const char* sub : {"", "\\A", "\\A\\Deep", "\\A\\Deep\\Deeper", "\\B", "\\C\\Deep"})
+        CreateKey(entry + sub);
+    CreateKey(std::string(kTestKey) + "\\My Book 2");
+    UniqueRegKey key;
+    ASSERT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE, entry.c_str(), 0, KEY_ALL_ACCESS, key.put()), ERROR_SUCCESS);
+    BoxWatcher watcher;
+    DeleteRegistryKeyTree(key.get(), entry);
+    key.reset();
+    EXPECT_TRUE(watcher.Boxes().empty());
+    EXPECT_FALSE(KeyExists(entry));
+    EXPECT_FALSE(KeyExists(entry + "\\A"));
+    EXPECT_TRUE(KeyExists(std::string(kTestKey) + "\\My Book 2"));
+    EXPECT_TRUE(KeyExists(kTestKey));
+}
+
+TEST(UninstallRegistryRemoval, AnInvalidHandleShowsTheSystemTextAndDeletesNothing)
+{
+    const std::string entry = std::string(kTestKey) + "\\Kept";
+    CreateKey(entry + "\\Sub");
+    std::vector<BoxWatcher::Box> boxes;
+    {
+        BoxWatcher watcher;
+        DeleteRegistryKeyTree(reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x0BADF00D)), entry);
+        boxes = watcher.Boxes();
+    }
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Error");
+    EXPECT_EQ(boxes[0].text, SystemErrorText(ERROR_INVALID_HANDLE));
+    EXPECT_FALSE(boxes[0].text.empty());
+    EXPECT_TRUE(KeyExists(entry + "\\Sub"));
+}
