@@ -1,3 +1,173 @@
 #include "installer/SetupApp.h"
 
-bool CSetupApp::InitInstance() { return false; }
+#include <commctrl.h>
+
+#include <memory>
+
+#include "copy/PathFunctions.h"
+#include "copy/ProgressDialog.h"
+#include "framework/MessageBox.h"
+#include "installer/Backdrop.h"
+#include "installer/SequenceDialogs.h"
+#include "installer/UninstallRegistration.h"
+#include "options/OptionsDialog.h"
+#include "scripts/ScriptRunner.h"
+#include "settings/SettingsWin.h"
+
+namespace {
+// The counter lives in a named mapping that every running copy opens: it starts at -1 (stored as
+// 0) when the first copy creates it and disappears with the last copy, so it is never decremented.
+constexpr char kInstanceCounterName[] = "BookCompanionSetup.InstanceCounter";
+
+void ShowEndMessage(const std::string& text) { AppMessageBox(text, MB_OK | MB_ICONWARNING); }
+
+void SetCurrentFolder(const std::string& folder) { ::SetCurrentDirectoryA(folder.c_str()); }
+
+// Lets the modeless windows paint while the user-interface thread works between dialogs.
+void PumpPendingMessages()
+{
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+}
+
+void RunSetupFailed()
+{
+    CMessageDialog dialog = MakeSetupFailedDialog();
+    dialog.DoModal();
+}
+}  // namespace
+
+bool IsAdministrator()
+{
+    UniqueServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, GENERIC_READ | GENERIC_WRITE | GENERIC_EXECUTE));
+    return static_cast<bool>(manager);
+}
+
+bool CSetupApp::IsFirstInstance()
+{
+    instanceCounter_.reset(
+        ::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG), kInstanceCounterName));
+    if (!instanceCounter_) return true;  // without the counter, let this copy run
+    void* view = ::MapViewOfFile(instanceCounter_.get(), FILE_MAP_WRITE, 0, 0, sizeof(LONG));
+    if (!view) return true;
+    const LONG value = ::InterlockedIncrement(static_cast<volatile LONG*>(view)) - 1;
+    ::UnmapViewOfFile(view);
+    return value == 0;
+}
+
+bool CSetupApp::InitInstance()
+{
+    if (!IsFirstInstance()) return false;
+    RunSequence();
+    return false;
+}
+
+void CSetupApp::RunSequence()
+{
+    osVersion = QueryOsVersion();
+
+    if (!PathExists(".\\SETUP.INI")) {
+        ShowEndMessage("Can't find Setup.ini. Setup needs this file to continue so it's exiting.");
+        return;
+    }
+    if (!PathExists(".\\SETUP.TXT")) {
+        ShowEndMessage("Can't find Setup.txt. Setup needs this file to continue so it's exiting.");
+        return;
+    }
+    if (osVersion.IsNtFamily() && !IsAdministrator()) {
+        ShowEndMessage(setupSettings.GetText(TextId::UpdateRegistryError));
+        return;
+    }
+    const std::string programPath = ModuleFileName();
+    if (programPath.size() < 2 || programPath[1] != ':') {
+        ShowEndMessage("Please run this program from a mapped network drive. (Yes, I know this restriction is lame, "
+                       "but I don't have time to fix it right now.)");
+        return;
+    }
+
+    // The start folder as the system reports it (scripts get it so) and with a closing backslash.
+    const std::string startFolder = CurrentFolder();
+    std::string startDir = startFolder;
+    if (startDir.empty() || startDir.back() != '\\') startDir += '\\';
+    specialFolders.Set(SpecialFolder::StartDir, startDir);
+    specialFolders.Set(SpecialFolder::SourceDir, startDir);
+
+    CProgressDialog progress;
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&controls);
+
+    CBackdropWindow backdrop;
+    backdrop.Create();
+    ::ShowWindow(backdrop.Hwnd(), SW_SHOW);
+    ::UpdateWindow(backdrop.Hwnd());
+    SetMainWindow(backdrop.Hwnd());
+    auto closeBackdrop = [&] {
+        backdrop.Destroy();
+        SetMainWindow(nullptr);
+    };
+
+    if (!setupSettings.GetText(TextId::WelcomeTitle).empty()) {
+        CMessageDialog welcome = MakeWelcomeDialog();
+        welcome.DoModal();
+    }
+
+    for (int s = 0; s < setupSettings.sectionCount; ++s) {
+        setupSettings.currentSection = s;
+        std::string destDir = setupSettings.GetSectionValue(SectionKey::DestDir);
+        ExpandPathPlaceholder(destDir);
+        setupSettings.SetSectionValue(SectionKey::DestDir, destDir);
+    }
+
+    RunOptionsDialog();
+    if (setupSettings.cancelRequested) {
+        RunSetupFailed();
+        closeBackdrop();
+        return;
+    }
+
+    const std::string& sourceDir = specialFolders.Get(SpecialFolder::SourceDir);
+    for (int s = 0; s < setupSettings.sectionCount && !setupSettings.cancelRequested; ++s) {
+        setupSettings.currentSection = s;
+        if (!IsTrueValue(setupSettings.GetSectionValue(SectionKey::InstallByDefault))) continue;
+        SetCurrentFolder(sourceDir);
+        progress.DoModal();
+        // A worker stopped by Exit may still be finishing its file and stepping out of folders;
+        // let it end before the current folder is set again.
+        progress.WaitForWorkerToEnd();
+        SetCurrentFolder(sourceDir);
+        RegisterSectionForUninstall();
+    }
+    if (setupSettings.cancelRequested) {
+        RunSetupFailed();
+        closeBackdrop();
+        return;
+    }
+
+    {
+        CUpdatingDialog updating;
+        updating.Create();
+        ::ShowWindow(updating.Hwnd(), SW_SHOW);
+        PumpPendingMessages();
+        for (int s = 0; s < setupSettings.sectionCount; ++s) {
+            setupSettings.currentSection = s;
+            if (!IsTrueValue(setupSettings.GetSectionValue(SectionKey::InstallByDefault))) continue;
+            const std::string commandFile = setupSettings.GetSectionValue(SectionKey::CommandFile);
+            if (commandFile.empty() || commandFile == "NULL") continue;
+            SetCurrentFolder(sourceDir);
+            RunScriptFile(commandFile, startFolder);
+            PumpPendingMessages();
+        }
+        updating.Destroy();
+    }
+
+    if (setupSettings.cancelRequested) {
+        RunSetupFailed();
+    } else {
+        CMessageDialog finished = MakeFinishedDialog();
+        finished.DoModal();
+    }
+    closeBackdrop();
+}
