@@ -284,6 +284,34 @@ def start_display():
 # ---------------------------------------------------------------- the CD
 
 
+def edit_profile(path, edits):
+    """Changes keys of a profile (INI) file in place: {"Section": {"Key": "value", "Gone": null}}.
+    A key that is not there is added at the end of its section (the section is added when missing)."""
+    lines = []
+    if os.path.exists(path):
+        with open(path, "rb") as f:
+            lines = f.read().decode("cp1252").replace("\r\n", "\n").split("\n")
+    for section, keys in edits.items():
+        start = next((i for i, l in enumerate(lines) if l.strip().lower() == "[%s]" % section.lower()), None)
+        if start is None:
+            lines += ["[%s]" % section]
+            start = len(lines) - 1
+        end = next((i for i in range(start + 1, len(lines)) if lines[i].strip().startswith("[")), len(lines))
+        for key, value in keys.items():
+            found = next((i for i in range(start + 1, end)
+                          if lines[i].split("=", 1)[0].strip().lower() == key.lower()), None)
+            if value is None:
+                if found is not None:
+                    del lines[found]
+                    end -= 1
+            elif found is not None:
+                lines[found] = "%s=%s" % (key, value)
+            else:
+                lines.insert(end, "%s=%s" % (key, value))
+                end += 1
+    write_text(path, "\r\n".join(l for l in lines) + ("" if lines and lines[-1] == "" else "\r\n"))
+
+
 def assemble_cd(scenario, cd, programs, scenario_dir):
     source = scenario.get("cd")
     if source:
@@ -309,6 +337,8 @@ def assemble_cd(scenario, cd, programs, scenario_dir):
         elif isinstance(content, dict) and "from" in content:
             os.makedirs(os.path.dirname(target), exist_ok=True)
             shutil.copy2(os.path.join(REPO, content["from"]), target)
+        elif isinstance(content, dict) and "ini" in content:
+            edit_profile(target, content["ini"])
         elif isinstance(content, list):  # lines, joined with CRLF as a Windows editor writes them
             write_text(target, "\r\n".join(content) + "\r\n")
         else:
@@ -408,7 +438,7 @@ def window_matches(expected, window):
                     return False
         if key == "rows":
             for cid, rows in want.items():
-                if cid not in by_id or by_id[cid].get("rows") != rows:
+                if cid not in by_id or by_id[cid].get("rows", []) != rows:
                     return False
         if key == "rowData":
             for cid, data in want.items():
