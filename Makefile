@@ -34,7 +34,7 @@ demo: dist
 
 fuzz: bootstrap
 	@cmake --preset fuzz >/dev/null
-	@cmake --build --preset fuzz -j $(JOBS)
+	@cmake --build --preset fuzz -j $(JOBS) --target fuzzers
 	@bash scripts/run-fuzzers.sh build/fuzz $${FUZZ_SECONDS:-60}
 
 clean:

@@ -14,6 +14,15 @@ EntryValue Number(const char* name, uint32_t number)
 {
     return {name, EntryValue::Kind::Dword, {}, number};
 }
+// Half a double-byte character at the end of the folder would take the closing backquote of the
+// uninstall string as its trail byte, and the uninstaller could not split the string back.
+bool EndsInLoneLeadByte(const std::string& text)
+{
+    size_t last = 0;
+    for (size_t i = 0; i < text.size(); i = ansi::NextChar(text, i))
+        last = i;
+    return !text.empty() && last + 1 == text.size() && ansi::IsLeadByte(static_cast<unsigned char>(text[last]));
+}
 }  // namespace
 
 std::string UninstallerTargetPath(const std::string& windowsDir)
@@ -47,6 +56,11 @@ std::variant<UninstallEntry, EntryRefusal> BuildUninstallEntry(const UninstallEn
     if (ansi::FindChar(source.destDir, '`') != std::string::npos) {
         return EntryRefusal{FormatText("%s cannot be registered for removal: its folder %s contains a backquote (`).",
                                        {name, source.destDir})};
+    }
+    if (EndsInLoneLeadByte(source.destDir)) {
+        return EntryRefusal{FormatText(
+            "%s cannot be registered for removal: its folder %s ends in an incomplete character.",
+            {name, source.destDir})};
     }
     UninstallEntry entry;
     entry.keyPath = kUninstallKey + name;
