@@ -84,6 +84,7 @@ protected:
 TEST_F(BrowseDialogTest, DrivesFirstWithTheFirstFixedDriveSelected)
 {
     ASSERT_TRUE(dialog_.Create());
+    ::ShowWindow(dialog_.Hwnd(), SW_SHOW);
     EXPECT_EQ(WindowText(dialog_.Hwnd()), "Pick a Folder");
     const std::vector<std::string> drives = Children(TVI_ROOT);
     ASSERT_FALSE(drives.empty());
@@ -102,18 +103,22 @@ TEST_F(BrowseDialogTest, DrivesFirstWithTheFirstFixedDriveSelected)
 TEST_F(BrowseDialogTest, ExpansionListsSortedFoldersWithButtonsOnlyWhereNeeded)
 {
     ASSERT_TRUE(dialog_.Create());
+    ::ShowWindow(dialog_.Hwnd(), SW_SHOW);
     HTREEITEM test = OpenTestFolder();
     ASSERT_NE(test, nullptr);
-    EXPECT_EQ(Children(test), (std::vector<std::string>{"Alpha", "beta", "gamma", kLongName}));
+    EXPECT_EQ(Children(test), (std::vector<std::string>{kLongName, "Alpha", "beta", "gamma"}));
     EXPECT_EQ(TreeView_GetChild(Tree(), Child(test, "Alpha")), nullptr);  // files only: no button
     EXPECT_EQ(TreeView_GetChild(Tree(), Child(test, "beta")), nullptr);
     EXPECT_NE(TreeView_GetChild(Tree(), Child(test, "gamma")), nullptr);
 
-    // A folder made while collapsed shows after expanding again.
-    TreeView_Expand(Tree(), test, TVE_COLLAPSE);
+    // A folder made while collapsed shows after expanding again. The tree only asks again about an
+    // item it has expanded once when the user does it, so the keyboard is used here.
+    TreeView_SelectItem(Tree(), test);
+    ::SendMessageA(Tree(), WM_KEYDOWN, VK_SUBTRACT, 0);
+    EXPECT_EQ(Children(test), std::vector<std::string>{""});
     ::CreateDirectoryA((std::string(kRoot) + "\\Delta").c_str(), nullptr);
-    Expand(test);
-    EXPECT_EQ(Children(test), (std::vector<std::string>{"Alpha", "beta", "Delta", "gamma", kLongName}));
+    ::SendMessageA(Tree(), WM_KEYDOWN, VK_ADD, 0);
+    EXPECT_EQ(Children(test), (std::vector<std::string>{kLongName, "Alpha", "beta", "Delta", "gamma"}));
     ::RemoveDirectoryA((std::string(kRoot) + "\\Delta").c_str());
 
     // Expanding a folder without subfolders is refused and leaves no children.
@@ -127,6 +132,7 @@ TEST_F(BrowseDialogTest, ExpansionListsSortedFoldersWithButtonsOnlyWhereNeeded)
 TEST_F(BrowseDialogTest, LongCurrentFolderIsShortenedInTheMiddle)
 {
     ASSERT_TRUE(dialog_.Create());
+    ::ShowWindow(dialog_.Hwnd(), SW_SHOW);
     HTREEITEM test = OpenTestFolder();
     HTREEITEM last = Child(Expand(Child(test, kLongName)), "last");
     ASSERT_NE(last, nullptr);
@@ -143,6 +149,7 @@ TEST_F(BrowseDialogTest, LongCurrentFolderIsShortenedInTheMiddle)
 TEST_F(BrowseDialogTest, NewFolderNameIsFilteredAndAppendedAtOk)
 {
     ASSERT_TRUE(dialog_.Create());
+    ::ShowWindow(dialog_.Hwnd(), SW_SHOW);
     TreeView_SelectItem(Tree(), Child(OpenTestFolder(), "beta"));
     Type("Book-1");
     EXPECT_EQ(dialog_.GetItemText(IDC_NEWDIR), "Book1");
@@ -157,6 +164,7 @@ TEST_F(BrowseDialogTest, NewFolderNameIsFilteredAndAppendedAtOk)
 TEST_F(BrowseDialogTest, FolderWithFilesAsksFirst)
 {
     ASSERT_TRUE(dialog_.Create());
+    ::ShowWindow(dialog_.Hwnd(), SW_SHOW);
     TreeView_SelectItem(Tree(), Child(OpenTestFolder(), "Alpha"));
     {
         DialogAnswerer answerer({IDNO}, {dialog_.Hwnd()});

@@ -100,9 +100,12 @@ TEST_F(CheckListHost, StripAndRowHeightFollowTheSystemVersion)
     EXPECT_EQ(list_->CheckBoxWidth(), 11);
     EXPECT_EQ(list_->RowHeight(), std::max(12, SystemFontHeight()));
     EXPECT_EQ(list_->RowCount(), 3);
-    // Before version 4, without the 3-D controls library: the classic 13-pixel boxes.
-    SectionCheckList classic(3);
-    EXPECT_EQ(classic.CheckBoxWidth(), 13);
+    // Before version 4 the flat boxes need the 3-D controls library (Wine has one); else classic 13 pixels.
+    HMODULE ctl3d = ::LoadLibraryA("CTL3D32.DLL");
+    const bool flat = ctl3d && ::GetProcAddress(ctl3d, MAKEINTRESOURCEA(21));
+    if (ctl3d) ::FreeLibrary(ctl3d);
+    SectionCheckList old(3);
+    EXPECT_EQ(old.CheckBoxWidth(), flat ? 11 : 13);
 }
 
 TEST_F(CheckListHost, CheckBoxClickTogglesThenSelectsThenNotifies)

@@ -88,6 +88,7 @@ TEST_F(OptionsDialogTest, RowsChecksAndTextsFromTheSettings)
     setupSettings.SetSetupValue(SetupKey::ChangeFolderButton, "TRUE");
     COptionsDialog dialog;
     ASSERT_TRUE(dialog.Create());
+    ::ShowWindow(dialog.Hwnd(), SW_SHOW);
     SectionCheckList& list = *dialog.List();
 
     EXPECT_EQ(WindowText(dialog.Hwnd()), "Choose Options");
@@ -109,14 +110,16 @@ TEST_F(OptionsDialogTest, RowsChecksAndTextsFromTheSettings)
     EXPECT_TRUE(::IsWindowVisible(dialog.Item(IDC_CHANGE_FOLDER)));
     EXPECT_FALSE(::IsWindowVisible(dialog.Item(IDC_DRIVE_LIST)));
 
-    // The list: 263 pixels wide, 10 pixels left of the description frame, 7 pixels lower.
+    // The list: 263 pixels wide, 10 pixels left of the description frame, 7 pixels lower; the list box
+    // trims its height to whole rows.
     RECT frame, listRect;
     ::GetWindowRect(dialog.Item(IDC_DESCRIPTION_FRAME), &frame);
     ::GetWindowRect(list.Hwnd(), &listRect);
     EXPECT_EQ(listRect.right - listRect.left, 263);
     EXPECT_EQ(frame.left - listRect.right, 10);
     EXPECT_EQ(listRect.top - frame.top, 7);
-    EXPECT_EQ(listRect.bottom - frame.bottom, 7);
+    EXPECT_LE(listRect.bottom - frame.bottom, 7);
+    EXPECT_GT(listRect.bottom - frame.bottom, 7 - list.RowHeight());
     HoldForScreenshot();
 
     // Ticking the third row's box selects it and counts it; a text click only selects.
@@ -149,6 +152,7 @@ TEST_F(OptionsDialogTest, DriveModeMovesEveryFolderToTheChosenDrive)
     setupSettings.SetSetupValue(SetupKey::ChangeFolderButton, "ChangeDrive");
     COptionsDialog dialog;
     ASSERT_TRUE(dialog.Create());
+    ::ShowWindow(dialog.Hwnd(), SW_SHOW);
     EXPECT_FALSE(::IsWindowVisible(dialog.Item(IDC_CHANGE_FOLDER)));
     HWND combo = dialog.Item(IDC_DRIVE_LIST);
     ASSERT_TRUE(::IsWindowVisible(combo));
@@ -175,6 +179,7 @@ TEST_F(OptionsDialogTest, DriveRootIsRefusedAndReverted)
     Fill({{"One", "C:\\Book", "10", "TRUE"}});
     COptionsDialog dialog;
     ASSERT_TRUE(dialog.Create());
+    ::ShowWindow(dialog.Hwnd(), SW_SHOW);
     setupSettings.SetSectionValueAt(SectionKey::DestDir, 0, "C:\\");
     {
         DialogAnswerer answerer({IDOK}, {dialog.Hwnd()});
@@ -196,6 +201,7 @@ TEST_F(OptionsDialogTest, NoRoomKeepsTheDialogOpenUntilTheBigSectionIsUnchecked)
     Fill({{"Small", "C:\\Small", "10", "TRUE"}, {"Huge", "c:\\Huge", "9000000000000000", "TRUE"}});
     COptionsDialog dialog;
     ASSERT_TRUE(dialog.Create());
+    ::ShowWindow(dialog.Hwnd(), SW_SHOW);
     {
         DialogAnswerer answerer({IDOK}, {dialog.Hwnd()});
         ::SendMessageA(dialog.Hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
@@ -216,6 +222,7 @@ TEST_F(OptionsDialogTest, CancelAsksAndOnlyExitEndsTheDialog)
     Fill({{"One", "C:\\Book", "10", "TRUE"}});
     COptionsDialog dialog;
     ASSERT_TRUE(dialog.Create());
+    ::ShowWindow(dialog.Hwnd(), SW_SHOW);
     {
         DialogAnswerer answerer({IDOK}, {dialog.Hwnd()});  // Continue in the exit confirmation
         ::SendMessageA(dialog.Hwnd(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
@@ -254,6 +261,73 @@ TEST_F(OptionsDialogTest, ModalRunWithoutSectionsEndsWithContinue)
     EXPECT_EQ(result, IDOK);
     EXPECT_TRUE(sawEmptyList);
     EXPECT_FALSE(setupSettings.cancelRequested);
+}
+
+namespace {
+// Waits for a dialog with the given title, types `folder` into its new-folder edit and presses OK.
+HWND WaitForWindow(const char* title)
+{
+    for (int i = 0; i < 500; ++i) {
+        if (HWND hwnd = ::FindWindowA("#32770", title)) return hwnd;
+        ::Sleep(20);
+    }
+    return nullptr;
+}
+void ChooseInBrowser(const char* folder)
+{
+    HWND browse = WaitForWindow("Pick a Folder");
+    if (!browse) return;
+    ::Sleep(100);
+    ::SendMessageA(::GetDlgItem(browse, IDC_NEWDIR), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder));
+    ::PostMessageA(browse, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+}  // namespace
+
+TEST_F(OptionsDialogTest, ChangeFolderSetsOnlyTheSelectedSectionAndRefusesTheWindowsFolder)
+{
+    Fill({{"One", "C:\\Book\\Part1", "10", "TRUE"}, {"Two", "C:\\Book\\Part2", "10", "TRUE"}});
+    setupSettings.changeFolderAllowed = true;
+    setupSettings.SetSetupValue(SetupKey::ChangeFolderButton, "TRUE");
+    setupSettings.SetText(TextId::BrowseTitle, "Pick a Folder");
+    setupSettings.SetText(TextId::NoWindowsDir, "Not into the Windows folder, please.");
+    setupSettings.SetText(TextId::NotEmptyDirectory, "Not empty. Use it?");
+    char windowsDir[MAX_PATH] = {};
+    ::GetWindowsDirectoryA(windowsDir, MAX_PATH);
+    specialFolders.Set(SpecialFolder::WindowsDir, windowsDir);
+    COptionsDialog dialog;
+    ASSERT_TRUE(dialog.Create());
+    ::ShowWindow(dialog.Hwnd(), SW_SHOW);
+    ClickRow(*dialog.List(), 1, 60);
+
+    // The Windows folder itself (typed below C:\, in another case): not empty, Yes; then refused.
+    std::string lowerWindows = std::string(windowsDir).substr(3);
+    for (char& c : lowerWindows)
+        c = static_cast<char>(::tolower(static_cast<unsigned char>(c)));
+    {
+        std::thread browser([&] { ChooseInBrowser(lowerWindows.c_str()); });
+        DialogAnswerer answerer({IDYES, IDOK}, {dialog.Hwnd()}, {"Pick a Folder"});
+        ::SendMessageA(dialog.Hwnd(), WM_COMMAND, MAKEWPARAM(IDC_CHANGE_FOLDER, BN_CLICKED), 0);
+        browser.join();
+        const auto answered = answerer.Answered();
+        ASSERT_EQ(answered.size(), 2u);
+        EXPECT_EQ(answered[0].text, "Not empty. Use it?");
+        EXPECT_EQ(answered[1].text, "Not into the Windows folder, please.");
+    }
+    EXPECT_EQ(Value(SectionKey::DestDir, 1), "C:\\Book\\Part2");
+
+    // A new folder below C:\ becomes the second section's folder only.
+    {
+        std::thread browser([&] { ChooseInBrowser("New Book"); });
+        ::SendMessageA(dialog.Hwnd(), WM_COMMAND, MAKEWPARAM(IDC_CHANGE_FOLDER, BN_CLICKED), 0);
+        browser.join();
+    }
+    EXPECT_EQ(Value(SectionKey::DestDir, 0), "C:\\Book\\Part1");
+    EXPECT_EQ(Value(SectionKey::DestDir, 1), "C:\\New Book");
+    EXPECT_EQ(dialog.GetItemText(IDC_DEST_FOLDER), "C:\\New Book");
+    EXPECT_EQ(dialog.GetItemText(IDC_SPACE_REQUIRED), "Space required on drive C: 20 Bytes");
+    EXPECT_EQ(::GetFileAttributesA("C:\\New Book"), INVALID_FILE_ATTRIBUTES);  // not created here
+    dialog.Destroy();
+    specialFolders.Set(SpecialFolder::WindowsDir, "");
 }
 
 TEST(DriveFreeBytes, SystemDriveHasRoomAndAMissingDriveHasNone)

@@ -20,8 +20,11 @@ struct AnsweredWindow {
 // `buttons` in each, one button per window, in order.
 class DialogAnswerer {
 public:
-    DialogAnswerer(std::vector<int> buttons, std::vector<HWND> ignore = {})
-        : buttons_(std::move(buttons)), ignore_(std::move(ignore)), thread_([this] { Run(); })
+    DialogAnswerer(std::vector<int> buttons, std::vector<HWND> ignore = {}, std::vector<std::string> ignoreTitles = {})
+        : buttons_(std::move(buttons)),
+          ignore_(std::move(ignore)),
+          ignoreTitles_(std::move(ignoreTitles)),
+          thread_([this] { Run(); })
     {
     }
     ~DialogAnswerer()
@@ -53,6 +56,8 @@ private:
             if (h == hwnd) return TRUE;
         for (HWND h : search->self->seen_)
             if (h == hwnd) return TRUE;
+        for (const std::string& title : search->self->ignoreTitles_)
+            if (Text(hwnd) == title) return TRUE;
         search->found = hwnd;
         return FALSE;
     }
@@ -72,8 +77,13 @@ private:
                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
                 continue;
             }
-            // Give the dialog time to finish its initialisation before reading it.
+            // Give the dialog time to finish its initialisation, and skip a window that was only on its
+            // way out (a closing dialog can still be visible for a moment).
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            HWND candidate = search.found;
+            search.found = nullptr;
+            ::EnumWindows(&Visit, reinterpret_cast<LPARAM>(&search));
+            if (search.found != candidate) continue;
             AnsweredWindow answered;
             answered.title = Text(search.found);
             HWND text = ::GetDlgItem(search.found, 65535);
@@ -90,6 +100,7 @@ private:
 
     std::vector<int> buttons_;
     std::vector<HWND> ignore_;
+    std::vector<std::string> ignoreTitles_;
     std::vector<HWND> seen_;
     std::atomic<size_t> next_{0};
     std::atomic<bool> stop_{false};
