@@ -1,0 +1,585 @@
+// The copy engine on real folders under Wine: the tree copy, LZ expansion, the replace question and the
+// progress dialog with its worker. Dialogs are answered by a thread that finds them and presses buttons.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "copy/CopyEngine.h"
+#include "copy/PathFunctions.h"
+#include "copy/ProgressDialog.h"
+#include "copy/ReplaceDialog.h"
+#include "framework/Dialog.h"
+#include "resource.h"
+#include "settings/SettingsWin.h"
+
+namespace {
+// SAMPLE.TXT (SampleText() below) as SZDD-compressed by mscompress.
+const char kCompressedSample[] =
+    "\x53\x5a\x44\x44\x88\xf0\x27\x33\x41\x00\x70\x08\x00\x00\xff\x4c\x69\x6e\x65\x20\x30\x30\x20\xff"
+    "\x6f\x66\x20\x74\x68\x65\x20\x73\xff\x61\x6d\x70\x6c\x65\x20\x63\x68\xff\x61\x70\x74\x65\x72\x2c"
+    "\x20\x63\xff\x6f\x6d\x70\x72\x65\x73\x73\x65\xef\x64\x20\x6f\x6e\xfa\xf2\x43\x44\x2e\x0b\x0d\x0a"
+    "\xf0\xf3\x31\xf7\xfd\x07\x0d\x17\x0d\xf1\xf2\x21\x32\x2d\x0d\x3d\x0d\x4d\x0d\xf1\xf2\x33\x63\x0d"
+    "\x73\x0d\x84\x83\x0d\xf1\xf2\x34\x99\x0d\xa9\x0d\xb9\x0d\xf1\xf2\x35\x10\xcf\x0d\xdf\x0d\xef\x0d"
+    "\xf1\xf2\x36\x05\x1d\x15\x1d\x25\x1d\x42\xf1\xf2\x37\x3b\x1d\x4b\x1d\x5b\x1d\xf1\xf2\x38\x71\x1d"
+    "\x08\x81\x1d\x91\x1d\xf1\xf2\x39\xa7\x1d\xb7\x1d\xc7\x1d\xf1\xf1\x01\x31\xf6\xfd\xec\x1d\xfc\x1d"
+    "\x0c\x23\x2c\x0d\x22\x2d\x32\x2d\x00\x0c\x23\x62\x0d\x58\x2d\x68\x2d\x0c\x23\x98\x0d\x8e\x2d\x9e"
+    "\x2d\x00\x0c\x23\xce\x0d\xc4\x2d\xd4\x2d\x0c\x23\x04\x1d\xfa\x2d\x0a\x3d\x00\x0c\x23\x3a\x1d\x30"
+    "\x3d\x40\x3d\x0c\x23\x70\x1d\x66\x3d\x76\x3d\x00\x0c\x23\xa6\x1d\x9c\x3d\xac\x3d\x0c\x23\xdc\x1d"
+    "\xd2\x3d\xe2\x3d\x02\xf0\xf2\x32\x12\x2d\x08\x4d\x18\x4d\x28\x43\x48\x2d\x3e\x4d\x00\x4e\x4d\x28"
+    "\x43\x7e\x2d\x74\x4d\x84\x4d\x28\x43\xb4\x2d\xaa\x4d\x00\xba\x4d\x28\x43\xea\x2d\xe0\x4d\xf0\x4d"
+    "\x28\x43\x20\x3d\x16\x5d\x00\x26\x5d\x28\x43\x56\x3d\x4c\x5d\x5c\x5d\x28\x43\x8c\x3d\x82\x5d\x00"
+    "\x92\x5d\x28\x43\xc2\x3d\xb8\x5d\xc8\x5d\x28\x43\xf8\x3d\xee\x5d\x04\xfe\x5d\xf0\xf2\x33\x2e\x4d"
+    "\x24\x6d\x34\x6d\x44\x63\x64\x4d\x00\x5a\x6d\x6a\x6d\x44\x63\x9a\x4d\x90\x6d\xa0\x6d\x44\x63\xd0"
+    "\x4d\x00\xc6\x6d\xd6\x6d\x44\x63\x06\x5d\xfc\x6d\x0c\x7d\x44\x63\x3c\x5d\x00\x32\x7d\x42\x7d\x44"
+    "\x63\x72\x5d\x68\x7d\x78\x7d\x44\x63\xa8\x5d\x00\x9e\x7d\xae\x7d\x44\x63\xde\x5d\xd4\x7d\xe4\x7d"
+    "\x44\x63\x14\x6d\x00\x0a\x8d\x1a\x8d";
+
+std::string SampleText()
+{
+    std::string text;
+    char line[80];
+    for (int i = 0; i < 40; ++i) {
+        snprintf(line, sizeof line, "Line %02d of the sample chapter, compressed on the CD.\r\n", i);
+        text += line;
+    }
+    return text;
+}
+
+void WriteFile(const std::string& path, const std::string& content, DWORD attributes = FILE_ATTRIBUTE_NORMAL)
+{
+    UniqueFile file(
+        ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(file) << path;
+    DWORD written = 0;
+    ASSERT_TRUE(::WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr));
+    file.reset();
+    if (attributes != FILE_ATTRIBUTE_NORMAL) {
+        ASSERT_TRUE(::SetFileAttributesA(path.c_str(), attributes));
+    }
+}
+
+std::string ReadFile(const std::string& path)
+{
+    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return "<missing>";
+    std::string content;
+    char buffer[4096];
+    DWORD read = 0;
+    while (::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
+        content.append(buffer, read);
+    return content;
+}
+
+bool Exists(const std::string& path)
+{
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+DWORD Attributes(const std::string& path)
+{
+    return ::GetFileAttributesA(path.c_str());
+}
+
+void RemoveTree(const std::string& folder)
+{
+    WIN32_FIND_DATAA data;
+    UniqueFind find(::FindFirstFileA((folder + "\\*").c_str(), &data));
+    if (find) {
+        do {
+            const std::string name = data.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string path = folder + "\\" + name;
+            ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(path);
+            else
+                ::DeleteFileA(path.c_str());
+        } while (::FindNextFileA(find.get(), &data));
+    }
+    find.reset();
+    ::RemoveDirectoryA(folder.c_str());
+}
+
+std::string CurrentDirectory()
+{
+    char buffer[MAX_PATH];
+    DWORD n = ::GetCurrentDirectoryA(MAX_PATH, buffer);
+    return std::string(buffer, n);
+}
+
+// Each test gets a CD folder and a destination folder below a fresh temporary folder.
+class CopyEngineTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        char temp[MAX_PATH];
+        ::GetTempPathA(MAX_PATH, temp);
+        root = std::string(temp) + "copytest" + std::to_string(::GetTickCount()) + "_" + std::to_string(counter++);
+        RemoveTree(root);
+        cd = root + "\\CD";
+        dest = root + "\\Dest";
+        ASSERT_TRUE(CreateDirectoryPath(cd));
+        ASSERT_TRUE(CreateDirectoryPath(dest));
+        savedFolder = CurrentDirectory();
+        setupSettings.cancelRequested = false;
+        setupSettings.settingsValid = false;
+        setupSettings.filesCompressed = false;
+        setupSettings.useUnderscores = false;
+        yesToAllChosen = false;
+        expansionFailed = false;
+        ::ResetEvent(copyStopEvent.get());
+    }
+    void TearDown() override
+    {
+        ::SetCurrentDirectoryA(savedFolder.c_str());
+        RemoveTree(root);
+        setupSettings.cancelRequested = false;
+        setupSettings.settingsValid = false;
+        setupSettings.filesCompressed = false;
+        setupSettings.useUnderscores = false;
+    }
+    void CopyCd(HWND sourceControl = nullptr, HWND destControl = nullptr, int width = 0)
+    {
+        ASSERT_TRUE(::SetCurrentDirectoryA(cd.c_str()));
+        CopyTree(dest, sourceControl, destControl, width);
+        EXPECT_EQ(CurrentDirectory(), cd) << "the tree copy steps back out of every folder it entered";
+    }
+
+    static inline int counter = 0;
+    std::string root, cd, dest, savedFolder;
+};
+
+// Finds the visible dialogs of this process and answers them, one step at a time, on its own thread.
+class DialogAnswerer {
+public:
+    enum class Kind { Replace, Progress, ExitConfirmation, MessageBox };
+    struct Step {
+        Kind kind;
+        int button;  // 0: only wait until such a dialog is up
+    };
+    struct Seen {
+        Kind kind;
+        std::vector<std::string> texts;  // the window title, then the texts of `textIds`
+    };
+
+    explicit DialogAnswerer(std::vector<Step> steps, std::vector<int> textIds = {})
+        : steps_(std::move(steps)), textIds_(std::move(textIds)), thread_([this] { Run(); })
+    {
+    }
+    ~DialogAnswerer()
+    {
+        stop_ = true;
+        thread_.join();
+    }
+    // True when every step was done.
+    bool Finished() const { return done_ == steps_.size(); }
+    std::vector<Seen> seen;
+
+    static bool IsKind(HWND hwnd, Kind kind)
+    {
+        switch (kind) {
+            case Kind::Replace:
+                return ::GetDlgItem(hwnd, IDC_NO) && ::GetDlgItem(hwnd, IDC_FIRST_SIZE);
+            case Kind::Progress:
+                return ::GetDlgItem(hwnd, IDC_DEST_NAME) && ::GetDlgItem(hwnd, IDC_SOURCE_NAME);
+            case Kind::MessageBox:
+                return ::GetDlgItem(hwnd, 0xFFFF) != nullptr;
+            case Kind::ExitConfirmation:
+                return ::GetDlgItem(hwnd, IDC_MESSAGE) && ::GetDlgItem(hwnd, IDOK) && ::GetDlgItem(hwnd, IDCANCEL) &&
+                       !::GetDlgItem(hwnd, IDC_NO) && !::GetDlgItem(hwnd, IDC_DEST_NAME);
+        }
+        return false;
+    }
+
+private:
+    struct Search {
+        Kind kind;
+        HWND found;
+    };
+    static BOOL CALLBACK FindDialog(HWND hwnd, LPARAM lParam)
+    {
+        auto* search = reinterpret_cast<Search*>(lParam);
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(hwnd, &pid);
+        char cls[16] = {};
+        ::GetClassNameA(hwnd, cls, sizeof cls);
+        if (pid == ::GetCurrentProcessId() && ::IsWindowVisible(hwnd) && std::string(cls) == "#32770" &&
+            IsKind(hwnd, search->kind)) {
+            search->found = hwnd;
+            return FALSE;
+        }
+        return TRUE;
+    }
+    void Run()
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!stop_ && done_ < steps_.size() && std::chrono::steady_clock::now() < deadline) {
+            const Step& step = steps_[done_];
+            Search search{step.kind, nullptr};
+            ::EnumWindows(&FindDialog, reinterpret_cast<LPARAM>(&search));
+            if (!search.found || search.found == lastPressed_) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                continue;
+            }
+            // Let the dialog finish its initialisation before its texts are read.
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            Seen record{step.kind, {WindowText(search.found)}};
+            for (int id : textIds_)
+                record.texts.push_back(WindowText(::GetDlgItem(search.found, id)));
+            if (step.kind == Kind::MessageBox) record.texts.push_back(WindowText(::GetDlgItem(search.found, 0xFFFF)));
+            seen.push_back(record);
+            if (step.button) {
+                ::PostMessageA(search.found, WM_COMMAND, MAKEWPARAM(step.button, BN_CLICKED), 0);
+                lastPressed_ = search.found;
+            }
+            ++done_;
+        }
+    }
+
+    std::vector<Step> steps_;
+    std::vector<int> textIds_;
+    std::atomic<bool> stop_{false};
+    std::atomic<size_t> done_{0};
+    HWND lastPressed_ = nullptr;
+    std::thread thread_;
+};
+using Kind = DialogAnswerer::Kind;
+
+TEST_F(CopyEngineTest, CopiesTheTreeClearsAttributesAndSkipsDotFolders)
+{
+    WriteFile(cd + "\\PLAIN.TXT", "plain");
+    WriteFile(cd + "\\HIDDEN.TXT", "hidden", FILE_ATTRIBUTE_HIDDEN);
+    WriteFile(cd + "\\SYSTEM.DAT", "system", FILE_ATTRIBUTE_SYSTEM);
+    WriteFile(cd + "\\READONLY.TXT", "read-only", FILE_ATTRIBUTE_READONLY);
+    ASSERT_TRUE(CreateDirectoryPath(cd + "\\.SVN"));
+    WriteFile(cd + "\\.SVN\\ENTRIES", "x");
+    ASSERT_TRUE(CreateDirectoryPath(cd + "\\EMPTY"));
+    ASSERT_TRUE(CreateDirectoryPath(cd + "\\SUB\\DEEPER"));
+    WriteFile(cd + "\\SUB\\DEEPER\\NOTE.TXT", "deep");
+    ASSERT_TRUE(Attributes(cd + "\\HIDDEN.TXT") & FILE_ATTRIBUTE_HIDDEN) << "the prefix keeps DOS attributes";
+
+    CopyCd();
+
+    for (const char* name : {"PLAIN.TXT", "HIDDEN.TXT", "SYSTEM.DAT", "READONLY.TXT", "SUB\\DEEPER\\NOTE.TXT"}) {
+        const std::string path = dest + "\\" + name;
+        ASSERT_TRUE(Exists(path)) << name;
+        EXPECT_EQ(Attributes(path) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY), 0u)
+            << name;
+    }
+    EXPECT_EQ(ReadFile(dest + "\\READONLY.TXT"), "read-only");
+    EXPECT_EQ(ReadFile(dest + "\\SUB\\DEEPER\\NOTE.TXT"), "deep");
+    EXPECT_FALSE(Exists(dest + "\\.SVN"));
+    ASSERT_TRUE(Attributes(dest + "\\EMPTY") & FILE_ATTRIBUTE_DIRECTORY);
+    WIN32_FIND_DATAA data;
+    UniqueFind inside(::FindFirstFileA((dest + "\\EMPTY\\*").c_str(), &data));
+    int entries = 0;
+    if (inside) do
+            ++entries;
+        while (::FindNextFileA(inside.get(), &data));
+    EXPECT_EQ(entries, 2) << "only . and ..";
+}
+
+TEST_F(CopyEngineTest, UnderscoresTurnIntoBlanksInFileAndFolderNames)
+{
+    setupSettings.useUnderscores = true;
+    ASSERT_TRUE(CreateDirectoryPath(cd + "\\MY_SAMPLES"));
+    WriteFile(cd + "\\MY_SAMPLES\\CHAPTER_1.TXT", "one");
+    HWND source = ::CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 400, 20, nullptr, nullptr, nullptr, nullptr);
+    HWND target = ::CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 400, 20, nullptr, nullptr, nullptr, nullptr);
+    CopyCd(source, target, 2000);
+    EXPECT_EQ(ReadFile(dest + "\\My Samples\\Chapter 1.txt"), "one");
+    EXPECT_EQ(WindowText(source), "CHAPTER_1.TXT");
+    EXPECT_EQ(WindowText(target), dest + "\\My Samples\\Chapter 1.txt");
+    // A narrow field shows the path shortened around "..." (the copy is now there: replace it unasked).
+    yesToAllChosen = true;
+    CopyCd(source, target, 60);
+    const std::string shown = WindowText(target);
+    EXPECT_NE(shown.find("..."), std::string::npos);
+    EXPECT_LT(shown.size(), (dest + "\\My Samples\\Chapter 1.txt").size());
+    ::DestroyWindow(source);
+    ::DestroyWindow(target);
+}
+
+TEST_F(CopyEngineTest, CompressedFilesAreExpandedAndPlainOnesPassUnchanged)
+{
+    setupSettings.filesCompressed = true;
+    WriteFile(cd + "\\SAMPLE.TXT", std::string(kCompressedSample, sizeof kCompressedSample - 1));
+    WriteFile(cd + "\\PLAIN.BIN", std::string("not compressed\0\x01\x02", 17));
+    CopyCd();
+    EXPECT_EQ(ReadFile(dest + "\\SAMPLE.TXT"), SampleText()) << "same name as on the CD, contents expanded";
+    EXPECT_EQ(ReadFile(dest + "\\PLAIN.BIN"), std::string("not compressed\0\x01\x02", 17));
+    EXPECT_FALSE(expansionFailed);
+}
+
+TEST_F(CopyEngineTest, ExpansionRefusesDestinationsOf128Characters)
+{
+    setupSettings.filesCompressed = true;
+    WriteFile(cd + "\\S.TXT", std::string(kCompressedSample, sizeof kCompressedSample - 1));
+    ASSERT_TRUE(::SetCurrentDirectoryA(cd.c_str()));
+    std::string fits = dest + "\\";
+    fits += std::string(kMaxExpansionPath - fits.size(), 'f');
+    ASSERT_EQ(fits.size(), 127u);
+    EXPECT_TRUE(ExpandCompressedFile("S.TXT", fits));
+    EXPECT_EQ(ReadFile(fits), SampleText());
+    const std::string tooLong = fits + "g";
+    EXPECT_FALSE(ExpandCompressedFile("S.TXT", tooLong));
+    EXPECT_FALSE(Exists(tooLong));
+
+    // Through the tree copy: the failure is collected for the end of the section.
+    const std::string deepDest = dest + "\\" + std::string(127 - dest.size() - 1 - 5, 'd');
+    ASSERT_TRUE(CreateDirectoryPath(deepDest));
+    ASSERT_TRUE(::SetCurrentDirectoryA(cd.c_str()));
+    CopyTree(deepDest, nullptr, nullptr, 0);
+    EXPECT_TRUE(expansionFailed);
+    EXPECT_FALSE(Exists(deepDest + "\\S.TXT"));
+}
+
+TEST_F(CopyEngineTest, UnreadableSourceNeverEmptiesTheDestination)
+{
+    WriteFile(dest + "\\KEEP.TXT", "precious");
+    ASSERT_TRUE(::SetCurrentDirectoryA(cd.c_str()));
+    EXPECT_FALSE(ExpandCompressedFile("MISSING.TXT", dest + "\\KEEP.TXT"));
+    EXPECT_EQ(ReadFile(dest + "\\KEEP.TXT"), "precious");
+}
+
+TEST_F(CopyEngineTest, OverlongDestinationsAreSkipped)
+{
+    // A destination folder of 250 characters: a five-character name fits, a longer one does not.
+    std::string deep = dest;
+    while (deep.size() < 250)
+        deep += "\\" + std::string(std::min<size_t>(60, 250 - deep.size() - 1), 'x');
+    ASSERT_EQ(deep.size(), 250u);
+    ASSERT_TRUE(CreateDirectoryPath(deep));
+    ASSERT_TRUE(Exists(deep));
+    WriteFile(cd + "\\A.TXT", "short");
+    WriteFile(cd + "\\LONGER_NAME.TXT", "long");
+    ASSERT_TRUE(::SetCurrentDirectoryA(cd.c_str()));
+    CopyTree(deep, nullptr, nullptr, 0);
+    EXPECT_EQ(ReadFile(deep + "\\A.TXT"), "short");
+    EXPECT_FALSE(Exists(deep + "\\LONGER_NAME.TXT"));
+}
+
+TEST_F(CopyEngineTest, YesToAllReplacesWithoutAsking)
+{
+    yesToAllChosen = true;
+    WriteFile(cd + "\\A.TXT", "new");
+    WriteFile(dest + "\\A.TXT", "old");
+    DialogAnswerer watch({{Kind::Replace, IDCANCEL}});
+    CopyCd();
+    EXPECT_EQ(ReadFile(dest + "\\A.TXT"), "new");
+    EXPECT_TRUE(watch.seen.empty()) << "no replace question was shown";
+}
+
+TEST_F(CopyEngineTest, FoundSizeAndTimeAreThoseOfTheFirstMatch)
+{
+    WriteFile(dest + "\\SIZED.BIN", std::string(3000, 'z'));
+    FILETIME stamp{0x12345678, 0x01C00000};
+    {
+        UniqueFile file(::CreateFileA((dest + "\\SIZED.BIN").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                                      0, nullptr));
+        ASSERT_TRUE(::SetFileTime(file.get(), nullptr, nullptr, &stamp));
+    }
+    EXPECT_EQ(GetFoundFileSize(dest + "\\SIZED.BIN"), 3000u);
+    EXPECT_EQ(GetFoundWriteTime(dest + "\\SIZED.BIN"), (0x01C00000ull << 32) | 0x12345678u);
+    EXPECT_EQ(GetFoundFileSize(dest + "\\NONE.BIN"), 0u);
+    EXPECT_EQ(GetFoundWriteTime(dest + "\\NONE.BIN"), 0u);
+}
+
+TEST_F(CopyEngineTest, ReplaceQuestionsNoThenYesToAllSilencesSubFolders)
+{
+    setupSettings.settingsValid = true;
+    setupSettings.SetText(TextId::ConfirmReplaceTitle, "Replace?");
+    setupSettings.SetText(TextId::ConfirmReplaceText1, "There is already '%s' (100%).");
+    setupSettings.SetText(TextId::ConfirmReplaceText3, "changed %s");
+    setupSettings.SetText(TextId::YesToAllButton, "Yes");
+    setupSettings.SetText(TextId::YesToAllTitle, "All");
+    setupSettings.SetText(TextId::NoButton, "Nope");
+    setupSettings.SetText(TextId::Bytes, "Bytes");
+    setupSettings.SetText(TextId::KBytes, "KBytes");
+    setupSettings.SetText(TextId::MBytes, "MBytes");
+    WriteFile(cd + "\\A.TXT", std::string(1024, 'a'));
+    WriteFile(cd + "\\B.TXT", "new b");
+    ASSERT_TRUE(CreateDirectoryPath(cd + "\\SUB"));
+    ASSERT_TRUE(CreateDirectoryPath(dest + "\\SUB"));
+    WriteFile(cd + "\\SUB\\C.TXT", "new c");
+    WriteFile(dest + "\\A.TXT", std::string(1023, 'o'));
+    WriteFile(dest + "\\B.TXT", "old b");
+    WriteFile(dest + "\\SUB\\C.TXT", "old c");
+
+    // The enumeration order is the file system's: answer No first, then Yes To All.
+    DialogAnswerer answerer({{Kind::Replace, IDC_NO}, {Kind::Replace, IDC_YESTOALL}, {Kind::Replace, IDCANCEL}},
+                            {IDC_MESSAGE, IDC_FIRST_SIZE, IDC_SECOND_SIZE, IDC_FIRST_DATE, IDOK, IDC_YESTOALL, IDC_NO});
+    CopyCd();
+    ASSERT_EQ(answerer.seen.size(), 2u) << "no question after Yes To All, not even in the sub-folder";
+    const auto& first = answerer.seen[0].texts;
+    const bool firstWasA = first[1].find("A.TXT") != std::string::npos;
+    EXPECT_EQ(first[0], "Replace?");
+    if (firstWasA) {
+        EXPECT_EQ(first[1], "There is already 'A.TXT' (100%).");
+        EXPECT_EQ(first[2], "1.00 KBytes");
+        EXPECT_EQ(first[3], "1023 Bytes");
+    }
+    EXPECT_EQ(first[4].rfind("changed ", 0), 0u) << first[4];
+    EXPECT_NE(first[4].find("M"), std::string::npos) << "AM or PM: " << first[4];
+    EXPECT_EQ(first[5], "Yes");
+    EXPECT_EQ(first[6], "All");
+    EXPECT_EQ(first[7], "No") << "the No button keeps its own text";
+    // The file answered No keeps its contents; the others are replaced.
+    const std::string keptName = firstWasA ? "A.TXT" : "B.TXT";
+    EXPECT_EQ(ReadFile(dest + "\\" + keptName), firstWasA ? std::string(1023, 'o') : "old b");
+    EXPECT_EQ(ReadFile(dest + "\\SUB\\C.TXT"), "new c");
+    EXPECT_TRUE(yesToAllChosen);
+}
+
+TEST_F(CopyEngineTest, ReplaceCancelThenContinueReplacesThenExitStops)
+{
+    WriteFile(cd + "\\A.TXT", "new a");
+    WriteFile(dest + "\\A.TXT", "old a");
+    DialogAnswerer answerer({{Kind::Replace, IDCANCEL}, {Kind::ExitConfirmation, IDOK}});
+    CopyCd();
+    EXPECT_TRUE(answerer.Finished());
+    EXPECT_EQ(ReadFile(dest + "\\A.TXT"), "new a");
+    EXPECT_FALSE(setupSettings.cancelRequested);
+
+    WriteFile(dest + "\\A.TXT", "old a");
+    DialogAnswerer exiting({{Kind::Replace, IDCANCEL}, {Kind::ExitConfirmation, IDCANCEL}});
+    CopyCd();
+    EXPECT_TRUE(exiting.Finished());
+    EXPECT_EQ(ReadFile(dest + "\\A.TXT"), "old a");
+    EXPECT_TRUE(setupSettings.cancelRequested);
+}
+
+TEST_F(CopyEngineTest, PresentButUnfindableDestinationIsNotAskedAbout)
+{
+    // The destination folder does not exist: the existence test says "present" (path not found), but
+    // there is nothing to replace, so no question is shown.
+    WriteFile(cd + "\\A.TXT", "a");
+    const std::string missingDest = dest + "\\NOT\\THERE";
+    DialogAnswerer watch({{Kind::Replace, IDCANCEL}});
+    ASSERT_TRUE(::SetCurrentDirectoryA(cd.c_str()));
+    ASSERT_TRUE(PathExists(missingDest + "\\A.TXT"));
+    CopyTree(missingDest, nullptr, nullptr, 0);
+    EXPECT_TRUE(watch.seen.empty());
+}
+
+class ProgressDialogTest : public CopyEngineTest {
+protected:
+    void SetUp() override
+    {
+        CopyEngineTest::SetUp();
+        setupSettings.currentSection = 0;
+        setupSettings.SetSectionValueAt(SectionKey::CodeDir, 0, "SECTION");
+        setupSettings.SetSectionValueAt(SectionKey::DestDir, 0, dest + "\\Book");
+        setupSettings.SetSectionValueAt(SectionKey::ShortcutLocation, 0, "NULL");
+        setupSettings.SetSectionValueAt(SectionKey::ShortcutName, 0, "NULL");
+        specialFolders.Set(SpecialFolder::StartDir, cd);
+        ASSERT_TRUE(CreateDirectoryPath(cd + "\\SECTION"));
+    }
+};
+
+TEST_F(ProgressDialogTest, CopiesTheSectionAndClosesWithOk)
+{
+    setupSettings.settingsValid = true;
+    setupSettings.SetText(TextId::InstallingTitle, "Installing");
+    setupSettings.SetText(TextId::InstallingText2, "into");
+    WriteFile(cd + "\\SECTION\\README.TXT", "readme");
+    CProgressDialog dialog;
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    dialog.WaitForWorkerToEnd();
+    EXPECT_EQ(ReadFile(dest + "\\Book\\README.TXT"), "readme");
+    EXPECT_FALSE(setupSettings.cancelRequested);
+    EXPECT_TRUE(dialog.ShortcutPath().empty());
+}
+
+TEST_F(ProgressDialogTest, MissingSourceFolderIsReportedAndCancels)
+{
+    setupSettings.settingsValid = true;
+    setupSettings.SetSectionValueAt(SectionKey::CodeDir, 0, "NOSUCH");
+    DialogAnswerer answerer({{Kind::MessageBox, IDOK}});
+    CProgressDialog dialog;
+    dialog.DoModal();
+    dialog.WaitForWorkerToEnd();
+    ASSERT_TRUE(answerer.Finished());
+    EXPECT_EQ(answerer.seen[0].texts.back(), "The book's files are supposed to be in a directory named '" + cd +
+                                                 "\\NOSUCH'. Setup can't find this directory so it's exiting.");
+    EXPECT_TRUE(setupSettings.cancelRequested);
+    EXPECT_TRUE(Attributes(dest + "\\Book") & FILE_ATTRIBUTE_DIRECTORY) << "the destination is created first";
+}
+
+TEST_F(ProgressDialogTest, EmptyCodeDirOrAFolderThatCannotBeEnteredCountsAsMissing)
+{
+    setupSettings.settingsValid = true;
+    WriteFile(cd + "\\SECTION\\A.TXT", "a");
+    for (const char* codeDir : {"", "SECTION\\MISSING\\DEEPER"}) {
+        setupSettings.cancelRequested = false;
+        setupSettings.SetSectionValueAt(SectionKey::CodeDir, 0, codeDir);
+        // The section's own folder is current, as the sequence leaves it; nothing of it may be copied.
+        ASSERT_TRUE(::SetCurrentDirectoryA((cd + "\\SECTION").c_str()));
+        DialogAnswerer answerer({{Kind::MessageBox, IDOK}});
+        CProgressDialog dialog;
+        dialog.DoModal();
+        dialog.WaitForWorkerToEnd();
+        EXPECT_TRUE(answerer.Finished()) << codeDir;
+        EXPECT_TRUE(setupSettings.cancelRequested) << codeDir;
+        EXPECT_FALSE(Exists(dest + "\\Book\\A.TXT")) << codeDir;
+    }
+}
+
+TEST_F(ProgressDialogTest, ExitWhileAReplaceQuestionIsUpWaitsForTheAnswer)
+{
+    setupSettings.settingsValid = true;
+    WriteFile(cd + "\\SECTION\\A.TXT", "new a");
+    ASSERT_TRUE(CreateDirectoryPath(dest + "\\Book"));
+    WriteFile(dest + "\\Book\\A.TXT", "old a");
+    // The worker asks about A.TXT; meanwhile the user cancels the progress dialog and chooses Exit; the
+    // question is answered Yes only after the dialog has closed.
+    DialogAnswerer answerer(
+        {{Kind::Replace, 0}, {Kind::Progress, IDCANCEL}, {Kind::ExitConfirmation, IDCANCEL}, {Kind::Replace, IDOK}});
+    CProgressDialog dialog;
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    dialog.WaitForWorkerToEnd();
+    EXPECT_TRUE(answerer.Finished());
+    EXPECT_TRUE(setupSettings.cancelRequested);
+    EXPECT_EQ(ReadFile(dest + "\\Book\\A.TXT"), "new a") << "the file being asked about is still copied";
+}
+
+TEST_F(ProgressDialogTest, FailedExpansionIsReportedOnceAtTheEnd)
+{
+    setupSettings.settingsValid = true;
+    setupSettings.filesCompressed = true;
+    setupSettings.SetText(TextId::LongFilenameProblemText, "Some names were too long.");
+    const std::string longDest = dest + "\\" + std::string(130 - dest.size(), 'L');
+    setupSettings.SetSectionValueAt(SectionKey::DestDir, 0, longDest);
+    WriteFile(cd + "\\SECTION\\ONE.TXT", "1");
+    WriteFile(cd + "\\SECTION\\TWO.TXT", "2");
+    DialogAnswerer answerer({{Kind::MessageBox, IDOK}, {Kind::MessageBox, IDOK}});
+    CProgressDialog dialog;
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    dialog.WaitForWorkerToEnd();
+    ASSERT_EQ(answerer.seen.size(), 1u) << "one message for the section";
+    EXPECT_EQ(answerer.seen[0].texts.back(), "Some names were too long.");
+}
+
+TEST(CopyReplaceDate, UniversalTimeIsShownInLocalTime)
+{
+    // The test prefix runs with the system's zone; compare against the platform's own conversion.
+    SYSTEMTIME noonUtc{2024, 3, 0, 3, 12, 0, 0, 0};
+    FILETIME universal, local;
+    ASSERT_TRUE(::SystemTimeToFileTime(&noonUtc, &universal));
+    ASSERT_TRUE(::FileTimeToLocalFileTime(&universal, &local));
+    SYSTEMTIME fields;
+    ASSERT_TRUE(::FileTimeToSystemTime(&local, &fields));
+    const unsigned long long value =
+        (static_cast<unsigned long long>(universal.dwHighDateTime) << 32) | universal.dwLowDateTime;
+    const std::string text = FormatUniversalFileTime(value);
+    EXPECT_NE(text.find(", " + std::to_string(fields.wYear) + ",  "), std::string::npos) << text;
+    const int hour12 = fields.wHour % 12 == 0 ? 12 : fields.wHour % 12;
+    EXPECT_NE(text.find(",  " + std::to_string(hour12) + ":00:00  "), std::string::npos) << text;
+}
+}  // namespace
