@@ -77,8 +77,15 @@ bool CBrowseDialog::OnInitDialog()
         SetItemText(IDCANCEL, setupSettings.GetText(TextId::CancelButton));
     }
     CenterWindow();
-    folderImages_.reset(::ImageList_LoadImageA(ResourceInstance(), MAKEINTRESOURCEA(IDB_FOLDERTREE), 16, 1,
-                                               RGB(255, 0, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION));
+    // The list is made in true colour and filled by colour: a list loaded straight from the 16-colour
+    // bitmap would keep its palette indexes and show them in the standard palette's colours.
+    UniqueGdiObject strip(::LoadImageA(ResourceInstance(), MAKEINTRESOURCEA(IDB_FOLDERTREE), IMAGE_BITMAP, 0, 0, 0));
+    BITMAP info{};
+    if (strip && ::GetObjectA(strip.get(), sizeof(info), &info)) {
+        folderImages_.reset(::ImageList_Create(16, info.bmHeight, ILC_COLOR24 | ILC_MASK, info.bmWidth / 16, 1));
+        if (folderImages_)
+            ::ImageList_AddMasked(folderImages_.get(), static_cast<HBITMAP>(strip.get()), RGB(255, 0, 255));
+    }
     TreeView_SetImageList(Tree(), folderImages_.get(), TVSIL_NORMAL);
     SetItemText(IDC_NEWDIR, newDir);
 

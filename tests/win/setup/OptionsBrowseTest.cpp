@@ -23,6 +23,10 @@ protected:
         setupSettings.sectionCount = 0;
         setupSettings.settingsValid = true;
         setupSettings.SetText(TextId::BrowseTitle, "Pick a Folder");
+        setupSettings.SetText(TextId::BrowseText1, "Current directory:");
+        setupSettings.SetText(TextId::BrowseText2, "New Directory:");
+        setupSettings.SetText(TextId::OkButton, "OK");
+        setupSettings.SetText(TextId::CancelButton, "Cancel");
         setupSettings.SetText(TextId::NotEmptyDirectory, "That folder is not empty. Use it anyway?");
         for (const std::string& dir :
              {std::string(kRoot), std::string(kRoot) + "\\beta", std::string(kRoot) + "\\Alpha",

@@ -30,6 +30,11 @@ protected:
         setupSettings.SetSetupValue(SetupKey::ChangeFolderButton, "Error");
         setupSettings.cancelRequested = false;
         setupSettings.SetText(TextId::OptionsTitle, "Choose Options");
+        setupSettings.SetText(TextId::InstructionText, "Select the items you want installed.");
+        setupSettings.SetText(TextId::OptionStatic, "Options:");
+        setupSettings.SetText(TextId::DescriptionStatic, "Description:");
+        setupSettings.SetText(TextId::FolderTitle, "Folder for Currently Selected Option:");
+        setupSettings.SetText(TextId::ChangeDirButton, "Change Folder...");
         setupSettings.SetText(TextId::SpaceAvailable, "Space available on drive %c: %s");
         setupSettings.SetText(TextId::SpaceRequired, "Space required on drive %c: %s");
         setupSettings.SetText(TextId::DescriptionText, "Installs the %s files.");
@@ -40,6 +45,7 @@ protected:
         setupSettings.SetText(TextId::MBytes, "MBytes");
         setupSettings.SetText(TextId::NoChange, "Please choose a folder, not a drive.");
         setupSettings.SetText(TextId::NoRoomTitle, "No Room");
+        setupSettings.SetText(TextId::OkButton, "OK");
         setupSettings.SetText(TextId::NoRoomText, "Drive %c: is too full.");
         setupSettings.SetText(TextId::ExitTitle, "Exit Setup");
         setupSettings.settingsValid = true;

@@ -93,6 +93,8 @@ private:
                 answered_.push_back(answered);
             }
             seen_.push_back(search.found);
+            char hold[32] = {};
+            if (::GetEnvironmentVariableA("OPTIONS_TEST_HOLD_MS", hold, sizeof(hold)) > 0) ::Sleep(atoi(hold));
             ::PostMessageA(search.found, WM_COMMAND, MAKEWPARAM(buttons_[next_], BN_CLICKED), 0);
             ++next_;
         }
