@@ -66,11 +66,64 @@ def find_case_insensitive(base, parts):
     return current
 
 
+REPEAT = re.compile(r"<<(.*?)\*(\d+)>>", re.S)
+
+
+def expand_repeats(value):
+    """"<<ab*5>>" stands for "ababa": the text repeated until it is exactly that many characters long, so a
+    scenario can name values and paths of 259, 260 or 4096 characters without spelling them out."""
+    if isinstance(value, str):
+        def repl(m):
+            unit, count = m.group(1), int(m.group(2))
+            return (unit * (count // max(1, len(unit)) + 1))[:count] if unit else ""
+        return REPEAT.sub(repl, value)
+    if isinstance(value, list):
+        return [expand_repeats(v) for v in value]
+    if isinstance(value, dict):
+        return {expand_repeats(k): expand_repeats(v) for k, v in value.items()}
+    return value
+
+
+def generated_bytes(spec):
+    """{"random": size, "seed": n} gives the same bytes on every run; {"repeat": text, "size": n} repeats a
+    text (cp1252) up to the size; "no_bytes": [..] replaces those byte values in random data."""
+    import random
+    size = int(spec.get("size", spec.get("random", 0)))
+    if "random" in spec:
+        rng = random.Random(spec.get("seed", 0))
+        data = bytearray(rng.getrandbits(8) for _ in range(size)) if size < 65536 else \
+            bytearray(rng.randbytes(size))
+        for b in spec.get("no_bytes", []):
+            data = data.replace(bytes([b]), bytes([(b + 1) % 256]))
+        return bytes(data)
+    unit = spec["repeat"].encode("cp1252")
+    return (unit * (size // max(1, len(unit)) + 1))[:size]
+
+
+def place_content(target, content, helpers):
+    """The file kinds that both the CD (`files`) and `prefix_files` accept besides plain text."""
+    if isinstance(content, dict) and "generate" in content:
+        write_text(target, generated_bytes(content["generate"]))
+    elif isinstance(content, dict) and "helper" in content:
+        if not helpers:
+            raise ScenarioError("the scenario needs the fault helpers (--faults)")
+        os.makedirs(os.path.dirname(target), exist_ok=True)
+        shutil.copy2(os.path.join(helpers, content["helper"]), target)
+    elif isinstance(content, dict) and "symlink" in content:
+        os.makedirs(os.path.dirname(target), exist_ok=True)
+        os.symlink(content["symlink"], target)
+    elif isinstance(content, dict) and "dir" in content:
+        os.makedirs(target, exist_ok=True)
+    else:
+        return False
+    return True
+
+
 # ---------------------------------------------------------------- the Wine side
 
 
 class Prefix:
-    def __init__(self, work, template, display):
+    def __init__(self, work, template, display, dll_overrides=""):
         self.work = work
         self.path = os.path.join(work, "prefix")
         self.home = os.path.join(work, "home")
@@ -80,7 +133,28 @@ class Prefix:
         subprocess.run([os.path.join(WINE_SCRIPTS, "clone-prefix.sh"), template, self.path], check=True)
         self.env = dict(os.environ)
         self.env.update(WINEPREFIX=self.path, WINEARCH="win32", WINEDEBUG="-all", HOME=self.home, TZ="UTC",
-                        WINEDLLOVERRIDES="mscoree,mshtml=", DISPLAY=display)
+                        WINEDLLOVERRIDES="mscoree,mshtml=" + (";" + dll_overrides if dll_overrides else ""),
+                        DISPLAY=display)
+        self.mounts = []
+
+    def add_tmpfs_drive(self, letter, size_kb):
+        """A small file system of its own, mapped as a fixed drive, so that it can fill up."""
+        mount_point = os.path.join(self.work, "drive_" + letter.lower())
+        os.makedirs(mount_point)
+        result = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=%dk" % size_kb, "tmpfs", mount_point],
+                                capture_output=True, text=True)
+        if result.returncode != 0:
+            raise ScenarioError("cannot mount a tmpfs for drive %s: (%s)" % (letter, result.stderr.strip()))
+        self.mounts.append(mount_point)
+        link = os.path.join(self.path, "dosdevices", letter.lower() + ":")
+        if os.path.lexists(link):
+            os.remove(link)
+        os.symlink(mount_point, link)
+
+    def unmount(self):
+        for mount_point in self.mounts:
+            subprocess.run(["umount", "-l", mount_point], stderr=subprocess.DEVNULL)
+        self.mounts = []
 
     def user(self):
         users = os.path.join(self.path, "drive_c", "users")
@@ -312,7 +386,7 @@ def edit_profile(path, edits):
     write_text(path, "\r\n".join(l for l in lines) + ("" if lines and lines[-1] == "" else "\r\n"))
 
 
-def assemble_cd(scenario, cd, programs, scenario_dir):
+def assemble_cd(scenario, cd, programs, scenario_dir, helpers=None):
     source = scenario.get("cd")
     if source:
         path = os.path.join(REPO, source) if not os.path.isabs(source) else source
@@ -329,6 +403,8 @@ def assemble_cd(scenario, cd, programs, scenario_dir):
                 shutil.copy2(exe, os.path.join(cd, name))
     for name, content in scenario.get("files", {}).items():
         target = find_case_insensitive(cd, name.replace("\\", "/").split("/"))
+        if place_content(target, content, helpers):
+            continue
         if content is None:
             if os.path.isdir(target):
                 shutil.rmtree(target)
@@ -351,6 +427,8 @@ def assemble_cd(scenario, cd, programs, scenario_dir):
                 rel = os.path.relpath(os.path.join(root, name), cd).replace(os.sep, "/")
                 if any(fnmatch.fnmatch(rel, p) for p in patterns):
                     full = os.path.join(root, name)
+                    if os.path.islink(full):
+                        continue
                     subprocess.run(["mscompress", full], check=True)
                     # mscompress writes "name_"; the CD keeps the original name.
                     os.replace(full + "_", full)
@@ -487,6 +565,10 @@ class Run:
             return [program] + rest.split()
         if run == "target":
             return [self.args.target] + step.get("args", [])
+        if run.startswith("helper:"):
+            if not self.args.faults:
+                raise ScenarioError("the scenario needs the fault helpers (--faults)")
+            return [os.path.join(self.args.faults, run[len("helper:"):])] + step.get("args", [])
         return [prefix.expand(run)] + step.get("args", [])
 
     def run_steps(self, prefix, cd, log):
@@ -498,7 +580,14 @@ class Run:
                     continue
             if "delay_ms" in step:
                 time.sleep(step["delay_ms"] / 1000.0)
-            command = self.step_command(prefix, step)
+            if "shell" in step:
+                self.run_shell(prefix, cd, number, step)
+                continue
+            try:
+                command = self.step_command(prefix, step)
+            except ScenarioError as e:  # e.g. no uninstall entry because the install failed
+                self.fail("step %d: %s" % (number, e))
+                continue
             cwd = prefix.unix_path(step["cwd"]) if "cwd" in step else cd
             started = time.time()
             proc = prefix.wine(command, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -509,6 +598,16 @@ class Run:
                 running.append(entry)
         for entry in running:
             self.finish(entry)
+
+    def run_shell(self, prefix, cd, number, step):
+        """A host command between the program steps, with the prefix's environment and $CD, $PREFIX set."""
+        env = dict(prefix.env, CD=cd, PREFIX=prefix.path, WORK=prefix.work)
+        result = subprocess.run(["bash", "-c", step["shell"]], cwd=cd, env=env, capture_output=True, text=True,
+                                timeout=step.get("timeout", 30))
+        self.notes.append("step %d (shell): exit code %d %s" % (number, result.returncode,
+                                                               (result.stdout + result.stderr).strip()[:300]))
+        if result.returncode != step.get("exit_code", 0):
+            self.fail("step %d: shell command exit code %d" % (number, result.returncode))
 
     def finish(self, entry):
         number, step, proc, started = entry
@@ -532,20 +631,26 @@ class Run:
         xvfb = None
         try:
             xvfb, display = start_display()
-            prefix = Prefix(work, self.args.template, display)
+            prefix = Prefix(work, self.args.template, display, self.scenario.get("dll_overrides", ""))
+            self.prefix = prefix
             cd = os.path.join(work, "cd")
             assemble_cd(self.scenario, cd, {"setup": self.args.setup, "uninstaller": self.args.uninstaller},
-                        os.path.dirname(os.path.abspath(self.args.scenario)))
+                        os.path.dirname(os.path.abspath(self.args.scenario)), self.args.faults)
             prefix.map_cd(cd)
+            for letter, drive in self.scenario.get("drives", {}).items():
+                prefix.add_tmpfs_drive(letter, drive["tmpfs_kb"])
             for entry in self.scenario.get("prefix_registry", []):
                 prefix.add_registry(entry["key"], entry.get("values", {}))
             for path, spec in self.scenario.get("prefix_files", {}).items():
                 target = prefix.unix_path(path)
+                if place_content(target, spec, self.args.faults):
+                    continue
                 spec = spec if isinstance(spec, dict) else {"content": spec}
                 write_text(target, spec.get("content", ""))
                 if spec.get("readonly"):
                     os.chmod(target, 0o444)
 
+            self.before = set(all_files(prefix))
             shots = os.path.join(self.out, "shots")
             os.makedirs(shots)
             log = os.path.join(self.out, "log.jsonl")
@@ -584,6 +689,9 @@ class Run:
                 self.check(prefix)
             self.summarise(prefix, cd)
         finally:
+            if getattr(self, "prefix", None):
+                self.prefix.shutdown()
+                self.prefix.unmount()
             if xvfb:
                 xvfb.terminate()
                 xvfb.wait()
@@ -644,6 +752,17 @@ class Run:
             self.check_registry(registry, item)
         for item in expect.get("shortcuts", []):
             self.check_shortcut(prefix, item)
+        if "only_new_files_below" in expect:
+            self.check_new_files(prefix, expect["only_new_files_below"])
+
+    def check_new_files(self, prefix, allowed):
+        """Every file or folder that appeared during the run (on C: and the extra drives) lies below one of
+        the allowed Windows paths; Wine's own scratch places (Temp, ProgramData) are not looked at."""
+        roots = [prefix.expand(a).rstrip("\\").lower() for a in allowed]
+        for path in sorted(set(all_files(prefix)) - self.before):
+            low = path.lower()
+            if not any(low == r or low.startswith(r + "\\") for r in roots):
+                self.fail("new file outside the install folders: %s" % path)
 
     def check_windows(self, expected, seen, mode):
         ok = True
@@ -761,6 +880,24 @@ class Run:
         print(text)
 
 
+def all_files(prefix):
+    """Windows paths of every file and folder on C: (without Wine's scratch folders) and on extra drives."""
+    found = []
+    drives = [("C:", os.path.join(prefix.path, "drive_c"))]
+    drives += [(os.path.basename(m)[-1].upper() + ":", m) for m in prefix.mounts]
+    for letter, base in drives:
+        for root, dirs, names in os.walk(base):
+            rel_root = os.path.relpath(root, base)
+            parts = [] if rel_root == "." else rel_root.lower().split(os.sep)
+            if parts[:1] == ["programdata"] or "temp" in parts or parts[:2] == ["windows", "logs"]:
+                dirs[:] = []
+                continue
+            for name in dirs + names:
+                rel = os.path.normpath(os.path.join(rel_root, name))
+                found.append(letter + "\\" + rel.replace(os.sep, "\\"))
+    return found
+
+
 def new_files(prefix, template):
     base = os.path.join(prefix.path, "drive_c")
     old = os.path.join(template, "drive_c")
@@ -783,6 +920,7 @@ def main():
     parser.add_argument("--uninstaller")
     parser.add_argument("--driver", required=True)
     parser.add_argument("--target", help="the driver's own test dialog, for the driver scenarios")
+    parser.add_argument("--faults", help="folder of the fault helpers (locker.exe, marker DLLs)")
     parser.add_argument("--output", default=os.path.join(REPO, "build", "windows", "e2e-output"))
     parser.add_argument("--template", default=os.environ.get("SETUP_WINE_TEMPLATE"))
     parser.add_argument("--keep", action="store_true", help="keep the prefix and CD for inspection")
@@ -791,11 +929,11 @@ def main():
     args = parser.parse_args()
     if not args.template:
         parser.error("SETUP_WINE_TEMPLATE or --template must name the template prefix")
-    for attr in ("setup", "uninstaller", "driver", "target", "template", "output"):
+    for attr in ("setup", "uninstaller", "driver", "target", "faults", "template", "output"):
         if getattr(args, attr):
             setattr(args, attr, os.path.abspath(getattr(args, attr)))
     with open(args.scenario, encoding="utf-8") as f:
-        scenario = json.load(f)
+        scenario = expand_repeats(json.load(f))
     if args.demo:
         scenario["answers"] = []
         scenario["strict"] = False
