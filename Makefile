@@ -3,7 +3,7 @@ SHELL := /bin/bash
 JOBS ?= 2
 export WINEDEBUG := -all
 
-.PHONY: all bootstrap native windows test test-native test-windows demo dist fuzz clean
+.PHONY: all bootstrap native windows test test-native test-windows demo dist fuzz bench clean
 
 all: native windows
 
@@ -36,6 +36,10 @@ fuzz: bootstrap
 	@cmake --preset fuzz >/dev/null
 	@cmake --build --preset fuzz -j $(JOBS) --target fuzzers
 	@bash scripts/run-fuzzers.sh build/fuzz $${FUZZ_SECONDS:-60}
+
+# Ratios of setup.exe and TOVRADE.EXE against baselines measured in the same run (see bench/README.md).
+bench: windows
+	@python3 bench/bench.py --build build/windows
 
 clean:
 	rm -rf build dist
