@@ -752,8 +752,22 @@ class Run:
             self.check_registry(registry, item)
         for item in expect.get("shortcuts", []):
             self.check_shortcut(prefix, item)
+        for item in expect.get("gaps", []):
+            self.check_gap(seen, item)
         if "only_new_files_below" in expect:
             self.check_new_files(prefix, expect["only_new_files_below"])
+
+    def check_gap(self, seen, item):
+        """The time between the first window matching "from" and the first later one matching "to"."""
+        first = next((w for w in seen if window_matches(item["from"], w)), None)
+        second = next((w for w in seen if first and w["seq"] > first["seq"] and window_matches(item["to"], w)), None)
+        if not first or not second:
+            self.fail("gap %r: windows not seen" % item)
+            return
+        gap = second["t"] - first["t"]
+        self.notes.append("gap %s -> %s: %d ms" % (item["from"], item["to"], gap))
+        if gap < item.get("min_ms", 0) or gap > item.get("max_ms", 1 << 30):
+            self.fail("gap %r: %d ms" % (item, gap))
 
     def check_new_files(self, prefix, allowed):
         """Every file or folder that appeared during the run (on C: and the extra drives) lies below one of
@@ -761,7 +775,8 @@ class Run:
         roots = [prefix.expand(a).rstrip("\\").lower() for a in allowed]
         for path in sorted(set(all_files(prefix)) - self.before):
             low = path.lower()
-            if not any(low == r or low.startswith(r + "\\") for r in roots):
+            # a folder made on the way to an install folder is part of it
+            if not any(low == r or low.startswith(r + "\\") or r.startswith(low + "\\") for r in roots):
                 self.fail("new file outside the install folders: %s" % path)
 
     def check_windows(self, expected, seen, mode):
@@ -816,6 +831,9 @@ class Run:
                 self.fail("file %s: read-only is %s, expected %s" % (label, readonly, item["readonly"]))
         if "hidden" in item and is_hidden(path) != item["hidden"]:
             self.fail("file %s: hidden is %s, expected %s" % (label, is_hidden(path), item["hidden"]))
+        if "count_below" in item and len(os.listdir(path)) >= item["count_below"]:
+            self.fail("folder %s: %d entries, expected fewer than %d" % (label, len(os.listdir(path)),
+                                                                      item["count_below"]))
         if "dir" in item and os.path.isdir(path) != item["dir"]:
             self.fail("file %s: folder is %s, expected %s" % (label, os.path.isdir(path), item["dir"]))
 
