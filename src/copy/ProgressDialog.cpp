@@ -7,6 +7,7 @@
 #include "copy/CopyEngine.h"
 #include "framework/AppMessages.h"
 #include "framework/MessageBox.h"
+#include "framework/MessagePump.h"
 #include "installer/ExitConfirmation.h"
 #include "resource.h"
 #include "scripts/Shortcuts.h"
@@ -22,25 +23,8 @@ CProgressDialog::~CProgressDialog()
 void CProgressDialog::WaitForWorkerToEnd()
 {
     if (!workerThread_) return;
-    HANDLE thread = workerThread_.get();
-    bool quit = false;
-    WPARAM quitCode = 0;
-    for (;;) {
-        DWORD wait = ::MsgWaitForMultipleObjectsEx(1, &thread, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        if (wait != WAIT_OBJECT_0 + 1) break;  // ended, or the wait itself failed
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                quit = true;
-                quitCode = msg.wParam;
-                continue;
-            }
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
-    }
+    WaitHandlingMessages(workerThread_.get());
     workerThread_.reset();
-    if (quit) ::PostQuitMessage(static_cast<int>(quitCode));
 }
 
 bool CProgressDialog::OnInitDialog()

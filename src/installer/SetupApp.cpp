@@ -7,6 +7,7 @@
 #include "copy/PathFunctions.h"
 #include "copy/ProgressDialog.h"
 #include "framework/MessageBox.h"
+#include "framework/MessagePump.h"
 #include "installer/Backdrop.h"
 #include "installer/SequenceDialogs.h"
 #include "installer/UninstallRegistration.h"
@@ -22,16 +23,6 @@ constexpr char kInstanceCounterName[] = "BookCompanionSetup.InstanceCounter";
 void ShowEndMessage(const std::string& text) { AppMessageBox(text, MB_OK | MB_ICONWARNING); }
 
 void SetCurrentFolder(const std::string& folder) { ::SetCurrentDirectoryA(folder.c_str()); }
-
-// Lets the modeless windows paint while the user-interface thread works between dialogs.
-void PumpPendingMessages()
-{
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
-    }
-}
 
 void RunSetupFailed()
 {
@@ -150,7 +141,7 @@ void CSetupApp::RunSequence()
         CUpdatingDialog updating;
         updating.Create();
         ::ShowWindow(updating.Hwnd(), SW_SHOW);
-        PumpPendingMessages();
+        HandlePendingMessages();
         for (int s = 0; s < setupSettings.sectionCount; ++s) {
             setupSettings.currentSection = s;
             if (!IsTrueValue(setupSettings.GetSectionValue(SectionKey::InstallByDefault))) continue;
@@ -158,7 +149,7 @@ void CSetupApp::RunSequence()
             if (commandFile.empty() || commandFile == "NULL") continue;
             SetCurrentFolder(sourceDir);
             RunScriptFile(commandFile, startFolder);
-            PumpPendingMessages();
+            HandlePendingMessages();
         }
         updating.Destroy();
     }

@@ -1,5 +1,7 @@
 #include "scripts/ScriptPlatformWin.h"
 
+#include "framework/MessagePump.h"
+
 #include <cstring>
 #include <new>
 #include <vector>
@@ -37,34 +39,6 @@ FileVersion ReadFileVersionResource(const std::string& path)
     if (text < block.data() || text >= end) return {};
     const size_t available = std::min<size_t>(static_cast<size_t>(end - text), length);
     return ParseFileVersionText(std::string_view(text, ::strnlen(text, available)));
-}
-
-bool WaitPumpingMessages(HANDLE handle)
-{
-    bool quit = false;
-    WPARAM quitCode = 0;
-    bool ended = false;
-    for (;;) {
-        const DWORD result = ::MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_ALLINPUT);
-        if (result == WAIT_OBJECT_0) {
-            ended = true;
-            break;
-        }
-        if (result != WAIT_OBJECT_0 + 1) break;
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                quit = true;
-                quitCode = msg.wParam;
-                continue;
-            }
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
-    }
-    // A quit request belongs to whoever runs the message loop after us.
-    if (quit) ::PostQuitMessage(static_cast<int>(quitCode));
-    return ended;
 }
 
 bool WinScriptPlatform::PathExists(const std::string& path)
@@ -145,7 +119,7 @@ ScriptPlatform::RunResult WinScriptPlatform::RunProgram(const std::string& progr
     }
     UniqueHandle process(info.hProcess);
     UniqueHandle thread(info.hThread);
-    return WaitPumpingMessages(process.get()) ? RunResult::Ended : RunResult::WaitFailed;
+    return WaitHandlingMessages(process.get()) ? RunResult::Ended : RunResult::WaitFailed;
 }
 
 std::optional<unsigned> WinScriptPlatform::GetAttributes(const std::string& path)

@@ -28,7 +28,3 @@ public:
 // The FileVersion text of the U.S. English, code page 1252 string table, parsed; 0.0.0 when the
 // file has none.
 FileVersion ReadFileVersionResource(const std::string& path);
-
-// Waits for `handle` while still handling the thread's window messages: a started program that
-// sends a message to every top-level window would otherwise wait for us while we wait for it.
-bool WaitPumpingMessages(HANDLE handle);
