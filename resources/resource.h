@@ -33,7 +33,7 @@
 #define IDC_SPACE_REQUIRED 1004    // options
 #define IDC_SPACE_AVAILABLE 1005   // options
 #define IDC_CHANGE_FOLDER 1006     // options: Change Folder...
-#define IDC_NO 1006                // replace: No
+#define IDC_REPLACE_NO 1006                // replace: No
 #define IDC_SOURCE_NAME 1007       // progress: file on the CD
 #define IDC_DEST_FOLDER 1007       // options: destination folder of the selected section
 #define IDC_TO_TEXT 1008           // progress: "to"

@@ -5,7 +5,7 @@
 #include "resource.h"
 #include "settings/SettingsWin.h"
 
-static_assert(IDC_NO == 1006, "resource.h must follow windows.h, whose IDC_NO is a cursor");
+static_assert(IDC_REPLACE_NO == 1006, "resource.h must follow windows.h, whose IDC_REPLACE_NO is a cursor");
 
 CReplaceDialog::CReplaceDialog(std::string fileName, unsigned long long firstSize, unsigned long long secondSize,
                                unsigned long long firstTime, unsigned long long secondTime)
@@ -62,7 +62,7 @@ bool CReplaceDialog::OnCommand(int id, int code, HWND control)
             yesToAllPressed = true;
             ::SendMessageA(Hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
             return true;
-        case IDC_NO:
+        case IDC_REPLACE_NO:
             noPressed = true;
             OnOK();
             return true;

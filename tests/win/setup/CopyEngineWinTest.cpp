@@ -185,14 +185,14 @@ public:
     {
         switch (kind) {
             case Kind::Replace:
-                return ::GetDlgItem(hwnd, IDC_NO) && ::GetDlgItem(hwnd, IDC_FIRST_SIZE);
+                return ::GetDlgItem(hwnd, IDC_REPLACE_NO) && ::GetDlgItem(hwnd, IDC_FIRST_SIZE);
             case Kind::Progress:
                 return ::GetDlgItem(hwnd, IDC_DEST_NAME) && ::GetDlgItem(hwnd, IDC_SOURCE_NAME);
             case Kind::MessageBox:
                 return ::GetDlgItem(hwnd, 0xFFFF) != nullptr;
             case Kind::ExitConfirmation:
                 return ::GetDlgItem(hwnd, IDC_MESSAGE) && ::GetDlgItem(hwnd, IDOK) && ::GetDlgItem(hwnd, IDCANCEL) &&
-                       !::GetDlgItem(hwnd, IDC_NO) && !::GetDlgItem(hwnd, IDC_DEST_NAME);
+                       !::GetDlgItem(hwnd, IDC_REPLACE_NO) && !::GetDlgItem(hwnd, IDC_DEST_NAME);
         }
         return false;
     }
@@ -413,8 +413,8 @@ TEST_F(CopyEngineTest, ReplaceQuestionsNoThenYesToAllSilencesSubFolders)
     WriteFile(dest + "\\SUB\\C.TXT", "old c");
 
     // The enumeration order is the file system's: answer No first, then Yes To All.
-    DialogAnswerer answerer({{Kind::Replace, IDC_NO}, {Kind::Replace, IDC_YESTOALL}, {Kind::Replace, IDCANCEL}},
-                            {IDC_MESSAGE, IDC_FIRST_SIZE, IDC_SECOND_SIZE, IDC_FIRST_DATE, IDOK, IDC_YESTOALL, IDC_NO});
+    DialogAnswerer answerer({{Kind::Replace, IDC_REPLACE_NO}, {Kind::Replace, IDC_YESTOALL}, {Kind::Replace, IDCANCEL}},
+                            {IDC_MESSAGE, IDC_FIRST_SIZE, IDC_SECOND_SIZE, IDC_FIRST_DATE, IDOK, IDC_YESTOALL, IDC_REPLACE_NO});
     CopyCd();
     ASSERT_EQ(answerer.seen.size(), 2u) << "no question after Yes To All, not even in the sub-folder";
     const auto& first = answerer.seen[0].texts;
