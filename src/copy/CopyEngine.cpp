@@ -90,7 +90,13 @@ public:
     }
     void ShowFile(const std::string& sourceName, const std::string& destPath) override
     {
-        // The controls belong to the user-interface thread: each call waits until it has been handled.
+        // The controls belong to the user-interface thread: each call waits until it has been handled,
+        // which costs more than copying a small file. No eye follows more than a few names a second, so
+        // a name is shown when the last one has stood for kShowIntervalMs (so every file of a slow copy).
+        const ULONGLONG now = ::GetTickCount64();
+        if (shownOnce_ && now - lastShown_ < kShowIntervalMs) return;
+        shownOnce_ = true;
+        lastShown_ = now;
         if (sourceNameControl_) ::SetWindowTextA(sourceNameControl_, sourceName.c_str());
         if (destNameControl_) {
             ::SetWindowTextA(destNameControl_, CompactPathToWidth(destPath, destNameControl_, fieldWidth_).c_str());
@@ -113,9 +119,13 @@ public:
     bool StopRequested() override { return ::WaitForSingleObject(copyStopEvent.get(), 0) == WAIT_OBJECT_0; }
 
 private:
+    static constexpr ULONGLONG kShowIntervalMs = 40;
+
     HWND sourceNameControl_;
     HWND destNameControl_;
     int fieldWidth_;
+    bool shownOnce_ = false;
+    ULONGLONG lastShown_ = 0;
 };
 
 void CopySection(const CopyWorkerParams& params)
