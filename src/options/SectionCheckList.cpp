@@ -79,7 +79,10 @@ bool SectionCheckList::Create(HFONT rowFont, DWORD style, const RECT& rect, HWND
 
 int SectionCheckList::AddRow(const std::string& text)
 {
-    return static_cast<int>(::SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
+    const LRESULT row = ::SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    // The list is not sorted: a new row is always the last one.
+    if (row >= 0 && static_cast<size_t>(row) == rows_.size()) rows_.push_back(text);
+    return static_cast<int>(row);
 }
 
 int SectionCheckList::RowCount() const
@@ -146,14 +149,7 @@ bool SectionCheckList::DrawItem(const DRAWITEMSTRUCT& item)
         DrawCheckBox(dc, item.rcItem, GetCheck(static_cast<int>(item.itemID)), background);
     }
 
-    const LRESULT length = ::SendMessageA(hwnd_, LB_GETTEXTLEN, item.itemID, 0);
-    std::string text;
-    if (length != LB_ERR && length > 0) {
-        text.resize(static_cast<size_t>(length) + 1);
-        const LRESULT n = ::SendMessageA(hwnd_, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(text.data()));
-        text.resize(n == LB_ERR ? 0 : static_cast<size_t>(n));
-    }
-    const RowTextParts parts = SplitRowText(text);
+    const RowTextParts parts = SplitRowText(item.itemID < rows_.size() ? rows_[item.itemID] : std::string());
 
     RECT textArea = item.rcItem;
     textArea.left += CheckAreaWidth(checkBoxWidth_);

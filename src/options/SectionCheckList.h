@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "framework/Handles.h"
 
@@ -53,4 +54,8 @@ private:
     HFONT rowFont_ = nullptr;
     UniqueGdiObject strip_;
     HWND hwnd_ = nullptr;
+    // The row texts as added. Drawing takes them from here rather than reading them back: the list
+    // box of the common controls is a Unicode window, and reading a row of thousands of characters
+    // through LB_GETTEXT's ANSI conversion overran a fixed buffer under Wine.
+    std::vector<std::string> rows_;
 };
