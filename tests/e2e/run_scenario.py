@@ -132,7 +132,9 @@ class Prefix:
         subprocess.run([os.path.join(WINE_SCRIPTS, "make-template-prefix.sh"), template], check=True)
         subprocess.run([os.path.join(WINE_SCRIPTS, "clone-prefix.sh"), template, self.path], check=True)
         self.env = dict(os.environ)
-        self.env.update(WINEPREFIX=self.path, WINEARCH="win32", WINEDEBUG="-all", HOME=self.home, TZ="UTC",
+        # SETUP_E2E_WINEDEBUG turns on Wine channels for a look at a failing scenario (wine.log).
+        self.env.update(WINEPREFIX=self.path, WINEARCH="win32", WINEDEBUG=os.environ.get("SETUP_E2E_WINEDEBUG", "-all"),
+                        HOME=self.home, TZ="UTC",
                         WINEDLLOVERRIDES="mscoree,mshtml=" + (";" + dll_overrides if dll_overrides else ""),
                         DISPLAY=display)
         self.mounts = []
@@ -590,7 +592,9 @@ class Run:
                 continue
             cwd = prefix.unix_path(step["cwd"]) if "cwd" in step else cd
             started = time.time()
-            proc = prefix.wine(command, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            step_log = open(os.path.join(self.out, "step%d.log" % number), "wb")
+            proc = prefix.wine(command, cwd=cwd, stdout=step_log, stderr=step_log)
+            step_log.close()
             entry = (number, step, proc, started)
             if step.get("wait", True):
                 self.finish(entry)
