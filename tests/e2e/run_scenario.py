@@ -84,19 +84,19 @@ def expand_repeats(value):
     return value
 
 
-def generated_bytes(spec):
+def generated_bytes(recipe):
     """{"random": size, "seed": n} gives the same bytes on every run; {"repeat": text, "size": n} repeats a
     text (cp1252) up to the size; "no_bytes": [..] replaces those byte values in random data."""
     import random
-    size = int(spec.get("size", spec.get("random", 0)))
-    if "random" in spec:
-        rng = random.Random(spec.get("seed", 0))
+    size = int(recipe.get("size", recipe.get("random", 0)))
+    if "random" in recipe:
+        rng = random.Random(recipe.get("seed", 0))
         data = bytearray(rng.getrandbits(8) for _ in range(size)) if size < 65536 else \
             bytearray(rng.randbytes(size))
-        for b in spec.get("no_bytes", []):
+        for b in recipe.get("no_bytes", []):
             data = data.replace(bytes([b]), bytes([(b + 1) % 256]))
         return bytes(data)
-    unit = spec["repeat"].encode("cp1252")
+    unit = recipe["repeat"].encode("cp1252")
     return (unit * (size // max(1, len(unit)) + 1))[:size]
 
 
@@ -645,13 +645,13 @@ class Run:
                 prefix.add_tmpfs_drive(letter, drive["tmpfs_kb"])
             for entry in self.scenario.get("prefix_registry", []):
                 prefix.add_registry(entry["key"], entry.get("values", {}))
-            for path, spec in self.scenario.get("prefix_files", {}).items():
+            for path, recipe in self.scenario.get("prefix_files", {}).items():
                 target = prefix.unix_path(path)
-                if place_content(target, spec, self.args.faults):
+                if place_content(target, recipe, self.args.faults):
                     continue
-                spec = spec if isinstance(spec, dict) else {"content": spec}
-                write_text(target, spec.get("content", ""))
-                if spec.get("readonly"):
+                recipe = recipe if isinstance(recipe, dict) else {"content": recipe}
+                write_text(target, recipe.get("content", ""))
+                if recipe.get("readonly"):
                     os.chmod(target, 0o444)
 
             self.before = set(all_files(prefix))
