@@ -320,6 +320,10 @@ bool SaveScreenshot(HWND hwnd, const std::string& path)
 {
     RECT rect;
     if (!::GetWindowRect(hwnd, &rect)) return false;
+    // Only the part on the screen: a copy that reaches past its edge (the backdrop is a caption
+    // taller than the screen) comes back all black.
+    const RECT screenRect = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    if (!::IntersectRect(&rect, &rect, &screenRect)) return false;
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
     if (width <= 0 || height <= 0) return false;
@@ -525,6 +529,11 @@ void Snapshot(HWND hwnd, const Options& options, int seq, const char* event, con
     char number[16];
     std::snprintf(number, sizeof(number), "%03d", ++shotCounter);
     std::string shot = std::string(number) + "-" + SafeFileName(info.title) + ".bmp";
+    // Let the window's thread handle what is queued (its first paint) and the display show it: a
+    // window caught right after it appeared, such as the backdrop, is otherwise still black.
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 500, &ignored);
+    ::Sleep(50);
     if (!SaveScreenshot(hwnd, options.shotDir + "\\" + shot)) shot.clear();
     char handle[32];
     std::snprintf(handle, sizeof(handle), "0x%lx", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(hwnd)));
