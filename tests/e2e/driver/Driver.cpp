@@ -454,6 +454,14 @@ bool Perform(HWND hwnd, const Action& action, const Options& options, int seq, s
         ::Sleep(std::atoi(action.arg.c_str()));
         return true;
     }
+    if (verb == "clickin") {
+        // A button of another dialog that is still open, such as the options dialog after the
+        // browse dialog it opened has closed: that window appeared earlier and gets no new rule.
+        HWND other = ::FindWindowA("#32770", action.arg.c_str());
+        if (!other) return detail = "no window '" + action.arg + "'", false;
+        return ::PostMessageA(other, WM_COMMAND, MAKEWPARAM(action.id, BN_CLICKED),
+                              reinterpret_cast<LPARAM>(ControlOf(other, action.id))) != 0;
+    }
     if (!::IsWindow(hwnd)) return detail = "window gone", false;
     if (verb == "click") {
         // Posted: the button may start a modal dialog, which would hold a sent message until it closes.

@@ -74,7 +74,7 @@ bool ParseAction(const std::string& line, Action& action)
     if (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
     action.arg = Unescape(rest);
     static const char* const kVerbs[] = {"click", "bmclick", "row",  "dblrow", "settext", "keys", "key",
-                                         "combo", "tree",    "wait", "close",  "record",  "shot"};
+                                         "combo", "tree",    "wait", "close",  "record",  "shot", "clickin"};
     for (const char* verb : kVerbs)
         if (action.verb == verb) return true;
     return false;

@@ -25,9 +25,9 @@ struct WindowInfo {
 };
 
 struct Action {
-    std::string verb;  // click, bmclick, row, dblrow, settext, keys, key, combo, tree, wait, close, record, shot
+    std::string verb;  // click, bmclick, row, dblrow, settext, keys, key, combo, tree, wait, close, record, shot, clickin
     int id = 0;
-    std::string arg;  // row number and part, text, path, milliseconds
+    std::string arg;  // row number and part, text, path, milliseconds, a window title (clickin)
 };
 
 struct Rule {
