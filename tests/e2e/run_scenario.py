@@ -114,6 +114,12 @@ def place_content(target, content, helpers):
         os.symlink(content["symlink"], target)
     elif isinstance(content, dict) and "dir" in content:
         os.makedirs(target, exist_ok=True)
+    elif isinstance(content, dict) and "files" in content:
+        # A folder of many small files: {"files": 1500, "name": "F{:04d}.TXT", "text": "file {}"}.
+        os.makedirs(target, exist_ok=True)
+        name, text = content.get("name", "F{:05d}.TXT"), content.get("text", "file {}")
+        for i in range(int(content["files"])):
+            write_text(os.path.join(target, name.format(i)), text.format(i))
     else:
         return False
     return True
