@@ -29,8 +29,9 @@ test: test-native test-windows
 dist: windows
 	@bash scripts/make-dist.sh build/windows dist
 
+# `make demo UNINSTALL=1` also runs the uninstaller afterwards.
 demo: dist
-	@bash scripts/demo.sh
+	@UNINSTALL="$(UNINSTALL)" bash scripts/demo.sh
 
 fuzz: bootstrap
 	@cmake --preset fuzz >/dev/null

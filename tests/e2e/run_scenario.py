@@ -219,6 +219,21 @@ class Prefix:
                 return parts[2]
         return None
 
+    def reg_tree(self, key):
+        """Every subkey of a key with its values in the order the server lists them, read from the running
+        server: {subkey name: [(value name, type, data)]}."""
+        out = subprocess.run(["wine", "reg", "query", key, "/s"], env=self.env, cwd=self.work,
+                             capture_output=True, text=True, errors="replace").stdout
+        tree, current = {}, None
+        for line in out.splitlines():
+            if line.upper().startswith(key.upper() + "\\"):
+                current = tree.setdefault(line[len(key) + 1:].strip(), [])
+            elif current is not None and line.strip():
+                parts = re.split(r"\s{2,}|\t", line.strip(), maxsplit=2)
+                if len(parts) >= 2:
+                    current.append((parts[0], parts[1], parts[2] if len(parts) == 3 else ""))
+        return tree
+
     def shutdown(self):
         """Waits for the server to write the registry and exit; kills what is still running first."""
         subprocess.run(["wineserver", "-k"], env=self.env, stderr=subprocess.DEVNULL)
@@ -541,12 +556,16 @@ def describe_window(w):
     return "%r [%s] %s" % (w.get("title"), w.get("class"), ", ".join(texts) if texts else "(no control texts)")
 
 
+UNINSTALL_KEY = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
+
+
 class Run:
     def __init__(self, scenario, name, args, out):
         self.scenario, self.name, self.args, self.out = scenario, name, args, out
         self.failures = []
         self.notes = []
         self.processes = []
+        self.states = []  # the demo's view of the PC after each program step
 
     def fail(self, text):
         self.failures.append(text)
@@ -635,6 +654,10 @@ class Run:
             self.fail("step %d: exit code %d, expected %d" % (number, code, step["exit_code"]))
         if "exit_within" in step and elapsed > step["exit_within"]:
             self.fail("step %d: took %.1fs, expected at most %ss" % (number, elapsed, step["exit_within"]))
+        if self.args.demo:
+            entries = {name: values for name, values in self.prefix.reg_tree(UNINSTALL_KEY).items()
+                       if any(v[0].lower() == "uninstallstring" for v in values)}
+            self.states.append((number, step["run"], new_files(self.prefix, self.args.template), entries))
 
     def execute(self):
         work = tempfile.mkdtemp(prefix="setup-e2e-")
@@ -874,6 +897,29 @@ class Run:
 
     # ------------------------------------------------------------ report
 
+    def describe_states(self):
+        """What each program step of the demo changed on C: and the uninstall entries it left."""
+        lines, before = [], None
+        for number, run, files, entries in self.states:
+            if before is None:
+                lines.append("after step %d (%s), new below C:\\ since the template:" % (number, run))
+                lines.extend("  " + p for p in files)
+            else:
+                gone = [p for p in before if p not in files]
+                added = [p for p in files if p not in before]
+                lines.append("after step %d (%s):" % (number, run))
+                lines.extend("  removed " + p for p in gone)
+                lines.extend("  added   " + p for p in added)
+                if not gone and not added:
+                    lines.append("  no file added or removed")
+            before = files
+            if not entries:
+                lines.append("  no uninstall entry")
+            for name, values in sorted(entries.items()):
+                lines.append("  uninstall entry HKLM\\%s\\%s:" % (UNINSTALL_KEY.partition("\\")[2], name))
+                lines.extend("    %-22s %-10s %s" % value for value in values)
+        return lines
+
     def summarise(self, prefix, cd):
         lines = ["scenario %s: %s" % (self.name, self.scenario.get("description", ""))]
         for e in self.events:
@@ -890,13 +936,7 @@ class Run:
                                                              "" if e["ok"] else " FAILED " + e.get("detail", "")))
         lines.extend(self.notes)
         if self.args.demo:
-            lines.append("installed below C:\\ (new since the template):")
-            lines.extend("  " + p for p in new_files(prefix, self.args.template))
-            reg = prefix.registry()
-            for key, values in sorted(reg["HKLM"].items()):
-                if key.startswith("software\\microsoft\\windows\\currentversion\\uninstall\\") and \
-                        "uninstallstring" in values:
-                    lines.append("uninstall entry %s: %s" % (key.split("\\")[-1], values["uninstallstring"]))
+            lines.extend(self.describe_states())
         if self.failures:
             lines.append("FAILED:")
             lines.extend("  " + f for f in self.failures)
