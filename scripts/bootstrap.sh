@@ -20,6 +20,7 @@ check xauth xauth
 check msexpand mscompress
 check mscompress mscompress
 check make make
+check python3 python3  # the end-to-end scenario runner
 have_pkg googletest || need+=(googletest)
 have_pkg libclang-rt-14-dev || need+=(libclang-rt-14-dev)
 # The real ImageMagick (some images ship a stand-in `convert`).
