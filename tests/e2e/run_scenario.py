@@ -128,6 +128,14 @@ def place_content(target, content, helpers):
 # ---------------------------------------------------------------- the Wine side
 
 
+def split_reg_value_line(line):
+    """(name, type, data) of a value line that `reg query` prints, or None for any other line."""
+    parts = re.split(r"\s{2,}|\t", line.strip(), maxsplit=2)
+    if len(parts) < 2 or not parts[1].startswith("REG_"):
+        return None
+    return parts[0], parts[1], parts[2] if len(parts) == 3 else ""
+
+
 class Prefix:
     def __init__(self, work, template, display, dll_overrides=""):
         self.work = work
@@ -214,8 +222,8 @@ class Prefix:
         out = subprocess.run(["wine", "reg", "query", key, "/v", value], env=self.env, cwd=self.work,
                              capture_output=True, text=True, errors="replace").stdout
         for line in out.splitlines():
-            parts = re.split(r"\s{2,}|\t", line.strip(), maxsplit=2)
-            if len(parts) == 3 and parts[0].lower() == value.lower():
+            parts = split_reg_value_line(line)
+            if parts and parts[0].lower() == value.lower():
                 return parts[2]
         return None
 
@@ -228,10 +236,8 @@ class Prefix:
         for line in out.splitlines():
             if line.upper().startswith(key.upper() + "\\"):
                 current = tree.setdefault(line[len(key) + 1:].strip(), [])
-            elif current is not None and line.strip():
-                parts = re.split(r"\s{2,}|\t", line.strip(), maxsplit=2)
-                if len(parts) >= 2:
-                    current.append((parts[0], parts[1], parts[2] if len(parts) == 3 else ""))
+            elif current is not None and split_reg_value_line(line):
+                current.append(split_reg_value_line(line))
         return tree
 
     def shutdown(self):
@@ -720,7 +726,7 @@ class Run:
             self.convert_shots(shots)
             if not self.args.demo:
                 self.check(prefix)
-            self.summarise(prefix, cd)
+            self.summarise()
         finally:
             if getattr(self, "prefix", None):
                 self.prefix.shutdown()
@@ -905,8 +911,8 @@ class Run:
                 lines.append("after step %d (%s), new below C:\\ since the template:" % (number, run))
                 lines.extend("  " + p for p in files)
             else:
-                gone = [p for p in before if p not in files]
-                added = [p for p in files if p not in before]
+                gone = sorted(set(before) - set(files))
+                added = sorted(set(files) - set(before))
                 lines.append("after step %d (%s):" % (number, run))
                 lines.extend("  removed " + p for p in gone)
                 lines.extend("  added   " + p for p in added)
@@ -920,7 +926,7 @@ class Run:
                 lines.extend("    %-22s %-10s %s" % value for value in values)
         return lines
 
-    def summarise(self, prefix, cd):
+    def summarise(self):
         lines = ["scenario %s: %s" % (self.name, self.scenario.get("description", ""))]
         for e in self.events:
             kind = e.get("event")
