@@ -16,6 +16,7 @@ const UniqueHandle copyReadyEvent{::CreateEventA(nullptr, FALSE, FALSE, nullptr)
 const UniqueHandle copyStopEvent{::CreateEventA(nullptr, FALSE, FALSE, nullptr)};
 std::atomic<bool> yesToAllChosen{false};
 std::atomic<bool> expansionFailed{false};
+ReplaceFailures notReplacedFiles;
 
 namespace {
 unsigned long long Combine(DWORD high, DWORD low)
@@ -108,13 +109,23 @@ public:
         return dialog.Ask();
     }
     bool ConfirmExit() override { return RunExitConfirmation(); }
-    void CopyPlainFile(const std::string& sourceName, const std::string& destPath) override
+    unsigned long CopyPlainFile(const std::string& sourceName, const std::string& destPath) override
     {
-        ::CopyPlainFile(sourceName, destPath);
+        return ::CopyPlainFile(sourceName, destPath);
     }
-    bool ExpandCompressedFile(const std::string& sourceName, const std::string& destPath) override
+    unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& destPath) override
     {
         return ::ExpandCompressedFile(sourceName, destPath);
+    }
+    std::optional<unsigned> GetAttributes(const std::string& path) override
+    {
+        const DWORD attributes = ::GetFileAttributesA(path.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+        return attributes;
+    }
+    void SetAttributes(const std::string& path, unsigned attributes) override
+    {
+        ::SetFileAttributesA(path.c_str(), attributes);
     }
     bool StopRequested() override { return ::WaitForSingleObject(copyStopEvent.get(), 0) == WAIT_OBJECT_0; }
 
@@ -178,8 +189,12 @@ unsigned __stdcall CopyWorkerProc(void* block)
 void CopyTree(const std::string& destFolder, HWND sourceNameControl, HWND destNameControl, int fieldWidth)
 {
     WinTreeCopyHost host(sourceNameControl, destNameControl, fieldWidth);
-    TreeCopyState state{setupSettings.filesCompressed, setupSettings.useUnderscores, setupSettings.cancelRequested,
-                        yesToAllChosen, expansionFailed};
+    TreeCopyState state{setupSettings.filesCompressed,
+                        setupSettings.useUnderscores,
+                        setupSettings.cancelRequested,
+                        yesToAllChosen,
+                        expansionFailed,
+                        notReplacedFiles};
     CopyTree(destFolder, host, state);
 }
 
@@ -195,24 +210,39 @@ unsigned long long GetFoundWriteTime(const std::string& path)
     return found ? found->writeTime : 0;
 }
 
-bool CopyPlainFile(const std::string& sourceName, const std::string& destPath)
+namespace {
+unsigned long LastErrorOr(DWORD fallback)
 {
-    if (!::CopyFileA(sourceName.c_str(), destPath.c_str(), FALSE)) return false;
+    const DWORD error = ::GetLastError();
+    return error != 0 ? error : fallback;
+}
+}  // namespace
+
+unsigned long CopyPlainFile(const std::string& sourceName, const std::string& destPath)
+{
+    if (!::CopyFileA(sourceName.c_str(), destPath.c_str(), FALSE)) return LastErrorOr(ERROR_GEN_FAILURE);
     // Files from a CD arrive read-only; hidden and system are cleared as well.
     ::SetFileAttributesA(destPath.c_str(), FILE_ATTRIBUTE_NORMAL);
-    return true;
+    return 0;
 }
 
-bool ExpandCompressedFile(const std::string& sourceName, const std::string& destPath)
+unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& destPath)
 {
-    if (sourceName.size() > kMaxExpansionPath || destPath.size() > kMaxExpansionPath) return false;
+    if (sourceName.size() > kMaxExpansionPath || destPath.size() > kMaxExpansionPath) return kFailedWithoutReason;
+    // A bare name would be searched for, in the program's own folder first: the CD root's file of the
+    // same name would be expanded instead of this folder's.
+    std::string sourcePath = ".\\" + sourceName;
     OFSTRUCT sourceRecord{};
     sourceRecord.cBytes = sizeof(OFSTRUCT);
-    UniqueLzHandle source(::LZOpenFileA(const_cast<char*>(sourceName.c_str()), &sourceRecord, OF_READ));
-    if (!source) return false;
-    OFSTRUCT destRecord{};
-    destRecord.cBytes = sizeof(OFSTRUCT);
-    UniqueLzHandle dest(::LZOpenFileA(const_cast<char*>(destPath.c_str()), &destRecord, OF_CREATE | OF_WRITE));
-    if (!dest) return false;
-    return ::LZCopy(source.get(), dest.get()) >= 0;
+    UniqueLzHandle source(::LZOpenFileA(sourcePath.data(), &sourceRecord, OF_READ));
+    if (!source) return sourceRecord.nErrCode != 0 ? sourceRecord.nErrCode : kFailedWithoutReason;
+    // The destination is not opened through the library: when it cannot be created (read-only, in use)
+    // the library silently creates the compressed name ("README.TX_") beside it instead.
+    UniqueFile dest(
+        ::CreateFileA(destPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!dest) return LastErrorOr(ERROR_GEN_FAILURE);
+    ::SetLastError(0);
+    const LONG copied = ::LZCopy(source.get(), static_cast<HFILE>(reinterpret_cast<INT_PTR>(dest.get())));
+    if (copied >= 0) return 0;
+    return copied == LZERROR_WRITE ? LastErrorOr(kFailedWithoutReason) : kFailedWithoutReason;
 }

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <string>
 
+#include "copy/FileReplace.h"
 #include "framework/Handles.h"
 
 // Auto-reset, not signalled at start, unnamed; they live as long as the process.
@@ -15,6 +16,8 @@ extern const UniqueHandle copyStopEvent;   // the user chose Exit; consumed by t
 // Cleared by each initialisation of the progress dialog, then written only by its worker.
 extern std::atomic<bool> yesToAllChosen;
 extern std::atomic<bool> expansionFailed;
+// Read by the user-interface thread only after the worker has reported the end of the section.
+extern ReplaceFailures notReplacedFiles;
 
 // The block the progress dialog hands to its worker; the worker frees it as its first act.
 struct CopyWorkerParams {
@@ -38,10 +41,12 @@ unsigned long long GetFoundFileSize(const std::string& path);
 // Last-write time (universal file time) of the first entry matching the path; 0 when nothing matches.
 unsigned long long GetFoundWriteTime(const std::string& path);
 
-// Copies a file over the destination and clears the copy's attributes; false when the copy failed.
-bool CopyPlainFile(const std::string& sourceName, const std::string& destPath);
-// Expands a compressed file through LZ32 (a file not in the compressed format is copied unchanged).
-// False when the source or destination cannot be opened or the expansion fails; the source is opened
-// first, so a source that cannot be read never empties an existing destination.
-bool ExpandCompressedFile(const std::string& sourceName, const std::string& destPath);
+// Copies a file over the destination and clears the copy's attributes. 0 when copied, otherwise the
+// system's error code.
+unsigned long CopyPlainFile(const std::string& sourceName, const std::string& destPath);
+// Expands a compressed file of the current folder through LZ32 (a file not in the compressed format is
+// copied unchanged). 0 when expanded; the system's error code when the source or destination cannot be
+// opened or written; kFailedWithoutReason for a name too long for the library or a damaged file. The
+// source is opened first, so a source that cannot be read never empties an existing destination.
+unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& destPath);
 constexpr size_t kMaxExpansionPath = 127;  // the expansion library's open-file record holds 128 bytes

@@ -59,6 +59,7 @@ bool CProgressDialog::OnInitDialog()
     }
     CenterWindow();
     expansionFailed = false;
+    notReplacedFiles.Clear();
 
     auto params = std::make_unique<CopyWorkerParams>();
     params->fieldWidth = fieldWidth;
@@ -106,6 +107,14 @@ void CProgressDialog::OnSectionCopied()
     // Reported once per section however many expansions failed; the worker has ended its writes.
     if (expansionFailed) {
         AppMessageBox(setupSettings.GetText(TextId::LongFilenameProblemText), MB_OK | MB_ICONEXCLAMATION);
+    }
+    // An old file left in place would otherwise pass for installed: the user learns which and why,
+    // and the installation ends as failed.
+    if (!notReplacedFiles.Empty()) {
+        AppMessageBox(ReplaceFailureText(setupSettings.GetText(TextId::ProblemInstallingText), notReplacedFiles,
+                                         [](unsigned long code) { return SystemErrorText(code); }),
+                      MB_OK | MB_ICONEXCLAMATION);
+        setupSettings.installFailed = true;
     }
     OnOK();
 }

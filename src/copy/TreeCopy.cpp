@@ -36,11 +36,16 @@ bool CopyFileEntry(const FoundEntry& entry, const std::string& destFolder, TreeC
             }
         }
     }
-    if (state.filesCompressed) {
-        if (!host.ExpandCompressedFile(entry.name, destPath)) state.expansionFailed = true;
-    } else {
-        host.CopyPlainFile(entry.name, destPath);
-    }
+    const WriteOutcome outcome = WriteOverExisting(destPath, host, [&] {
+        return state.filesCompressed ? host.ExpandCompressedFile(entry.name, destPath)
+                                     : host.CopyPlainFile(entry.name, destPath);
+    });
+    if (outcome.error == 0) return true;
+    // An old file left in place is named with the system's reason: blaming a long path would be wrong.
+    if (outcome.replacing && outcome.error != kFailedWithoutReason)
+        state.notReplaced.Add(destPath, outcome.error);
+    else if (state.filesCompressed)
+        state.expansionFailed = true;
     return true;
 }
 

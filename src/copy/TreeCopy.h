@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "copy/FileReplace.h"
+
 // One entry of a folder enumeration.
 struct FoundEntry {
     std::string name;
@@ -31,9 +33,8 @@ public:
     virtual bool Next(FoundEntry& entry) = 0;
 };
 
-class TreeCopyHost {
+class TreeCopyHost : public FileAttributeAccess {
 public:
-    virtual ~TreeCopyHost() = default;
     // Enumerates the current folder; null when it cannot be enumerated.
     virtual std::unique_ptr<FolderEnumeration> EnumerateCurrentFolder() = 0;
     // Makes the named sub-folder of the current folder current; false when it cannot be entered.
@@ -50,10 +51,12 @@ public:
     virtual ReplaceAnswer AskReplace(const FoundEntry& source, const ExistingFile& existing) = 0;
     // The exit confirmation; true when the user chose Exit.
     virtual bool ConfirmExit() = 0;
-    // Copies the file, replacing the destination, and clears the copy's attributes; failures are silent.
-    virtual void CopyPlainFile(const std::string& sourceName, const std::string& destPath) = 0;
-    // Expands a compressed file (a plain one passes unchanged); false when the expansion failed.
-    virtual bool ExpandCompressedFile(const std::string& sourceName, const std::string& destPath) = 0;
+    // Copies the file, replacing the destination, and clears the copy's attributes. 0 when copied,
+    // otherwise the system's error code.
+    virtual unsigned long CopyPlainFile(const std::string& sourceName, const std::string& destPath) = 0;
+    // Expands a compressed file (a plain one passes unchanged). 0 when expanded, otherwise the system's
+    // error code or kFailedWithoutReason.
+    virtual unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& destPath) = 0;
     // Tests the stop request without waiting; a request is consumed by the test that sees it.
     virtual bool StopRequested() = 0;
 };
@@ -64,11 +67,15 @@ struct TreeCopyState {
     std::atomic<bool>& cancelRequested;
     std::atomic<bool>& yesToAllChosen;
     std::atomic<bool>& expansionFailed;
+    // Existing files that could not be replaced, for the message at the end of the section.
+    ReplaceFailures& notReplaced;
 };
 
 // Copies everything below the current folder into `destFolder` (which exists). Returns when the tree
 // is copied, when a stop was requested, or when the user chose Exit (cancelRequested is then set).
-// Destination paths beyond 259 characters are skipped, folders with everything below them.
+// Destination paths beyond 259 characters are skipped, folders with everything below them. An existing
+// file is replaced whatever its attributes; one that still cannot be replaced is collected in
+// notReplaced. Any other failed copy is silent, any other failed expansion sets expansionFailed.
 void CopyTree(const std::string& destFolder, TreeCopyHost& host, TreeCopyState& state);
 
 // The underscore rule: MY_BOOK.TXT -> "My Book.txt", CHAPTER_1 -> "Chapter 1".

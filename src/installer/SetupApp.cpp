@@ -154,7 +154,7 @@ void CSetupApp::RunSequence()
         updating.Destroy();
     }
 
-    if (setupSettings.cancelRequested) {
+    if (setupSettings.cancelRequested || setupSettings.installFailed) {
         RunSetupFailed();
     } else {
         CMessageDialog finished = MakeFinishedDialog();

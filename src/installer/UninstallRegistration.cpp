@@ -5,6 +5,7 @@
 #include <variant>
 
 #include "copy/PathFunctions.h"
+#include "copy/TreeCopy.h"
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
 #include "installer/UninstallEntry.h"
@@ -20,13 +21,14 @@ std::string FolderOf(const std::string& path)
 }
 
 // One uninstaller serves every product already registered, so it is never left half-written: the
-// current folder's TOVRADE.EXE is expanded (or copied, when it is not compressed) into a temporary
-// file beside the target, which then replaces the old program in one move.
-bool CopyUninstaller(const std::string& target)
+// start folder's TOVRADE.EXE is expanded (or copied, when it is not compressed) into a temporary
+// file beside the target, which then replaces the old program in one move. The source goes to the
+// library by its full path: a bare name would be searched for, in the program's own folder first.
+bool CopyUninstaller(std::string source, const std::string& target)
 {
     OFSTRUCT sourceInfo{};
-    UniqueLzHandle source(::LZOpenFileA(const_cast<char*>(kUninstallerFileName), &sourceInfo, OF_READ));
-    if (!source) return false;
+    UniqueLzHandle input(::LZOpenFileA(source.data(), &sourceInfo, OF_READ));
+    if (!input) return false;
     char temporary[MAX_PATH] = {};
     if (::GetTempFileNameA(FolderOf(target).c_str(), "tov", 0, temporary) == 0) return false;
     ScopeExit removeTemporary([&] { ::DeleteFileA(temporary); });
@@ -34,7 +36,7 @@ bool CopyUninstaller(const std::string& target)
         OFSTRUCT targetInfo{};
         UniqueLzHandle output(::LZOpenFileA(temporary, &targetInfo, OF_CREATE));
         if (!output) return false;
-        if (::LZCopy(source.get(), output.get()) < 0) return false;
+        if (::LZCopy(input.get(), output.get()) < 0) return false;
     }
     const DWORD attributes = ::GetFileAttributesA(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
@@ -67,7 +69,8 @@ void WriteEntry(const UninstallEntry& entry)
 
 void RegisterSectionForUninstall()
 {
-    ::SetCurrentDirectoryA(specialFolders.Get(SpecialFolder::StartDir).c_str());
+    const std::string& startDir = specialFolders.Get(SpecialFolder::StartDir);
+    ::SetCurrentDirectoryA(startDir.c_str());
     if (!PathExists(kUninstallerFileName)) return;
     const std::string target = UninstallerTargetPath(specialFolders.Get(SpecialFolder::WindowsDir));
     ::SetCurrentDirectoryA(specialFolders.Get(SpecialFolder::SourceDir).c_str());
@@ -86,6 +89,6 @@ void RegisterSectionForUninstall()
         AppMessageBox(refusal->message);
         return;
     }
-    if (!CopyUninstaller(target)) AppMessageBox(kCopyFailedText);
+    if (!CopyUninstaller(AppendToFolder(startDir, kUninstallerFileName), target)) AppMessageBox(kCopyFailedText);
     WriteEntry(std::get<UninstallEntry>(built));
 }

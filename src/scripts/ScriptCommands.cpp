@@ -74,8 +74,15 @@ void Copy(ScriptFieldTable& fields, ScriptPlatform& platform)
         platform.CopyOneFile(source, destination);
         return;
     }
-    if (platform.ReadFileVersion(destination) < platform.ReadFileVersion(source))
-        platform.CopyOneFile(source, destination);
+    if (!(platform.ReadFileVersion(destination) < platform.ReadFileVersion(source))) return;
+    // The older file stays in place when it cannot be replaced; the user must learn which one and why.
+    const WriteOutcome outcome =
+        WriteOverExisting(destination, platform, [&] { return platform.CopyOneFile(source, destination); });
+    if (outcome.error != 0) {
+        platform.ReportFailure(
+            FormatText("%s\nI can't replace \"%s\" with \"%s\". (Script command '%s    %s    %s')",
+                       {platform.ErrorText(outcome.error), destination, source, word, source, destination}));
+    }
 }
 
 void CopyFileIfNotInPath(ScriptFieldTable& fields, ScriptPlatform& platform)
@@ -164,16 +171,16 @@ void Attrib(const ScriptFieldTable& fields, ScriptPlatform& platform)
 
 FileVersion ParseFileVersionText(std::string_view text)
 {
+    // Version resources write their numbers as "5.1.2600.1" or as "5, 1, 2600, 1".
     text = text.substr(0, std::min(text.size(), kVersionTextLimit));
     FileVersion version;
-    const size_t first = text.find('.');
-    if (first == std::string_view::npos) return version;
-    version.major = VersionNumber(text);
-    const std::string_view rest = text.substr(first + 1);
-    const size_t second = rest.find('.');
-    if (second == std::string_view::npos) return version;
-    version.minor = VersionNumber(rest);
-    version.third = VersionNumber(rest.substr(second + 1));
+    int* const numbers[] = {&version.major, &version.minor, &version.third};
+    for (int* number : numbers) {
+        *number = VersionNumber(text);
+        const size_t separator = text.find_first_of(".,");
+        if (separator == std::string_view::npos) break;
+        text.remove_prefix(separator + 1);
+    }
     return version;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "copy/FileReplace.h"
 #include "scripts/ScriptText.h"
 #include "settings/SpecialFolders.h"
 
@@ -19,8 +20,9 @@ struct FileVersion {
 bool operator<(const FileVersion& a, const FileVersion& b);
 bool operator==(const FileVersion& a, const FileVersion& b);
 
-// The FileVersion text of a version resource: 4.00.2600.1 gives 4.0.2600; a text without a period
-// (1, 0, 0, 1) gives 0.0.0; 5.1 gives 5.0.0. Only the first 255 characters count.
+// The FileVersion text of a version resource: numbers separated by periods or commas (with or without
+// blanks), the first three counted: 4.00.2600.1 gives 4.0.2600, "1, 0, 0, 1" gives 1.0.0, 5.1 gives
+// 5.1.0; a text without a number gives 0.0.0. Only the first 255 characters count.
 FileVersion ParseFileVersionText(std::string_view text);
 
 // A path cut by the usual rules: drive (a letter and a colon), folder (up to the last \ or /),
@@ -32,13 +34,6 @@ struct PathParts {
     std::string extension;
 };
 PathParts SplitPath(std::string_view path);
-
-// Attribute bits, as the platform numbers them.
-constexpr unsigned kAttributeReadOnly = 0x01;
-constexpr unsigned kAttributeHidden = 0x02;
-constexpr unsigned kAttributeSystem = 0x04;
-constexpr unsigned kAttributeArchive = 0x20;
-constexpr unsigned kAttributeNormal = 0x80;
 
 // ATTRIB: applies the flag fields from field 2 on (stopping at the first empty one) to `attributes`.
 // Only the attributes a file can be given are kept; none left gives the normal attribute.
@@ -63,13 +58,13 @@ constexpr unsigned kRenameRetryPauseMs = 2000;
 constexpr int kRenameSilentRetries = 10;
 
 // What the commands need from the system.
-class ScriptPlatform {
+class ScriptPlatform : public FileAttributeAccess {
 public:
     enum class RunResult { Ended, NotStarted, WaitFailed };
 
-    virtual ~ScriptPlatform() = default;
     virtual bool PathExists(const std::string& path) = 0;
-    virtual void CopyOneFile(const std::string& source, const std::string& destination) = 0;
+    // 0 when copied, otherwise the system's error code.
+    virtual unsigned long CopyOneFile(const std::string& source, const std::string& destination) = 0;
     virtual FileVersion ReadFileVersion(const std::string& path) = 0;
     virtual bool IsNtFamily() = 0;
     virtual bool FoundOnSearchPath(const std::string& name, const std::string& extension) = 0;
@@ -83,9 +78,9 @@ public:
     // Starts the program and waits for it to end; `errorCode` tells why it could not be started.
     virtual RunResult RunProgram(const std::string& program, const std::string& commandLine,
                                  unsigned long& errorCode) = 0;
-    virtual std::optional<unsigned> GetAttributes(const std::string& path) = 0;
-    virtual void SetAttributes(const std::string& path, unsigned attributes) = 0;
     virtual void ShowMessage(const std::string& text) = 0;
+    // A message about a file the script could not put in place; the installation then ends as failed.
+    virtual void ReportFailure(const std::string& text) = 0;
     // A message with Retry and Cancel; true for Retry.
     virtual bool AskRetry(const std::string& text) = 0;
 };

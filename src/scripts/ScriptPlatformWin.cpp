@@ -46,9 +46,11 @@ bool WinScriptPlatform::PathExists(const std::string& path)
     return ::PathExists(path);
 }
 
-void WinScriptPlatform::CopyOneFile(const std::string& source, const std::string& destination)
+unsigned long WinScriptPlatform::CopyOneFile(const std::string& source, const std::string& destination)
 {
-    ::CopyFileA(source.c_str(), destination.c_str(), FALSE);
+    if (::CopyFileA(source.c_str(), destination.c_str(), FALSE)) return 0;
+    const DWORD error = ::GetLastError();
+    return error != 0 ? error : ERROR_GEN_FAILURE;
 }
 
 FileVersion WinScriptPlatform::ReadFileVersion(const std::string& path)
@@ -137,6 +139,12 @@ void WinScriptPlatform::SetAttributes(const std::string& path, unsigned attribut
 void WinScriptPlatform::ShowMessage(const std::string& text)
 {
     AppMessageBox(text);
+}
+
+void WinScriptPlatform::ReportFailure(const std::string& text)
+{
+    ShowMessage(text);
+    setupSettings.installFailed = true;
 }
 
 bool WinScriptPlatform::AskRetry(const std::string& text)

@@ -8,7 +8,7 @@
 class WinScriptPlatform : public ScriptPlatform {
 public:
     bool PathExists(const std::string& path) override;
-    void CopyOneFile(const std::string& source, const std::string& destination) override;
+    unsigned long CopyOneFile(const std::string& source, const std::string& destination) override;
     FileVersion ReadFileVersion(const std::string& path) override;
     bool IsNtFamily() override;
     bool FoundOnSearchPath(const std::string& name, const std::string& extension) override;
@@ -22,6 +22,8 @@ public:
     std::optional<unsigned> GetAttributes(const std::string& path) override;
     void SetAttributes(const std::string& path, unsigned attributes) override;
     void ShowMessage(const std::string& text) override;
+    // Shows the text through ShowMessage and marks the installation as failed.
+    void ReportFailure(const std::string& text) override;
     bool AskRetry(const std::string& text) override;
 };
 

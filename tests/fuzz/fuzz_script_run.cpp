@@ -24,9 +24,10 @@ uint32_t Hash(const std::string& text)
 class FakePlatform : public ScriptPlatform {
 public:
     bool PathExists(const std::string& path) override { return Hash(path) % 4 != 0; }
-    void CopyOneFile(const std::string& source, const std::string& destination) override
+    unsigned long CopyOneFile(const std::string& source, const std::string& destination) override
     {
         FUZZ_CHECK(source.size() <= kMaxPathChars && destination.size() <= kMaxPathChars);
+        return Hash(source + destination) % 3 == 0 ? 5 : 0;
     }
     FileVersion ReadFileVersion(const std::string& path) override
     {
@@ -70,6 +71,7 @@ public:
         FUZZ_CHECK(attributes != 0 && (attributes & ~0x31A7u) == 0);
     }
     void ShowMessage(const std::string& text) override { FUZZ_CHECK(!text.empty()); }
+    void ReportFailure(const std::string& text) override { FUZZ_CHECK(!text.empty()); }
     bool AskRetry(const std::string& text) override { return ++retriesAsked < 3; }
 
     int pauses = 0;

@@ -19,7 +19,9 @@ public:
     std::set<std::string> reportedPresent;         // present for the existence test only
     std::deque<ReplaceAnswer> answers;
     std::deque<bool> exitAnswers;
-    std::set<std::string> failingExpansions;
+    std::set<std::string> failingExpansions;           // by name on the CD: no system reason
+    std::map<std::string, unsigned> attributes;        // of destination files
+    std::map<std::string, unsigned long> writeErrors;  // by destination path
     int stopAfterEntries = -1;
     std::function<void()> onCopy;
 
@@ -92,15 +94,31 @@ public:
         if (!exitAnswers.empty()) exitAnswers.pop_front();
         return exit;
     }
-    void CopyPlainFile(const std::string& sourceName, const std::string& destPath) override
+    unsigned long CopyPlainFile(const std::string& sourceName, const std::string& destPath) override
     {
         log.push_back("copy " + (Current().empty() ? "" : Current() + "\\") + sourceName + " -> " + destPath);
         if (onCopy) onCopy();
+        return WriteError(destPath);
     }
-    bool ExpandCompressedFile(const std::string& sourceName, const std::string& destPath) override
+    unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& destPath) override
     {
         log.push_back("expand " + sourceName + " -> " + destPath);
-        return !failingExpansions.count(sourceName);
+        return failingExpansions.count(sourceName) ? kFailedWithoutReason : WriteError(destPath);
+    }
+    unsigned long WriteError(const std::string& destPath) const
+    {
+        auto it = writeErrors.find(destPath);
+        return it == writeErrors.end() ? 0 : it->second;
+    }
+    std::optional<unsigned> GetAttributes(const std::string& path) override
+    {
+        if (attributes.count(path)) return attributes.at(path);
+        if (existing.count(path)) return kAttributeArchive;
+        return std::nullopt;
+    }
+    void SetAttributes(const std::string& path, unsigned value) override
+    {
+        log.push_back("attrib " + path + " " + std::to_string(value));
     }
     bool StopRequested() override { return stopAfterEntries >= 0 && --stopAfterEntries < 0; }
 
@@ -124,7 +142,8 @@ FoundEntry Folder(const std::string& name)
 
 struct TreeCopyTest : testing::Test {
     std::atomic<bool> cancel{false}, yesToAll{false}, expansionFailed{false};
-    TreeCopyState state{false, false, cancel, yesToAll, expansionFailed};
+    ReplaceFailures notReplaced;
+    TreeCopyState state{false, false, cancel, yesToAll, expansionFailed, notReplaced};
     FakeHost host;
 };
 
@@ -228,6 +247,53 @@ TEST_F(TreeCopyTest, CompressedFilesAreExpandedAndFailuresCollected)
     EXPECT_EQ(host.Only("expand").size(), 3u);
     EXPECT_TRUE(host.Only("copy").empty());
     EXPECT_TRUE(expansionFailed);
+}
+
+TEST_F(TreeCopyTest, ReplacementsClearAttributesAndTheFilesLeftInPlaceAreCollected)
+{
+    for (bool compressed : {false, true}) {
+        SCOPED_TRACE(compressed ? "compressed" : "plain");
+        FakeHost host;
+        ReplaceFailures failures;
+        std::atomic<bool> expansionFailed{false};
+        TreeCopyState state{compressed, false, cancel, yesToAll, expansionFailed, failures};
+        yesToAll = true;
+        host.cd[""] = {File("RO.TXT"), File("LOCKED.TXT"), File("NEW.TXT"), File("LONG.TXT")};
+        host.existing = {{"X\\RO.TXT", {}}, {"X\\LOCKED.TXT", {}}, {"X\\LONG.TXT", {}}};
+        host.attributes = {{"X\\RO.TXT", kAttributeReadOnly | kAttributeHidden},
+                           {"X\\LOCKED.TXT", kAttributeReadOnly | kAttributeArchive}};
+        host.writeErrors = {{"X\\LOCKED.TXT", 32}, {"X\\NEW.TXT", 112}};
+        host.failingExpansions = {"LONG.TXT"};
+        CopyTree("X", host, state);
+        // Cleared before the write; put back on the file that stayed.
+        EXPECT_EQ(host.Only("attrib"), (std::vector<std::string>{"attrib X\\RO.TXT 128", "attrib X\\LOCKED.TXT 32",
+                                                                 "attrib X\\LOCKED.TXT 33"}));
+        ASSERT_EQ(failures.Count(), 1u);
+        EXPECT_EQ(failures.Listed()[0].path, "X\\LOCKED.TXT");
+        EXPECT_EQ(failures.Listed()[0].error, 32u);
+        // A new file that fails, or an expansion without a system reason, keeps its old report.
+        EXPECT_EQ(expansionFailed, compressed);
+    }
+}
+
+TEST(CopyReplaceFailures, MessageNamesEachFileWithItsReasonAndCountsTheRest)
+{
+    ReplaceFailures failures;
+    for (int i = 0; i < 7; ++i)
+        failures.Add("C:\\B\\F" + std::to_string(i) + ".TXT", 32 + i % 2);
+    auto reason = [](unsigned long code) { return "reason " + std::to_string(code); };
+    std::string expected = "There was a problem.";
+    for (int i = 0; i < 5; ++i)
+        expected += "\n\nreason " + std::to_string(32 + i % 2) + "\nSetup can't replace \"C:\\B\\F" +
+                    std::to_string(i) + ".TXT\".";
+    expected += "\n\nSetup can't replace 2 more files either.";
+    EXPECT_EQ(ReplaceFailureText("There was a problem.", failures, reason), expected);
+
+    ReplaceFailures one;
+    one.Add("C:\\100%s.TXT", 5);
+    EXPECT_EQ(ReplaceFailureText("", one, reason), "reason 5\nSetup can't replace \"C:\\100%s.TXT\".");
+    one.Clear();
+    EXPECT_TRUE(one.Empty());
 }
 
 TEST_F(TreeCopyTest, OverlongDestinationsAreSkipped)

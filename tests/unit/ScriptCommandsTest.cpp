@@ -16,6 +16,8 @@ public:
     std::map<std::string, FileVersion> versions;
     std::map<std::string, unsigned> attributes;
     std::set<std::string> onSearchPath;
+    std::map<std::string, unsigned long> copyErrors;  // by destination
+    std::vector<std::string> failures;
     bool ntFamily = true;
     int moveFailuresLeft = 0;
     std::vector<bool> retryAnswers;
@@ -24,9 +26,11 @@ public:
     std::vector<std::string> messages;
 
     bool PathExists(const std::string& path) override { return files.count(path) != 0; }
-    void CopyOneFile(const std::string& source, const std::string& destination) override
+    unsigned long CopyOneFile(const std::string& source, const std::string& destination) override
     {
         log.push_back("copy " + source + " > " + destination);
+        auto it = copyErrors.find(destination);
+        return it == copyErrors.end() ? 0 : it->second;
     }
     FileVersion ReadFileVersion(const std::string& path) override
     {
@@ -71,6 +75,7 @@ public:
         log.push_back("attrib " + path + " " + std::to_string(value));
     }
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    void ReportFailure(const std::string& text) override { failures.push_back(text); }
     bool AskRetry(const std::string& text) override
     {
         messages.push_back(text);
@@ -99,16 +104,28 @@ void Execute(FakePlatform& platform, std::vector<std::string> fields)
 
 TEST(ScriptFileVersion, ParsesTheFileVersionText)
 {
-    EXPECT_EQ(ParseFileVersionText("4.00.2600.1"), (FileVersion{4, 0, 2600}));
-    EXPECT_EQ(ParseFileVersionText("5.1"), (FileVersion{5, 0, 0}));
-    EXPECT_EQ(ParseFileVersionText("1, 0, 0, 1"), (FileVersion{0, 0, 0}));
-    EXPECT_EQ(ParseFileVersionText("4.1.3 (build)"), (FileVersion{4, 1, 3}));
-    EXPECT_EQ(ParseFileVersionText(" 6 . 2 . 9"), (FileVersion{6, 2, 9}));
-    EXPECT_EQ(ParseFileVersionText("v.x.y"), (FileVersion{0, 0, 0}));
-    EXPECT_EQ(ParseFileVersionText(""), (FileVersion{0, 0, 0}));
-    EXPECT_EQ(ParseFileVersionText("99999999999999999999.1.2"), (FileVersion{2147483647, 1, 2}));
-    // Only the first 255 characters are read: a period beyond them does not count.
-    EXPECT_EQ(ParseFileVersionText(std::string(255, '7') + ".1.1"), (FileVersion{0, 0, 0}));
+    const struct {
+        std::string text;
+        FileVersion version;
+    } cases[] = {
+        {"4.00.2600.1", {4, 0, 2600}},
+        {"5.1", {5, 1, 0}},
+        {"5", {5, 0, 0}},
+        {"1, 0, 0, 1", {1, 0, 0}},
+        {"2,7,1,0", {2, 7, 1}},
+        {"3, 12", {3, 12, 0}},
+        {"6.1.7601.17514 (win7sp1_rtm.101119-1850)", {6, 1, 7601}},
+        {"4.1.3 (build)", {4, 1, 3}},
+        {" 6 . 2 . 9", {6, 2, 9}},
+        {"v.x.y", {0, 0, 0}},
+        {"beta", {0, 0, 0}},
+        {"", {0, 0, 0}},
+        {"99999999999999999999.1.2", {2147483647, 1, 2}},
+        // Only the first 255 characters are read: the separators beyond them do not count.
+        {std::string(254, '0') + "7.1.1", {7, 0, 0}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ParseFileVersionText(c.text), c.version) << c.text;
 }
 
 TEST(ScriptFileVersion, ComparedFieldByField)
@@ -190,6 +207,26 @@ TEST(ScriptCopy, ExistingDestinationsOnlyReplacedByHigherVersions)
     p.files.insert("D:\\text.txt");
     Execute(p, {"COPY", "D:\\text.txt", "C:\\text.txt"});
     EXPECT_TRUE(p.log.empty());
+    EXPECT_TRUE(p.messages.empty());
+}
+
+TEST(ScriptCopy, ReplacementClearsAttributesAndAFailureIsReportedByName)
+{
+    FakePlatform p;
+    p.files = {"D:\\new.dll", "C:\\ro.dll", "C:\\locked.dll"};
+    p.versions = {{"D:\\new.dll", {2, 0, 0}}};
+    p.attributes = {{"C:\\ro.dll", kAttributeReadOnly | kAttributeHidden | kAttributeArchive},
+                    {"C:\\locked.dll", kAttributeSystem}};
+    p.copyErrors = {{"C:\\locked.dll", 32}, {"C:\\fresh.dll", 5}};
+    Execute(p, {"COPY", "D:\\new.dll", "C:\\ro.dll"});
+    Execute(p, {"COPY", "D:\\new.dll", "C:\\locked.dll"});
+    // A new file that cannot be written stays as silent as ever.
+    Execute(p, {"COPY", "D:\\new.dll", "C:\\fresh.dll"});
+    EXPECT_EQ(p.log, (std::vector<std::string>{"attrib C:\\ro.dll 32", "copy D:\\new.dll > C:\\ro.dll",
+                                               "attrib C:\\locked.dll 128", "copy D:\\new.dll > C:\\locked.dll",
+                                               "attrib C:\\locked.dll 4", "copy D:\\new.dll > C:\\fresh.dll"}));
+    EXPECT_EQ(p.failures, std::vector<std::string>{"error 32\nI can't replace \"C:\\locked.dll\" with \"D:\\new.dll\". "
+                                                   "(Script command 'COPY    D:\\new.dll    C:\\locked.dll')"});
     EXPECT_TRUE(p.messages.empty());
 }
 

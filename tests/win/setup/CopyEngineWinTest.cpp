@@ -16,6 +16,7 @@
 #include "copy/ProgressDialog.h"
 #include "copy/ReplaceDialog.h"
 #include "framework/Dialog.h"
+#include "framework/MessageBox.h"
 #include "resource.h"
 #include "settings/SettingsWin.h"
 
@@ -325,10 +326,10 @@ TEST_F(CopyEngineTest, ExpansionRefusesDestinationsOf128Characters)
     std::string fits = dest + "\\";
     fits += std::string(kMaxExpansionPath - fits.size(), 'f');
     ASSERT_EQ(fits.size(), 127u);
-    EXPECT_TRUE(ExpandCompressedFile("S.TXT", fits));
+    EXPECT_EQ(ExpandCompressedFile("S.TXT", fits), 0u);
     EXPECT_EQ(ReadFile(fits), SampleText());
     const std::string tooLong = fits + "g";
-    EXPECT_FALSE(ExpandCompressedFile("S.TXT", tooLong));
+    EXPECT_EQ(ExpandCompressedFile("S.TXT", tooLong), kFailedWithoutReason);
     EXPECT_FALSE(Exists(tooLong));
 
     // Through the tree copy: the failure is collected for the end of the section.
@@ -344,7 +345,7 @@ TEST_F(CopyEngineTest, UnreadableSourceNeverEmptiesTheDestination)
 {
     WriteFile(dest + "\\KEEP.TXT", "precious");
     ASSERT_TRUE(::SetCurrentDirectoryA(cd.c_str()));
-    EXPECT_FALSE(ExpandCompressedFile("MISSING.TXT", dest + "\\KEEP.TXT"));
+    EXPECT_NE(ExpandCompressedFile("MISSING.TXT", dest + "\\KEEP.TXT"), 0u);
     EXPECT_EQ(ReadFile(dest + "\\KEEP.TXT"), "precious");
 }
 
@@ -413,8 +414,9 @@ TEST_F(CopyEngineTest, ReplaceQuestionsNoThenYesToAllSilencesSubFolders)
     WriteFile(dest + "\\SUB\\C.TXT", "old c");
 
     // The enumeration order is the file system's: answer No first, then Yes To All.
-    DialogAnswerer answerer({{Kind::Replace, IDC_REPLACE_NO}, {Kind::Replace, IDC_YESTOALL}, {Kind::Replace, IDCANCEL}},
-                            {IDC_MESSAGE, IDC_FIRST_SIZE, IDC_SECOND_SIZE, IDC_FIRST_DATE, IDOK, IDC_YESTOALL, IDC_REPLACE_NO});
+    DialogAnswerer answerer(
+        {{Kind::Replace, IDC_REPLACE_NO}, {Kind::Replace, IDC_YESTOALL}, {Kind::Replace, IDCANCEL}},
+        {IDC_MESSAGE, IDC_FIRST_SIZE, IDC_SECOND_SIZE, IDC_FIRST_DATE, IDOK, IDC_YESTOALL, IDC_REPLACE_NO});
     CopyCd();
     ASSERT_EQ(answerer.seen.size(), 2u) << "no question after Yes To All, not even in the sub-folder";
     const auto& first = answerer.seen[0].texts;
@@ -564,6 +566,39 @@ TEST_F(ProgressDialogTest, FailedExpansionIsReportedOnceAtTheEnd)
     dialog.WaitForWorkerToEnd();
     ASSERT_EQ(answerer.seen.size(), 1u) << "one message for the section";
     EXPECT_EQ(answerer.seen[0].texts.back(), "Some names were too long.");
+}
+
+TEST_F(ProgressDialogTest, AFileThatCannotBeReplacedIsNamedWithTheReasonAndTheInstallFails)
+{
+    setupSettings.settingsValid = true;
+    setupSettings.SetText(TextId::ProblemInstallingText, "There was a problem installing the files.");
+    WriteFile(cd + "\\SECTION\\LOCKED.TXT", "new");
+    ASSERT_TRUE(CreateDirectoryPath(dest + "\\Book"));
+    const std::string locked = dest + "\\Book\\LOCKED.TXT";
+    for (bool compressed : {false, true}) {
+        SCOPED_TRACE(compressed ? "compressed" : "plain");
+        setupSettings.filesCompressed = compressed;
+        setupSettings.installFailed = false;
+        ::SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
+        WriteFile(locked, "old", FILE_ATTRIBUTE_HIDDEN);
+        UniqueFile hold(::CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(hold);
+        DialogAnswerer answerer({{Kind::Replace, IDOK}, {Kind::MessageBox, IDOK}});
+        CProgressDialog dialog;
+        EXPECT_EQ(dialog.DoModal(), IDOK);
+        dialog.WaitForWorkerToEnd();
+        hold.reset();
+        ASSERT_TRUE(answerer.Finished());
+        EXPECT_EQ(answerer.seen[1].texts.back(), "There was a problem installing the files.\n\n" +
+                                                     SystemErrorText(ERROR_SHARING_VIOLATION) +
+                                                     "\nSetup can't replace \"" + locked + "\".");
+        EXPECT_TRUE(setupSettings.installFailed);
+        EXPECT_FALSE(expansionFailed) << "no blame on a long path";
+        EXPECT_EQ(ReadFile(locked), "old");
+        EXPECT_TRUE(Attributes(locked) & FILE_ATTRIBUTE_HIDDEN) << "the file that stayed keeps its attributes";
+        EXPECT_FALSE(Exists(dest + "\\Book\\LOCKED.TX_")) << "nothing written beside it";
+    }
+    setupSettings.installFailed = false;
 }
 
 TEST(CopyReplaceDate, UniversalTimeIsShownInLocalTime)

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "ScriptTestSupport.h"
+#include "framework/Handles.h"
 #include "framework/MessageBox.h"
 #include "scripts/ScriptRunner.h"
 #include "settings/SettingsWin.h"
@@ -37,7 +38,8 @@ TEST_F(ScriptCommandsWin, VersionResourcesAreReadFromTheUsEnglishTable)
 {
     EXPECT_EQ(ReadFileVersionResource(Helper("scriptver400.dll")), (FileVersion{4, 0, 0}));
     EXPECT_EQ(ReadFileVersionResource(Helper("scriptver4139.dll")), (FileVersion{4, 1, 3}));
-    EXPECT_EQ(ReadFileVersionResource(Helper("scriptvercommas.dll")), (FileVersion{0, 0, 0}));
+    EXPECT_EQ(ReadFileVersionResource(Helper("scriptvercommas.dll")), (FileVersion{1, 0, 0}));
+    EXPECT_EQ(ReadFileVersionResource(Helper("scriptver41.dll")), (FileVersion{4, 1, 0}));
     EXPECT_EQ(ReadFileVersionResource(Helper("scriptvergerman.dll")), (FileVersion{0, 0, 0}));
     WriteFile(folder + "\\plain.txt", "no resources here");
     EXPECT_EQ(ReadFileVersionResource(folder + "\\plain.txt"), (FileVersion{0, 0, 0}));
@@ -74,6 +76,8 @@ TEST_F(ScriptCommandsWin, CopyComparesVersions)
     EXPECT_EQ(copyOnto("scriptver400.dll", "scriptver410.dll"), (FileVersion{4, 1, 0}));
     EXPECT_EQ(copyOnto("scriptver412.dll", "scriptver413.dll"), (FileVersion{4, 1, 3}));
     EXPECT_EQ(copyOnto("scriptver413.dll", "scriptver412.dll"), (FileVersion{4, 1, 3}));
+    // "4.1" is 4.1.0, newer than 4.0.0.
+    EXPECT_EQ(copyOnto("scriptver400.dll", "scriptver41.dll"), (FileVersion{4, 1, 0}));
     // Equal versions (4.1.3.9 reads 4.1.3): the destination stays as it was.
     copyOnto("scriptver413.dll", "scriptver4139.dll");
     EXPECT_EQ(ReadFile(target), ReadFile(Helper("scriptver413.dll")));
@@ -84,6 +88,35 @@ TEST_F(ScriptCommandsWin, CopyComparesVersions)
     Run("COPY " + folder + "\\new.txt " + folder + "\\old.txt");
     EXPECT_EQ(ReadFile(folder + "\\old.txt"), "old");
     EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(ScriptCommandsWin, CopyOverAnOlderFileThatCannotBeReplacedNamesItAndTheInstallFails)
+{
+    const std::string target = folder + "\\held.dll";
+    const std::string source = Helper("scriptver410.dll");
+    ASSERT_TRUE(::CopyFileA(Helper("scriptver400.dll").c_str(), target.c_str(), FALSE));
+    ASSERT_TRUE(::SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    setupSettings.installFailed = false;
+    {
+        UniqueFile hold(::CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(hold);
+        Run("COPY " + source + " " + target);
+    }
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0], SystemErrorText(ERROR_SHARING_VIOLATION) + "\nI can't replace \"" + target +
+                                        "\" with \"" + source + "\". (Script command 'COPY    " + source + "    " +
+                                        target + "')");
+    EXPECT_TRUE(setupSettings.installFailed);
+    EXPECT_EQ(ReadFileVersionResource(target), (FileVersion{4, 0, 0}));
+    const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
+    EXPECT_EQ(::GetFileAttributesA(target.c_str()) & kept, kept) << "the old file stays as it was";
+    setupSettings.installFailed = false;
+
+    // No longer held: the read-only, hidden older file is replaced.
+    Run("COPY " + source + " " + target);
+    EXPECT_EQ(ReadFileVersionResource(target), (FileVersion{4, 1, 0}));
+    EXPECT_EQ(platform.messages.size(), 1u);
+    EXPECT_FALSE(setupSettings.installFailed);
 }
 
 TEST_F(ScriptCommandsWin, CopyNtOnlyFollowsThePlatform)

@@ -3,7 +3,7 @@
 set(script_files_dir ${CMAKE_CURRENT_BINARY_DIR}/script-files)
 set(script_versions
     "400|4.0.0|040904E4" "410|4.1.0|040904E4" "412|4.1.2|040904E4" "413|4.1.3|040904E4"
-    "4139|4.1.3.9|040904E4" "commas|1, 0, 0, 1|040904E4" "german|4.1.0|040704E4")
+    "4139|4.1.3.9|040904E4" "41|4.1|040904E4" "commas|1, 0, 0, 1|040904E4" "german|4.1.0|040704E4")
 foreach(entry IN LISTS script_versions)
     string(REPLACE "|" ";" parts "${entry}")
     list(GET parts 0 id)
