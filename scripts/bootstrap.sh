@@ -28,6 +28,16 @@ have_pkg imagemagick || need+=(imagemagick)
 have_pkg wine32:i386 || need+=(wine wine32:i386)
 have_pkg wine || need+=(wine)
 
+# Wine run as root ignores read-only files and folder rights, so the scenarios about them run Wine under
+# this ordinary account (tests/e2e/run_scenario.py keeps its prefixes in the account's home). Only root
+# can switch accounts; run as anyone else, those scenarios run as that user, who is ordinary already.
+e2e_user=setup-e2e
+if [ "$(id -u)" -eq 0 ] && ! getent passwd "$e2e_user" >/dev/null; then
+    useradd --system --create-home --home-dir "/var/lib/$e2e_user" --shell /usr/sbin/nologin \
+        --comment "end-to-end scenarios without root" "$e2e_user"
+    echo "bootstrap: created the account $e2e_user"
+fi
+
 if [ ${#need[@]} -eq 0 ]; then
     exit 0
 fi

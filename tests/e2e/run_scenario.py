@@ -9,9 +9,11 @@ Exit code 0 when every expectation holds, 1 otherwise, 2 when the scenario could
 """
 
 import argparse
+import fcntl
 import fnmatch
 import json
 import os
+import pwd
 import re
 import shutil
 import struct
@@ -23,6 +25,8 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.dirname(os.path.dirname(HERE))
 WINE_SCRIPTS = os.path.join(REPO, "tests", "wine")
+# The ordinary account of "user": "unprivileged" scenarios (scripts/bootstrap.sh creates it).
+UNPRIVILEGED_USER = os.environ.get("SETUP_E2E_USER", "setup-e2e")
 
 
 class ScenarioError(Exception):
@@ -136,16 +140,89 @@ def split_reg_value_line(line):
     return parts[0], parts[1], parts[2] if len(parts) == 3 else ""
 
 
+class Account:
+    """Who runs Wine. Wine run as root ignores read-only files and folder rights, so a scenario with
+    "user": "unprivileged" run by root runs every Wine process (and its shell steps) as an ordinary
+    account instead. Wine refuses a prefix that this account does not own, so its template and every
+    scenario's work folder live in the account's home; the runner itself stays root to set them up and
+    to check the results. Run by anyone else, the runner's own user is ordinary already."""
+
+    def __init__(self, scenario):
+        wanted = scenario.get("user")
+        if wanted not in (None, "unprivileged"):
+            raise ScenarioError("user %r is not understood (only \"unprivileged\")" % wanted)
+        self.entry = None
+        if wanted and os.geteuid() == 0:
+            try:
+                self.entry = pwd.getpwnam(UNPRIVILEGED_USER)
+            except KeyError:
+                raise ScenarioError("no account %s: run scripts/bootstrap.sh as root" % UNPRIVILEGED_USER)
+
+    @property
+    def switched(self):
+        return self.entry is not None
+
+    def popen_args(self):
+        """Keyword arguments of subprocess.Popen/run that start a process as this account."""
+        if not self.entry:
+            return {}
+        return {"user": self.entry.pw_uid, "group": self.entry.pw_gid, "extra_groups": []}
+
+    def env(self):
+        if not self.entry:
+            return {}
+        return {"USER": self.entry.pw_name, "LOGNAME": self.entry.pw_name}
+
+    def own(self, path, skip=()):
+        """Hands a file, or a folder with everything below it, to the account (links are not followed)."""
+        if not self.entry:
+            return
+        ids = (self.entry.pw_uid, self.entry.pw_gid)
+        os.lchown(path, *ids)
+        for root, dirs, names in os.walk(path):
+            dirs[:] = [d for d in dirs if os.path.join(root, d) not in skip]
+            for name in dirs + names:
+                os.lchown(os.path.join(root, name), *ids)
+
+    def work_folder(self):
+        if not self.entry:
+            return tempfile.mkdtemp(prefix="setup-e2e-")
+        runs = os.path.join(self.entry.pw_dir, "runs")
+        os.makedirs(runs, exist_ok=True)
+        self.own(runs, skip=(runs,))
+        work = tempfile.mkdtemp(prefix="setup-e2e-", dir=runs)
+        self.own(work)
+        return work
+
+    def template(self, template):
+        """The template prefix this account's scenarios copy: the build's own, or for the account one made
+        by it in its home, once per Wine version (parallel scenarios wait for the first to make it)."""
+        if not self.entry:
+            return template
+        version = (subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout.split() or ["wine"])[0]
+        made = os.path.join(self.entry.pw_dir, "template-" + re.sub(r"[^\w.-]", "_", version))
+        with open(os.path.join(self.entry.pw_dir, "wine-template.lock"), "w") as lock:
+            fcntl.flock(lock, fcntl.LOCK_EX)
+            subprocess.run([os.path.join(WINE_SCRIPTS, "make-template-prefix.sh"), made], check=True,
+                           cwd=self.entry.pw_dir, env=dict(os.environ, **self.env()), **self.popen_args())
+        return made
+
+
 class Prefix:
-    def __init__(self, work, template, display, dll_overrides=""):
+    def __init__(self, work, template, display, dll_overrides="", account=None):
         self.work = work
         self.path = os.path.join(work, "prefix")
         self.home = os.path.join(work, "home")
-        self.template = template
+        self.account = account or Account({})
+        self.template = self.account.template(template)
         os.makedirs(self.home, exist_ok=True)
-        subprocess.run([os.path.join(WINE_SCRIPTS, "make-template-prefix.sh"), template], check=True)
-        subprocess.run([os.path.join(WINE_SCRIPTS, "clone-prefix.sh"), template, self.path], check=True)
-        self.env = dict(os.environ)
+        self.account.own(self.home)
+        as_account = self.account.popen_args()
+        subprocess.run([os.path.join(WINE_SCRIPTS, "make-template-prefix.sh"), self.template], check=True,
+                       **as_account)
+        subprocess.run([os.path.join(WINE_SCRIPTS, "clone-prefix.sh"), self.template, self.path], check=True,
+                       cwd=work, **as_account)
+        self.env = dict(os.environ, **self.account.env())
         # SETUP_E2E_WINEDEBUG turns on Wine channels for a look at a failing scenario (wine.log).
         self.env.update(WINEPREFIX=self.path, WINEARCH="win32", WINEDEBUG=os.environ.get("SETUP_E2E_WINEDEBUG", "-all"),
                         HOME=self.home, TZ="UTC",
@@ -162,6 +239,7 @@ class Prefix:
         if result.returncode != 0:
             raise ScenarioError("cannot mount a tmpfs for drive %s: (%s)" % (letter, result.stderr.strip()))
         self.mounts.append(mount_point)
+        self.account.own(mount_point)
         link = os.path.join(self.path, "dosdevices", letter.lower() + ":")
         if os.path.lexists(link):
             os.remove(link)
@@ -216,11 +294,15 @@ class Prefix:
         return text.replace("{user}", self.user()).replace("{windows}", "C:\\windows")
 
     def wine(self, args, cwd=None, **kw):
-        return subprocess.Popen(["wine"] + args, cwd=cwd or self.work, env=self.env, **kw)
+        return subprocess.Popen(["wine"] + args, cwd=cwd or self.work, env=self.env, **self.account.popen_args(), **kw)
+
+    def run(self, args, **kw):
+        """A host command with the prefix's environment, as the account that owns the prefix."""
+        return subprocess.run(args, env=kw.pop("env", self.env), **self.account.popen_args(), **kw)
 
     def reg_query(self, key, value):
-        out = subprocess.run(["wine", "reg", "query", key, "/v", value], env=self.env, cwd=self.work,
-                             capture_output=True, text=True, errors="replace").stdout
+        out = self.run(["wine", "reg", "query", key, "/v", value], cwd=self.work,
+                       capture_output=True, text=True, errors="replace").stdout
         for line in out.splitlines():
             parts = split_reg_value_line(line)
             if parts and parts[0].lower() == value.lower():
@@ -230,8 +312,8 @@ class Prefix:
     def reg_tree(self, key):
         """Every subkey of a key with its values in the order the server lists them, read from the running
         server: {subkey name: [(value name, type, data)]}."""
-        out = subprocess.run(["wine", "reg", "query", key, "/s"], env=self.env, cwd=self.work,
-                             capture_output=True, text=True, errors="replace").stdout
+        out = self.run(["wine", "reg", "query", key, "/s"], cwd=self.work,
+                       capture_output=True, text=True, errors="replace").stdout
         tree, current = {}, None
         for line in out.splitlines():
             if line.upper().startswith(key.upper() + "\\"):
@@ -242,8 +324,8 @@ class Prefix:
 
     def shutdown(self):
         """Waits for the server to write the registry and exit; kills what is still running first."""
-        subprocess.run(["wineserver", "-k"], env=self.env, stderr=subprocess.DEVNULL)
-        subprocess.run(["wineserver", "-w"], env=self.env, stderr=subprocess.DEVNULL)
+        self.run(["wineserver", "-k"], stderr=subprocess.DEVNULL)
+        self.run(["wineserver", "-w"], stderr=subprocess.DEVNULL)
 
     def registry(self):
         return {"HKLM": parse_reg_file(os.path.join(self.path, "system.reg")),
@@ -350,22 +432,27 @@ def parse_lnk(path):
     return result
 
 
-def is_hidden(path):
+def dos_attributes(path):
+    """The attributes Wine keeps in the Samba attribute (hidden 0x2, system 0x4); 0 when there are none."""
     try:
         attrib = os.getxattr(path, "user.DOSATTRIB").decode("ascii", "replace").strip("\0")
     except OSError:
-        return False
-    # "0x22" or a hex number followed by binary data; bit 2 is hidden.
+        return 0
+    # "0x22" or a hex number followed by binary data.
     m = re.match(r"0x([0-9a-fA-F]+)", attrib)
-    return bool(m and int(m.group(1), 16) & 0x2)
+    return int(m.group(1), 16) if m else 0
+
+
+def is_hidden(path):
+    return bool(dos_attributes(path) & 0x2)
 
 
 # ---------------------------------------------------------------- display
 
 
-def start_display():
+def start_display(force=False):
     """An own Xvfb per scenario: parallel tests must not share a screen."""
-    if os.environ.get("DISPLAY") and not os.environ.get("SETUP_E2E_XVFB"):
+    if os.environ.get("DISPLAY") and not os.environ.get("SETUP_E2E_XVFB") and not force:
         return None, os.environ["DISPLAY"]
     read_end, write_end = os.pipe()
     proc = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten",
@@ -415,22 +502,9 @@ def edit_profile(path, edits):
     write_text(path, "\r\n".join(l for l in lines) + ("" if lines and lines[-1] == "" else "\r\n"))
 
 
-def assemble_cd(scenario, cd, programs, scenario_dir, helpers=None):
-    source = scenario.get("cd")
-    if source:
-        path = os.path.join(REPO, source) if not os.path.isabs(source) else source
-        if not os.path.isdir(path):
-            path = os.path.join(scenario_dir, source)
-        if not os.path.isdir(path):
-            raise ScenarioError("no CD folder %s" % source)
-        shutil.copytree(path, cd, symlinks=False)
-    else:
-        os.makedirs(cd)
-    if scenario.get("copy_programs", True):
-        for name, exe in (("setup.exe", programs["setup"]), ("TOVRADE.EXE", programs["uninstaller"])):
-            if exe:
-                shutil.copy2(exe, os.path.join(cd, name))
-    for name, content in scenario.get("files", {}).items():
+def change_cd_files(cd, files, helpers=None):
+    """The `files` of a scenario (or of a step): written, copied, generated, edited or deleted on the CD."""
+    for name, content in files.items():
         target = find_case_insensitive(cd, name.replace("\\", "/").split("/"))
         if place_content(target, content, helpers):
             continue
@@ -448,6 +522,48 @@ def assemble_cd(scenario, cd, programs, scenario_dir, helpers=None):
             write_text(target, "\r\n".join(content) + "\r\n")
         else:
             write_text(target, content)
+
+
+def place_prefix_files(prefix, files, helpers=None):
+    """The `prefix_files` of a scenario (or of a step): files on the PC's drives, with their attributes."""
+    for path, recipe in files.items():
+        target = prefix.unix_path(path)
+        if place_content(target, recipe, helpers):
+            continue
+        recipe = recipe if isinstance(recipe, dict) else {"content": recipe}
+        if os.path.exists(target):
+            os.chmod(target, 0o644)  # placed again: as described now, not as it was
+        write_text(target, recipe.get("content", ""))
+        if recipe.get("readonly"):
+            os.chmod(target, 0o444)
+        # Wine keeps hidden and system in the Samba attribute, as the hexadecimal text it writes itself.
+        bits = (0x2 if recipe.get("hidden") else 0) | (0x4 if recipe.get("system") else 0)
+        if bits:
+            os.setxattr(target, "user.DOSATTRIB", b"0x%x" % bits)
+        else:
+            try:
+                os.removexattr(target, "user.DOSATTRIB")
+            except OSError:
+                pass  # none there (or no such attributes on this file system)
+    prefix.account.own(prefix.work, skip=(os.path.join(prefix.work, "cd"),))
+
+
+def assemble_cd(scenario, cd, programs, scenario_dir, helpers=None):
+    source = scenario.get("cd")
+    if source:
+        path = os.path.join(REPO, source) if not os.path.isabs(source) else source
+        if not os.path.isdir(path):
+            path = os.path.join(scenario_dir, source)
+        if not os.path.isdir(path):
+            raise ScenarioError("no CD folder %s" % source)
+        shutil.copytree(path, cd, symlinks=False)
+    else:
+        os.makedirs(cd)
+    if scenario.get("copy_programs", True):
+        for name, exe in (("setup.exe", programs["setup"]), ("TOVRADE.EXE", programs["uninstaller"])):
+            if exe:
+                shutil.copy2(exe, os.path.join(cd, name))
+    change_cd_files(cd, scenario.get("files", {}), helpers)
     compress = scenario.get("compress")
     if compress:
         patterns = ["*/**"] if compress is True else compress
@@ -597,11 +713,11 @@ class Run:
             program, _, rest = command.partition(" ")
             return [program] + rest.split()
         if run == "target":
-            return [self.args.target] + step.get("args", [])
+            return [self.target] + step.get("args", [])
         if run.startswith("helper:"):
-            if not self.args.faults:
+            if not self.faults:
                 raise ScenarioError("the scenario needs the fault helpers (--faults)")
-            return [os.path.join(self.args.faults, run[len("helper:"):])] + step.get("args", [])
+            return [os.path.join(self.faults, run[len("helper:"):])] + step.get("args", [])
         return [prefix.expand(run)] + step.get("args", [])
 
     def run_steps(self, prefix, cd, log):
@@ -615,6 +731,9 @@ class Run:
                 time.sleep(step["delay_ms"] / 1000.0)
             if "shell" in step:
                 self.run_shell(prefix, cd, number, step)
+                continue
+            if {"files", "prefix_files", "expect_files"} & set(step):
+                self.change_between_runs(prefix, cd, number, step)
                 continue
             try:
                 command = self.step_command(prefix, step)
@@ -634,11 +753,22 @@ class Run:
         for entry in running:
             self.finish(entry)
 
+    def change_between_runs(self, prefix, cd, number, step):
+        """A step that checks files now (`expect_files`, as in `expect`) and then changes the CD (`files`) and
+        the PC (`prefix_files`) as the scenario's keys of those names do, e.g. between two installs."""
+        failures = len(self.failures)
+        for item in step.get("expect_files", []):
+            self.check_file(prefix, item)
+        self.failures[failures:] = ["step %d: %s" % (number, f) for f in self.failures[failures:]]
+        change_cd_files(cd, step.get("files", {}), self.args.faults)
+        place_prefix_files(prefix, step.get("prefix_files", {}), self.args.faults)
+
     def run_shell(self, prefix, cd, number, step):
-        """A host command between the program steps, with the prefix's environment and $CD, $PREFIX set."""
+        """A host command between the program steps, with the prefix's environment and $CD, $PREFIX set; it
+        runs as the account that runs Wine."""
         env = dict(prefix.env, CD=cd, PREFIX=prefix.path, WORK=prefix.work)
-        result = subprocess.run(["bash", "-c", step["shell"]], cwd=cd, env=env, capture_output=True, text=True,
-                                timeout=step.get("timeout", 30))
+        result = prefix.run(["bash", "-c", step["shell"]], cwd=cd, env=env, capture_output=True, text=True,
+                            timeout=step.get("timeout", 30))
         self.notes.append("step %d (shell): exit code %d %s" % (number, result.returncode,
                                                                (result.stdout + result.stderr).strip()[:300]))
         if result.returncode != step.get("exit_code", 0):
@@ -665,13 +795,32 @@ class Run:
                        if any(v[0].lower() == "uninstallstring" for v in values)}
             self.states.append((number, step["run"], new_files(self.prefix, self.args.template), entries))
 
+    def stage_programs(self, account, work):
+        """The driver and the helpers where the account can reach them: the build folder may lie below a
+        home that only its owner can enter."""
+        self.driver, self.target, self.faults = self.args.driver, self.args.target, self.args.faults
+        if not account.switched:
+            return
+        bin_folder = os.path.join(work, "bin")
+        os.makedirs(bin_folder)
+        self.driver = shutil.copy2(self.args.driver, bin_folder)
+        if self.args.target:
+            self.target = shutil.copy2(self.args.target, bin_folder)
+        if self.args.faults:
+            self.faults = shutil.copytree(self.args.faults, os.path.join(bin_folder, "faults"))
+
     def execute(self):
-        work = tempfile.mkdtemp(prefix="setup-e2e-")
+        account = Account(self.scenario)
+        work = account.work_folder()
         xvfb = None
         try:
-            xvfb, display = start_display()
-            prefix = Prefix(work, self.args.template, display, self.scenario.get("dll_overrides", ""))
+            # Another account cannot be expected to reach the caller's display: it gets an own Xvfb.
+            xvfb, display = start_display(force=account.switched)
+            prefix = Prefix(work, self.args.template, display, self.scenario.get("dll_overrides", ""), account)
             self.prefix = prefix
+            if account.switched:
+                self.notes.append("Wine ran as the account %s" % account.entry.pw_name)
+            self.stage_programs(account, work)
             cd = os.path.join(work, "cd")
             assemble_cd(self.scenario, cd, {"setup": self.args.setup, "uninstaller": self.args.uninstaller},
                         os.path.dirname(os.path.abspath(self.args.scenario)), self.args.faults)
@@ -680,25 +829,22 @@ class Run:
                 prefix.add_tmpfs_drive(letter, drive["tmpfs_kb"])
             for entry in self.scenario.get("prefix_registry", []):
                 prefix.add_registry(entry["key"], entry.get("values", {}))
-            for path, recipe in self.scenario.get("prefix_files", {}).items():
-                target = prefix.unix_path(path)
-                if place_content(target, recipe, self.args.faults):
-                    continue
-                recipe = recipe if isinstance(recipe, dict) else {"content": recipe}
-                write_text(target, recipe.get("content", ""))
-                if recipe.get("readonly"):
-                    os.chmod(target, 0o444)
+            # Everything but the CD, which stays the runner's: to the account it is read-only, as a CD is.
+            place_prefix_files(prefix, self.scenario.get("prefix_files", {}), self.args.faults)
 
             self.before = set(all_files(prefix))
-            shots = os.path.join(self.out, "shots")
+            # The driver writes where the account may write; the record is copied to the output at the end.
+            live = os.path.join(work, "out") if account.switched else self.out
+            shots = os.path.join(live, "shots")
             os.makedirs(shots)
-            log = os.path.join(self.out, "log.jsonl")
+            account.own(live)
+            log = os.path.join(live, "log.jsonl")
             stop = os.path.join(work, "stop")
-            rules = os.path.join(self.out, "rules.txt")
+            rules = os.path.join(live, "rules.txt")
             with open(rules, "w", encoding="cp1252", newline="\n") as f:
                 f.write(rules_text(self.scenario))
             watch = self.scenario.get("watch", ["setup.exe", "tovrade.exe", "driver-target.exe"])
-            driver = prefix.wine([self.args.driver, "--rules", windows_path_of(rules), "--log", windows_path_of(log),
+            driver = prefix.wine([self.driver, "--rules", windows_path_of(rules), "--log", windows_path_of(log),
                                   "--shots", windows_path_of(shots), "--stop", windows_path_of(stop),
                                   "--watch", ",".join(watch),
                                   "--max-ms", str(int(self.scenario.get("max_seconds", 120) * 1000))],
@@ -722,6 +868,14 @@ class Run:
                 driver.kill()
                 self.fail("the driver did not stop")
             prefix.shutdown()
+            if live != self.out:
+                for name in os.listdir(live):
+                    source = os.path.join(live, name)
+                    if os.path.isdir(source):
+                        shutil.copytree(source, os.path.join(self.out, name), dirs_exist_ok=True)
+                    else:
+                        shutil.copy2(source, self.out)
+                log, shots = os.path.join(self.out, "log.jsonl"), os.path.join(self.out, "shots")
             self.events = read_log(log)
             self.convert_shots(shots)
             if not self.args.demo:
@@ -870,6 +1024,9 @@ class Run:
                 self.fail("file %s: read-only is %s, expected %s" % (label, readonly, item["readonly"]))
         if "hidden" in item and is_hidden(path) != item["hidden"]:
             self.fail("file %s: hidden is %s, expected %s" % (label, is_hidden(path), item["hidden"]))
+        system = bool(dos_attributes(path) & 0x4)
+        if "system" in item and system != item["system"]:
+            self.fail("file %s: system is %s, expected %s" % (label, system, item["system"]))
         if "count_below" in item and len(os.listdir(path)) >= item["count_below"]:
             self.fail("folder %s: %d entries, expected fewer than %d" % (label, len(os.listdir(path)),
                                                                       item["count_below"]))
