@@ -534,9 +534,8 @@ def place_prefix_files(prefix, files, helpers=None):
         if os.path.exists(target):
             os.chmod(target, 0o644)  # placed again: as described now, not as it was
         write_text(target, recipe.get("content", ""))
-        if recipe.get("readonly"):
-            os.chmod(target, 0o444)
-        # Wine keeps hidden and system in the Samba attribute, as the hexadecimal text it writes itself.
+        # Wine keeps hidden and system in the Samba attribute, as the hexadecimal text it writes itself
+        # (before the file is made read-only: only root may change the attributes of such a file).
         bits = (0x2 if recipe.get("hidden") else 0) | (0x4 if recipe.get("system") else 0)
         if bits:
             os.setxattr(target, "user.DOSATTRIB", b"0x%x" % bits)
@@ -545,6 +544,8 @@ def place_prefix_files(prefix, files, helpers=None):
                 os.removexattr(target, "user.DOSATTRIB")
             except OSError:
                 pass  # none there (or no such attributes on this file system)
+        if recipe.get("readonly"):
+            os.chmod(target, 0o444)
     prefix.account.own(prefix.work, skip=(os.path.join(prefix.work, "cd"),))
 
 
