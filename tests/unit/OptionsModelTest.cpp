@@ -172,10 +172,10 @@ TEST(BrowseTree, ItemPathJoinsAncestorsWithOneBackslash)
     EXPECT_EQ(JoinPath("C:\\Books", "New"), "C:\\Books\\New");
 }
 
-TEST(BrowseTree, EmptyFolderHoldsOnlyDotNames)
+TEST(BrowseTree, EmptyFolderHoldsNothingButDotAndDotDot)
 {
     EXPECT_TRUE(OnlyDotEntries({}));
     EXPECT_TRUE(OnlyDotEntries({".", ".."}));
-    EXPECT_TRUE(OnlyDotEntries({".", "..", ".hidden"}));
-    EXPECT_FALSE(OnlyDotEntries({".", "..", "file.txt"}));
+    for (const char* name : {".hidden", ".git", "...", "file.txt"})
+        EXPECT_FALSE(OnlyDotEntries({".", "..", name})) << name;
 }
