@@ -3,6 +3,7 @@
 #include <array>
 
 #include "framework/App.h"
+#include "framework/AppMessages.h"
 #include "resource.h"
 #include "settings/SettingsWin.h"
 
@@ -56,9 +57,47 @@ bool CBackdropWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
     case WM_QUERYDRAGICON:
         result = reinterpret_cast<LRESULT>(icon_);
         return true;
+    case WM_CLOSE:
+        // Closing the backdrop (its close box, Alt+F4) is Cancel in the dialog in front, never the end
+        // of the window that owns every dialog of the sequence.
+        CancelDialogInFront();
+        result = 0;
+        return true;
     default:
         return false;
     }
+}
+
+namespace {
+bool IsOwnedBy(HWND window, HWND owner)
+{
+    for (HWND up = ::GetWindow(window, GW_OWNER); up; up = ::GetWindow(up, GW_OWNER)) {
+        if (up == owner) return true;
+    }
+    return false;
+}
+
+struct FrontSearch {
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK FindFront(HWND window, LPARAM param)
+{
+    // The top-level windows come topmost first.
+    auto* search = reinterpret_cast<FrontSearch*>(param);
+    if (!::IsWindowVisible(window) || !::IsWindowEnabled(window) || !IsOwnedBy(window, search->owner)) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+}  // namespace
+
+void CBackdropWindow::CancelDialogInFront()
+{
+    FrontSearch search{Hwnd(), nullptr};
+    ::EnumWindows(&FindFront, reinterpret_cast<LPARAM>(&search));
+    // Posted: the dialog may belong to the copy worker's thread, and its Cancel may open a question.
+    if (search.found) ::PostMessageA(search.found, WM_CANCEL_REQUEST, 0, 0);
 }
 
 void CBackdropWindow::Paint()

@@ -13,9 +13,16 @@ public:
 protected:
     bool OnInitDialog() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    // The backdrop lives as long as the sequence: Return does nothing, and Escape, like closing it,
+    // asks the dialog in front to cancel.
+    void OnOK() override {}
+    void OnCancel() override { CancelDialogInFront(); }
 
 private:
     void Paint();
+    // Sends WM_CANCEL_REQUEST to the dialog the user sees in front: the topmost visible, enabled
+    // window that the backdrop owns, directly or through another dialog. Without one, nothing happens.
+    void CancelDialogInFront();
 
     HICON icon_;  // shared resource icon: not destroyed
     UniqueGdiObject font_;
