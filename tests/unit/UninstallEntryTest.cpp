@@ -83,7 +83,9 @@ TEST(UninstallEntry, RefusedRatherThanShortened)
         source.productName = name;
         auto built = BuildUninstallEntry(source);
         EXPECT_EQ(std::holds_alternative<UninstallEntry>(built), accepted) << name;
-        if (accepted) EXPECT_EQ(std::get<UninstallEntry>(built).keyPath, kUninstallKeyPrefix + name) << name;
+        if (accepted) {
+            EXPECT_EQ(std::get<UninstallEntry>(built).keyPath, kUninstallKeyPrefix + name) << name;
+        }
     }
     UninstallEntrySource backquote = Source();
     backquote.destDir = "C:\\Odd` Book";
