@@ -1,6 +1,7 @@
 #include "installer/Backdrop.h"
 
 #include <array>
+#include <vector>
 
 #include "framework/App.h"
 #include "framework/AppMessages.h"
@@ -57,6 +58,18 @@ bool CBackdropWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
     case WM_QUERYDRAGICON:
         result = reinterpret_cast<LRESULT>(icon_);
         return true;
+    case WM_MOUSEACTIVATE:
+        // Owned dialogs stay above their owner, but a click that activates the backdrop can still
+        // raise it above them on some systems: while a dialog is up, the click does not activate it.
+        if (!FindDialogInFront(false)) return false;
+        result = MA_NOACTIVATE;
+        return true;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE) RaiseOwnedWindows();
+        return false;
+    case WM_WINDOWPOSCHANGED:
+        if (!(reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_NOZORDER)) RaiseOwnedWindows();
+        return false;
     case WM_CLOSE:
         // Closing the backdrop (its close box, Alt+F4) is Cancel in the dialog in front, never the end
         // of the window that owns every dialog of the sequence.
@@ -77,27 +90,43 @@ bool IsOwnedBy(HWND window, HWND owner)
     return false;
 }
 
-struct FrontSearch {
+struct OwnedSearch {
     HWND owner;
-    HWND found;
+    bool enabledOnly;
+    std::vector<HWND> found;  // topmost first
 };
 
-BOOL CALLBACK FindFront(HWND window, LPARAM param)
+BOOL CALLBACK CollectOwned(HWND window, LPARAM param)
 {
     // The top-level windows come topmost first.
-    auto* search = reinterpret_cast<FrontSearch*>(param);
-    if (!::IsWindowVisible(window) || !::IsWindowEnabled(window) || !IsOwnedBy(window, search->owner)) return TRUE;
-    search->found = window;
-    return FALSE;
+    auto* search = reinterpret_cast<OwnedSearch*>(param);
+    if (!::IsWindowVisible(window) || !IsOwnedBy(window, search->owner)) return TRUE;
+    if (search->enabledOnly && !::IsWindowEnabled(window)) return TRUE;
+    search->found.push_back(window);
+    return TRUE;
 }
 }  // namespace
 
+HWND CBackdropWindow::FindDialogInFront(bool enabledOnly) const
+{
+    OwnedSearch search{Hwnd(), enabledOnly, {}};
+    ::EnumWindows(&CollectOwned, reinterpret_cast<LPARAM>(&search));
+    return search.found.empty() ? nullptr : search.found.front();
+}
+
+void CBackdropWindow::RaiseOwnedWindows()
+{
+    OwnedSearch search{Hwnd(), false, {}};
+    ::EnumWindows(&CollectOwned, reinterpret_cast<LPARAM>(&search));
+    // From the lowest up, so that they keep their order among themselves.
+    for (auto it = search.found.rbegin(); it != search.found.rend(); ++it)
+        ::SetWindowPos(*it, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+}
+
 void CBackdropWindow::CancelDialogInFront()
 {
-    FrontSearch search{Hwnd(), nullptr};
-    ::EnumWindows(&FindFront, reinterpret_cast<LPARAM>(&search));
     // Posted: the dialog may belong to the copy worker's thread, and its Cancel may open a question.
-    if (search.found) ::PostMessageA(search.found, WM_CANCEL_REQUEST, 0, 0);
+    if (HWND front = FindDialogInFront(true)) ::PostMessageA(front, WM_CANCEL_REQUEST, 0, 0);
 }
 
 void CBackdropWindow::Paint()

@@ -20,8 +20,12 @@ protected:
 
 private:
     void Paint();
-    // Sends WM_CANCEL_REQUEST to the dialog the user sees in front: the topmost visible, enabled
-    // window that the backdrop owns, directly or through another dialog. Without one, nothing happens.
+    // The topmost visible window that the backdrop owns, directly or through another dialog (with
+    // `enabledOnly`, the topmost that is also enabled: the one the user can answer); null when none.
+    HWND FindDialogInFront(bool enabledOnly) const;
+    // Puts every visible window that the backdrop owns back above it, in the order they had.
+    void RaiseOwnedWindows();
+    // Sends WM_CANCEL_REQUEST to the dialog the user sees in front. Without one, nothing happens.
     void CancelDialogInFront();
 
     HICON icon_;  // shared resource icon: not destroyed

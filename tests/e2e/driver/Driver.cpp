@@ -543,7 +543,10 @@ bool CheckOnTop(HWND hwnd, std::string& detail)
     bool onTop = true;
     for (const TopLevel& w : VisibleTopLevels()) {
         if (w.pid != pid) continue;
-        order += (order.empty() ? "" : " > ") + ("'" + w.title + "'");
+        char owner[48];
+        std::snprintf(owner, sizeof(owner), "%s%s", ::GetWindow(w.hwnd, GW_OWNER) ? " (owned" : " (unowned",
+                      ::IsWindowEnabled(w.hwnd) ? ")" : ", disabled)");
+        order += (order.empty() ? "" : " > ") + ("'" + w.title + "'" + owner);
         if (w.hwnd == hwnd) {
             above = false;
             continue;
