@@ -37,7 +37,10 @@ std::optional<std::string> LongPathName(const std::string& path)
     return std::string(buffer, n);
 }
 
-PathResolver SystemPathResolver() { return PathResolver{&FullPathName, &LongPathName}; }
+PathResolver SystemPathResolver()
+{
+    return PathResolver{&FullPathName, &LongPathName};
+}
 
 unsigned OsMajorVersion()
 {

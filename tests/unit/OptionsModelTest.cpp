@@ -43,7 +43,8 @@ TEST(OptionsFolders, EverySpellingOfADriveRootIsOne)
     // and blanks that end a name, and the copy appends "\name" to "C:".
     for (const char* root : {"C:\\", "z:\\", "C:", "C:\\.", "C:\\ ", "C:\\\\", "C:\\..", "C:/", "C:.", "C:\\. \\..\\"})
         EXPECT_TRUE(IsBareDriveRoot(root)) << root;
-    for (const char* folder : {"C:\\Book", "C:\\.Book", "C:\\ Book", "C:\\..\\Book", "", "C", "\\\\server\\share", "CC:\\"})
+    for (const char* folder :
+         {"C:\\Book", "C:\\.Book", "C:\\ Book", "C:\\..\\Book", "", "C", "\\\\server\\share", "CC:\\"})
         EXPECT_FALSE(IsBareDriveRoot(folder)) << folder;
 }
 
@@ -69,12 +70,12 @@ TEST(OptionsFolders, RealFolderPathResolvesDotsAndAliasesOfTheExistingPart)
         const char* typed;
         const char* real;
     } cases[] = {
-        {"C:\\users\\..\\WINNTF~1", "C:\\WINNT Folder"},             // climbed into, and spelled short
+        {"C:\\users\\..\\WINNTF~1", "C:\\WINNT Folder"},                   // climbed into, and spelled short
         {"C:\\WINNTF~1\\Book\\Part 1", "C:\\WINNT Folder\\Book\\Part 1"},  // the missing rest kept as typed
         {"C:\\users\\.\\New", "C:\\users\\New"},
         {"C:\\New Book", "C:\\New Book"},  // only the drive exists
         {"Q:\\Book", "Q:\\Book"},          // nothing exists
-        {"bad", "bad"},                     // cannot be resolved: kept
+        {"bad", "bad"},                    // cannot be resolved: kept
     };
     for (const auto& c : cases)
         EXPECT_EQ(RealFolderPath(c.typed, resolver), c.real) << c.typed;

@@ -76,9 +76,16 @@ TEST(UninstallEntry, RefusedRatherThanShortened)
     EXPECT_TRUE(std::holds_alternative<EntryRefusal>(BuildUninstallEntry(longText)));
 
     // Only names that are not one key below the Uninstall key are refused; dots inside a name are not.
-    for (const auto& [name, accepted] : std::vector<std::pair<std::string, bool>>{
-             {"", false}, {".", false}, {"..", false}, {"My\\Book", false}, {"\\", false}, {"..\\Other", false},
-             {"Widgets... Vol 2", true}, {"Book..x", true}, {"...", true}, {".hidden", true}}) {
+    for (const auto& [name, accepted] : std::vector<std::pair<std::string, bool>>{{"", false},
+                                                                                  {".", false},
+                                                                                  {"..", false},
+                                                                                  {"My\\Book", false},
+                                                                                  {"\\", false},
+                                                                                  {"..\\Other", false},
+                                                                                  {"Widgets... Vol 2", true},
+                                                                                  {"Book..x", true},
+                                                                                  {"...", true},
+                                                                                  {".hidden", true}}) {
         UninstallEntrySource source = Source();
         source.productName = name;
         auto built = BuildUninstallEntry(source);

@@ -75,9 +75,9 @@ bool ParseAction(const std::string& line, Action& action)
     std::getline(in, rest);
     if (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
     action.arg = Unescape(rest);
-    static const char* const kVerbs[] = {"click",  "bmclick", "row",     "dblrow",     "settext",     "keys",
-                                         "key",    "combo",   "tree",    "wait",       "close",       "record",
-                                         "shot",   "clickin", "ontop",   "mouseclick", "closewindow"};
+    static const char* const kVerbs[] = {"click", "bmclick", "row",   "dblrow",     "settext",    "keys",
+                                         "key",   "combo",   "tree",  "wait",       "close",      "record",
+                                         "shot",  "clickin", "ontop", "mouseclick", "closewindow"};
     for (const char* verb : kVerbs)
         if (action.verb == verb) return true;
     return false;

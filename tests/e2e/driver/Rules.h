@@ -29,7 +29,8 @@ struct Action {
     // mouseclick, closewindow, ontop
     std::string verb;
     int id = 0;
-    std::string arg;  // row number and part, text, path, milliseconds, a window title (clickin, mouseclick, closewindow)
+    // row number and part, text, path, milliseconds, a window title (clickin, mouseclick, closewindow)
+    std::string arg;
 };
 
 struct Rule {
