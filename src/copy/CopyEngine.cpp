@@ -106,9 +106,9 @@ public:
     ReplaceAnswer AskReplace(const FoundEntry& source, const ExistingFile& existing) override
     {
         CReplaceDialog dialog(source.name, source.size, existing.size, source.writeTime, existing.writeTime);
-        return dialog.Ask();
+        return dialog.Ask(ProgressWindow());
     }
-    bool ConfirmExit() override { return RunExitConfirmation(); }
+    bool ConfirmExit() override { return RunExitConfirmation(ProgressWindow()); }
     unsigned long CopyPlainFile(const std::string& sourceName, const std::string& destPath) override
     {
         return ::CopyPlainFile(sourceName, destPath);
@@ -131,6 +131,10 @@ public:
 
 private:
     static constexpr ULONGLONG kShowIntervalMs = 40;
+
+    // The worker's questions belong to the progress dialog whose fields show the copy, so that they
+    // stay in front of it (and of the backdrop) wherever the user clicks.
+    HWND ProgressWindow() const { return sourceNameControl_ ? ::GetParent(sourceNameControl_) : nullptr; }
 
     HWND sourceNameControl_;
     HWND destNameControl_;

@@ -80,7 +80,7 @@ void CProgressDialog::OnCancel()
     if (confirmingExit_) return;
     confirmingExit_ = true;
     // The worker keeps copying while the question is up.
-    const bool exit = RunExitConfirmation();
+    const bool exit = RunExitConfirmation(Hwnd());
     confirmingExit_ = false;
     if (!exit) return;
     ::SetEvent(copyStopEvent.get());

@@ -18,10 +18,10 @@ CReplaceDialog::CReplaceDialog(std::string fileName, unsigned long long firstSiz
 {
 }
 
-ReplaceAnswer CReplaceDialog::Ask()
+ReplaceAnswer CReplaceDialog::Ask(HWND owner)
 {
     // A dialog that cannot be created (-1) counts as Cancel, which leads to the exit confirmation.
-    if (DoModal(nullptr) != IDOK) return ReplaceAnswer::Cancel;
+    if (DoModal(owner) != IDOK) return ReplaceAnswer::Cancel;
     if (yesToAllPressed) return ReplaceAnswer::YesToAll;
     if (noPressed) return ReplaceAnswer::No;
     return ReplaceAnswer::Yes;
@@ -49,8 +49,7 @@ bool CReplaceDialog::OnInitDialog()
         SetItemText(IDCANCEL, setupSettings.GetText(TextId::CancelButton));
     }
     CenterWindow();
-    // Shown by the worker thread without an owner: bring it to the front so it is not hidden behind the
-    // progress dialog.
+    // Shown by the worker thread: bring it to the front, as the active window of the program.
     ::SetForegroundWindow(Hwnd());
     return true;
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The replace question (template 103): asked by the tree copy on the worker thread, without an owner,
-// when a file it is about to copy is already in the destination.
+// The replace question (template 103): asked by the tree copy on the worker thread, owned by the
+// progress dialog, when a file it is about to copy is already in the destination.
 
 #include <string>
 
@@ -14,8 +14,9 @@ public:
     CReplaceDialog(std::string fileName, unsigned long long firstSize, unsigned long long secondSize,
                    unsigned long long firstTime, unsigned long long secondTime);
 
-    // Runs the dialog and reads its result and flags together.
-    ReplaceAnswer Ask();
+    // Runs the dialog, owned by `owner` (the progress dialog; none: the backdrop), and reads its result
+    // and flags together.
+    ReplaceAnswer Ask(HWND owner = nullptr);
 
     bool yesToAllPressed = false;
     bool noPressed = false;

@@ -39,6 +39,13 @@ int App::Run(HINSTANCE instance)
     return static_cast<int>(msg.wParam);
 }
 
+HWND DefaultOwnerWindow()
+{
+    App* app = App::Current();
+    HWND main = app ? app->MainWindow() : nullptr;
+    return main && ::IsWindow(main) ? main : nullptr;
+}
+
 std::string ModuleFileName()
 {
     char path[MAX_PATH] = {};

@@ -31,6 +31,10 @@ private:
     HWND mainWindow_ = nullptr;
 };
 
+// The owner of the dialogs and message boxes opened without one: the application's main window while
+// it exists, so that a click on it never hides them behind it; otherwise none.
+HWND DefaultOwnerWindow();
+
 // Full path of the running program file.
 std::string ModuleFileName();
 // The process's current folder.

@@ -1,6 +1,7 @@
 #include "framework/Dialog.h"
 
 #include "framework/App.h"
+#include "framework/AppMessages.h"
 
 namespace {
 HINSTANCE ResourceInstance()
@@ -42,6 +43,7 @@ Dialog::~Dialog()
 INT_PTR Dialog::DoModal(HWND owner)
 {
     modal_ = true;
+    if (!owner) owner = DefaultOwnerWindow();
     return ::DialogBoxParamA(ResourceInstance(), MAKEINTRESOURCEA(templateId_), owner, &Dialog::DialogProc,
                              reinterpret_cast<LPARAM>(this));
 }
@@ -49,6 +51,7 @@ INT_PTR Dialog::DoModal(HWND owner)
 bool Dialog::Create(HWND owner)
 {
     modal_ = false;
+    if (!owner) owner = DefaultOwnerWindow();
     HWND hwnd = ::CreateDialogParamA(ResourceInstance(), MAKEINTRESOURCEA(templateId_), owner, &Dialog::DialogProc,
                                      reinterpret_cast<LPARAM>(this));
     return hwnd != nullptr;
@@ -78,6 +81,12 @@ void Dialog::EndDialog(INT_PTR result)
         ::EndDialog(hwnd_, result);
     else
         ::DestroyWindow(hwnd_);
+}
+
+void Dialog::OnCancelRequest()
+{
+    HWND cancel = Item(IDCANCEL);
+    if (cancel && ::IsWindowEnabled(cancel)) OnCommand(IDCANCEL, BN_CLICKED, cancel);
 }
 
 bool Dialog::OnCommand(int id, int code, HWND control)
@@ -127,6 +136,9 @@ INT_PTR Dialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_DESTROY:
         OnDestroy();
         return FALSE;
+    case WM_CANCEL_REQUEST:
+        OnCancelRequest();
+        return TRUE;
     default:
         break;
     }

@@ -13,8 +13,9 @@ public:
     Dialog& operator=(const Dialog&) = delete;
 
     // Runs the dialog modally on the calling thread; returns the EndDialog result (-1 on failure).
+    // Without an owner, the application's main window owns it (DefaultOwnerWindow).
     INT_PTR DoModal(HWND owner = nullptr);
-    // Creates the dialog modeless; the caller owns it and destroys it with Destroy().
+    // Creates the dialog modeless; the caller owns it and destroys it with Destroy(). Owned as above.
     bool Create(HWND owner = nullptr);
     void Destroy();
 
@@ -37,6 +38,9 @@ protected:
     virtual void OnCancel() { EndDialog(IDCANCEL); }
     // Any other message. Return true when handled; `result` is what the message returns.
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) { return false; }
+    // WM_CANCEL_REQUEST: the owner asks to cancel, as the user would with this dialog's Cancel button.
+    // Default: press Cancel when the dialog has one; a dialog without one stays as it is.
+    virtual void OnCancelRequest();
     virtual void OnDestroy() {}
 
 private:

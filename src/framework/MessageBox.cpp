@@ -7,7 +7,7 @@ int AppMessageBox(const std::string& text, UINT flags, HWND owner)
 {
     App* app = App::Current();
     const std::string caption = app ? app->Title() : ModuleFileName();
-    return ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
+    return ::MessageBoxA(owner ? owner : DefaultOwnerWindow(), text.c_str(), caption.c_str(), flags);
 }
 
 void SettingsWarningBox(const std::string& text)
@@ -17,7 +17,7 @@ void SettingsWarningBox(const std::string& text)
 
 int CaptionedMessageBox(const std::string& text, const std::string& caption, UINT flags)
 {
-    return ::MessageBoxA(nullptr, text.c_str(), caption.c_str(), flags);
+    return ::MessageBoxA(DefaultOwnerWindow(), text.c_str(), caption.c_str(), flags);
 }
 
 std::string SystemErrorText(DWORD code)

@@ -1,6 +1,7 @@
 #pragma once
 // The programs' message boxes. The application's box has the application's title as caption, or
-// the program file's path while no application object exists yet.
+// the program file's path while no application object exists yet. Boxes opened without an owner are
+// owned by the application's main window while it exists (DefaultOwnerWindow).
 
 #include <windows.h>
 #include <string>

@@ -1,8 +1,10 @@
 #include "installer/Backdrop.h"
 
 #include <array>
+#include <vector>
 
 #include "framework/App.h"
+#include "framework/AppMessages.h"
 #include "resource.h"
 #include "settings/SettingsWin.h"
 
@@ -56,9 +58,75 @@ bool CBackdropWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
     case WM_QUERYDRAGICON:
         result = reinterpret_cast<LRESULT>(icon_);
         return true;
+    case WM_MOUSEACTIVATE:
+        // Owned dialogs stay above their owner, but a click that activates the backdrop can still
+        // raise it above them on some systems: while a dialog is up, the click does not activate it.
+        if (!FindDialogInFront(false)) return false;
+        result = MA_NOACTIVATE;
+        return true;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE) RaiseOwnedWindows();
+        return false;
+    case WM_WINDOWPOSCHANGED:
+        if (!(reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_NOZORDER)) RaiseOwnedWindows();
+        return false;
+    case WM_CLOSE:
+        // Closing the backdrop (its close box, Alt+F4) is Cancel in the dialog in front, never the end
+        // of the window that owns every dialog of the sequence.
+        CancelDialogInFront();
+        result = 0;
+        return true;
     default:
         return false;
     }
+}
+
+namespace {
+bool IsOwnedBy(HWND window, HWND owner)
+{
+    for (HWND up = ::GetWindow(window, GW_OWNER); up; up = ::GetWindow(up, GW_OWNER)) {
+        if (up == owner) return true;
+    }
+    return false;
+}
+
+struct OwnedSearch {
+    HWND owner;
+    bool enabledOnly;
+    std::vector<HWND> found;  // topmost first
+};
+
+BOOL CALLBACK CollectOwned(HWND window, LPARAM param)
+{
+    // The top-level windows come topmost first.
+    auto* search = reinterpret_cast<OwnedSearch*>(param);
+    if (!::IsWindowVisible(window) || !IsOwnedBy(window, search->owner)) return TRUE;
+    if (search->enabledOnly && !::IsWindowEnabled(window)) return TRUE;
+    search->found.push_back(window);
+    return TRUE;
+}
+}  // namespace
+
+HWND CBackdropWindow::FindDialogInFront(bool enabledOnly) const
+{
+    OwnedSearch search{Hwnd(), enabledOnly, {}};
+    ::EnumWindows(&CollectOwned, reinterpret_cast<LPARAM>(&search));
+    return search.found.empty() ? nullptr : search.found.front();
+}
+
+void CBackdropWindow::RaiseOwnedWindows()
+{
+    OwnedSearch search{Hwnd(), false, {}};
+    ::EnumWindows(&CollectOwned, reinterpret_cast<LPARAM>(&search));
+    // From the lowest up, so that they keep their order among themselves.
+    for (auto it = search.found.rbegin(); it != search.found.rend(); ++it)
+        ::SetWindowPos(*it, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+}
+
+void CBackdropWindow::CancelDialogInFront()
+{
+    // Posted: the dialog may belong to the copy worker's thread, and its Cancel may open a question.
+    if (HWND front = FindDialogInFront(true)) ::PostMessageA(front, WM_CANCEL_REQUEST, 0, 0);
 }
 
 void CBackdropWindow::Paint()

@@ -13,9 +13,20 @@ public:
 protected:
     bool OnInitDialog() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    // The backdrop lives as long as the sequence: Return does nothing, and Escape, like closing it,
+    // asks the dialog in front to cancel.
+    void OnOK() override {}
+    void OnCancel() override { CancelDialogInFront(); }
 
 private:
     void Paint();
+    // The topmost visible window that the backdrop owns, directly or through another dialog (with
+    // `enabledOnly`, the topmost that is also enabled: the one the user can answer); null when none.
+    HWND FindDialogInFront(bool enabledOnly) const;
+    // Puts every visible window that the backdrop owns back above it, in the order they had.
+    void RaiseOwnedWindows();
+    // Sends WM_CANCEL_REQUEST to the dialog the user sees in front. Without one, nothing happens.
+    void CancelDialogInFront();
 
     HICON icon_;  // shared resource icon: not destroyed
     UniqueGdiObject font_;

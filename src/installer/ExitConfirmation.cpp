@@ -26,11 +26,13 @@ protected:
         setupSettings.cancelRequested = true;
         EndDialog(IDCANCEL);
     }
+    // Closing the backdrop asks the question this dialog already asks; its Cancel button is Exit.
+    void OnCancelRequest() override {}
 };
 }  // namespace
 
-bool RunExitConfirmation()
+bool RunExitConfirmation(HWND owner)
 {
     CExitConfirmDialog dialog;
-    return dialog.DoModal() == IDCANCEL && setupSettings.cancelRequested;
+    return dialog.DoModal(owner) == IDCANCEL && setupSettings.cancelRequested;
 }

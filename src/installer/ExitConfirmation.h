@@ -1,7 +1,9 @@
 #pragma once
 // The exit confirmation (template 108): Continue changes nothing; Exit sets cancelRequested.
-// Run modally, without an owner, on the calling thread (the options dialog, the progress dialog,
-// and the copy worker's replace question all use it).
+// Run modally on the calling thread (the options dialog, the progress dialog, and the copy worker's
+// replace question all use it), owned by the dialog that asks, else by the backdrop.
+
+#include <windows.h>
 
 // True when the user chose Exit.
-bool RunExitConfirmation();
+bool RunExitConfirmation(HWND owner = nullptr);

@@ -39,11 +39,15 @@ CUpdatingDialog::CUpdatingDialog() : Dialog(IDD_UPDATING) {}
 
 bool CUpdatingDialog::OnInitDialog()
 {
-    if (setupSettings.settingsValid) {
-        SetTitle(setupSettings.GetText(TextId::UpdatingTitle));
-        SetItemText(IDC_UPDATING_TEXT, FormatText(setupSettings.GetText(TextId::UpdatingText),
-                                                  {setupSettings.GetSectionValue(SectionKey::ProductName)}));
-    }
+    if (setupSettings.settingsValid) SetTitle(setupSettings.GetText(TextId::UpdatingTitle));
+    ShowSection();
     CenterWindow();
     return true;
+}
+
+void CUpdatingDialog::ShowSection()
+{
+    if (!setupSettings.settingsValid) return;
+    SetItemText(IDC_UPDATING_TEXT, FormatText(setupSettings.GetText(TextId::UpdatingText),
+                                              {setupSettings.GetSectionValue(SectionKey::ProductName)}));
 }

@@ -25,11 +25,16 @@ CMessageDialog MakeWelcomeDialog();
 CMessageDialog MakeFinishedDialog();
 CMessageDialog MakeSetupFailedDialog();
 
-// Updating Files (115), modeless and without buttons, while the scripts run.
+// Updating Files (115), modeless and without buttons, while the scripts run. It names the section
+// addressed by currentSection: the one whose script runs.
 class CUpdatingDialog : public Dialog {
 public:
     CUpdatingDialog();
+    // Names the section now addressed by currentSection.
+    void ShowSection();
 
 protected:
     bool OnInitDialog() override;
+    // No buttons and nothing to cancel while a script runs: Escape must not close it.
+    void OnCancel() override {}
 };

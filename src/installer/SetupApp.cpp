@@ -29,6 +29,15 @@ void RunSetupFailed()
     CMessageDialog dialog = MakeSetupFailedDialog();
     dialog.DoModal();
 }
+
+// The first section chosen for installation; the last section when none is.
+int FirstChosenSection()
+{
+    for (int s = 0; s < setupSettings.sectionCount; ++s) {
+        if (IsTrueValue(setupSettings.SectionValueAt(SectionKey::InstallByDefault, s))) return s;
+    }
+    return setupSettings.sectionCount > 0 ? setupSettings.sectionCount - 1 : 0;
+}
 }  // namespace
 
 bool IsAdministrator()
@@ -37,21 +46,21 @@ bool IsAdministrator()
     return static_cast<bool>(manager);
 }
 
-bool CSetupApp::IsFirstInstance()
+InstanceClaim::InstanceClaim()
 {
-    instanceCounter_.reset(
+    counter_.reset(
         ::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG), kInstanceCounterName));
-    if (!instanceCounter_) return true;  // without the counter, let this copy run
-    void* view = ::MapViewOfFile(instanceCounter_.get(), FILE_MAP_WRITE, 0, 0, sizeof(LONG));
-    if (!view) return true;
+    if (!counter_) return;  // without the counter, let this copy run
+    void* view = ::MapViewOfFile(counter_.get(), FILE_MAP_WRITE, 0, 0, sizeof(LONG));
+    if (!view) return;
     const LONG value = ::InterlockedIncrement(static_cast<volatile LONG*>(view)) - 1;
     ::UnmapViewOfFile(view);
-    return value == 0;
+    first_ = value == 0;
 }
 
 bool CSetupApp::InitInstance()
 {
-    if (!IsFirstInstance()) return false;
+    if (!setupInstance.IsFirst()) return false;
     RunSequence();
     return false;
 }
@@ -138,6 +147,8 @@ void CSetupApp::RunSequence()
     }
 
     {
+        // The dialog names the section whose script runs; before the first one, the first chosen section.
+        setupSettings.currentSection = FirstChosenSection();
         CUpdatingDialog updating;
         updating.Create();
         ::ShowWindow(updating.Hwnd(), SW_SHOW);
@@ -147,6 +158,8 @@ void CSetupApp::RunSequence()
             if (!IsTrueValue(setupSettings.GetSectionValue(SectionKey::InstallByDefault))) continue;
             const std::string commandFile = setupSettings.GetSectionValue(SectionKey::CommandFile);
             if (commandFile.empty() || commandFile == "NULL") continue;
+            updating.ShowSection();
+            HandlePendingMessages();
             SetCurrentFolder(sourceDir);
             RunScriptFile(commandFile, startFolder);
             HandlePendingMessages();

@@ -15,12 +15,23 @@ protected:
     bool InitInstance() override;
 
 private:
-    // Adds one to the counter that all running copies share; false when another copy runs.
-    bool IsFirstInstance();
     void RunSequence();
-
-    UniqueHandle instanceCounter_;  // the shared counter's mapping, kept open while this copy runs
 };
+
+// This copy's claim on the counter that all running copies share. It is the first global object of
+// setup, made before SETUP.INI is read, so that a second copy shows none of its warnings either.
+class InstanceClaim {
+public:
+    InstanceClaim();  // adds one to the counter
+    // False when another copy was running when this one started.
+    bool IsFirst() const { return first_; }
+
+private:
+    UniqueHandle counter_;  // the shared counter's mapping, kept open while this copy runs
+    bool first_ = true;
+};
+
+extern InstanceClaim setupInstance;
 
 // Administrator test: the service control manager opens with read, write and execute access.
 bool IsAdministrator();

@@ -48,10 +48,13 @@ uint32_t EstimatedSizeKiB(const std::string& fileSize)
 std::variant<UninstallEntry, EntryRefusal> BuildUninstallEntry(const UninstallEntrySource& source)
 {
     const std::string& name = source.productName;
-    if (name.empty() || ansi::FindChar(name, '\\') != std::string::npos || name.find("..") != std::string::npos) {
-        return EntryRefusal{FormatText(
-            "\"%s\" cannot be registered for removal: a product name must not be empty or contain \"\\\" or \"..\".",
-            {name})};
+    // The name is one key below the Uninstall key: "." and ".." would name that key or its parent, a
+    // backslash a key further down. Dots inside a name ("Widgets... Vol 2") are ordinary characters.
+    if (name.empty() || name == "." || name == ".." || ansi::FindChar(name, '\\') != std::string::npos) {
+        return EntryRefusal{
+            FormatText("\"%s\" cannot be registered for removal: a product name must not be empty, \".\" or \"..\", or "
+                       "contain \"\\\".",
+                       {name})};
     }
     if (ansi::FindChar(source.destDir, '`') != std::string::npos) {
         return EntryRefusal{FormatText("%s cannot be registered for removal: its folder %s contains a backquote (`).",

@@ -49,7 +49,7 @@ uint32_t EstimatedSizeKiB(const std::string& fileSize);
 
 // The key and its values in the order they are written: DisplayName, UninstallString, UninstallText,
 // UninstallProblemText, ShortcutLocation (unless exactly "NULL"), then InstallLocation,
-// EstimatedSize, DisplayIcon, NoModify, NoRepair. Refused for a product name that is empty or holds
-// "\" or "..", a folder with a backquote (the uninstaller could not split it back) and a value beyond
+// EstimatedSize, DisplayIcon, NoModify, NoRepair. Refused for a product name that is empty, "." or
+// "..", or holds "\", a folder with a backquote (the uninstaller could not split it back) and a value beyond
 // 255 characters.
 std::variant<UninstallEntry, EntryRefusal> BuildUninstallEntry(const UninstallEntrySource& source);

@@ -61,5 +61,5 @@ std::string TreeItemPath(const std::string& text, const std::vector<std::string>
 
 bool OnlyDotEntries(const std::vector<std::string>& names)
 {
-    return std::all_of(names.begin(), names.end(), [](const std::string& n) { return !n.empty() && n[0] == '.'; });
+    return std::all_of(names.begin(), names.end(), [](const std::string& n) { return n == "." || n == ".."; });
 }

@@ -27,5 +27,6 @@ std::string JoinPath(const std::string& base, const std::string& name);
 // The full path of a tree item from its own text and its ancestors' texts, nearest first.
 std::string TreeItemPath(const std::string& text, const std::vector<std::string>& ancestorsNearestFirst);
 
-// Entries that make a folder count as empty for the browser's OK: every name begins with ".".
+// Entries that make a folder count as empty for the browser's OK: nothing but "." and "..". A name that
+// merely begins with a dot (".git", ".config") is content that the uninstaller would remove with the folder.
 bool OnlyDotEntries(const std::vector<std::string>& names);

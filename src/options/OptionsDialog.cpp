@@ -21,6 +21,27 @@ bool IsProductInstalled(const std::string& productName)
     return ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) == ERROR_SUCCESS;
 }
 
+std::optional<std::string> FullPathName(const std::string& path)
+{
+    char buffer[MAX_PATH] = {};
+    const DWORD n = ::GetFullPathNameA(path.c_str(), MAX_PATH, buffer, nullptr);
+    if (n == 0 || n >= MAX_PATH) return std::nullopt;
+    return std::string(buffer, n);
+}
+
+std::optional<std::string> LongPathName(const std::string& path)
+{
+    char buffer[MAX_PATH] = {};
+    const DWORD n = ::GetLongPathNameA(path.c_str(), buffer, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return std::nullopt;
+    return std::string(buffer, n);
+}
+
+PathResolver SystemPathResolver()
+{
+    return PathResolver{&FullPathName, &LongPathName};
+}
+
 unsigned OsMajorVersion()
 {
     // Start-up fills osVersion; a caller that did not (a test) gets the running system's version.
@@ -34,8 +55,10 @@ COptionsDialog::~COptionsDialog() = default;
 
 bool COptionsDialog::OnInitDialog()
 {
+    initialDestDirs_.clear();
+    for (int i = 0; i < setupSettings.sectionCount; ++i)
+        initialDestDirs_.push_back(setupSettings.SectionValueAt(SectionKey::DestDir, i));
     setupSettings.currentSection = 0;
-    initialDestDir_ = setupSettings.GetSectionValue(SectionKey::DestDir);
 
     // This dialog always takes its texts from SETUP.TXT, complete or not.
     SetTitle(setupSettings.GetText(TextId::OptionsTitle));
@@ -126,15 +149,18 @@ void COptionsDialog::OnListNotify()
 
 void COptionsDialog::OnChangeFolder()
 {
-    const std::string windowsDir = specialFolders.Get(SpecialFolder::WindowsDir);
     CBrowseDialog browse;
-    if (browse.DoModal() != IDOK) return;
-    if (IsInWindowsFolder(browse.currentDir, windowsDir)) {
+    if (browse.DoModal(Hwnd()) != IDOK) return;
+    // Compared as the system resolves them, so that "..\Windows" typed below another folder, or an 8.3
+    // alias, cannot reach the Windows folder.
+    const PathResolver resolver = SystemPathResolver();
+    const std::string folder = RealFolderPath(browse.currentDir, resolver);
+    if (IsInWindowsFolder(folder, RealFolderPath(specialFolders.Get(SpecialFolder::WindowsDir), resolver))) {
         AppMessageBox(setupSettings.GetText(TextId::NoWindowsDir), MB_OK | MB_ICONEXCLAMATION, Hwnd());
         return;
     }
     setupSettings.currentSection = selectedSection_;
-    setupSettings.SetSectionValue(SectionKey::DestDir, browse.currentDir);
+    setupSettings.SetSectionValue(SectionKey::DestDir, folder);
     Refresh();
 }
 
@@ -156,15 +182,24 @@ void COptionsDialog::OnDriveChosen()
     Refresh();
 }
 
+void COptionsDialog::ShowSection(int section)
+{
+    selectedSection_ = section;
+    if (sectionList_) ::SendMessageA(sectionList_->Hwnd(), LB_SETCURSEL, static_cast<WPARAM>(section), 0);
+    Refresh();
+}
+
 void COptionsDialog::OnOK()
 {
-    // currentSection is the selected section after a refresh, but the last section after a Continue
-    // that the room check refused: that is the section tested here.
-    const std::string destDir = setupSettings.GetSectionValue(SectionKey::DestDir);
-    if (IsBareDriveRoot(destDir)) {
+    // Every checked section is tested, not only the one on show: the first on a bare drive root gets
+    // its own folder back, and is shown so that the user sees which one it was.
+    for (int i = 0; i < setupSettings.sectionCount; ++i) {
+        if (!sectionList_ || sectionList_->GetCheck(i) != 1) continue;
+        if (!IsBareDriveRoot(setupSettings.SectionValueAt(SectionKey::DestDir, i))) continue;
         AppMessageBox(setupSettings.GetText(TextId::NoChange), MB_OK | MB_ICONEXCLAMATION, Hwnd());
-        setupSettings.SetSectionValue(SectionKey::DestDir, initialDestDir_);
-        Refresh();
+        setupSettings.SetSectionValueAt(SectionKey::DestDir, i,
+                                        i < static_cast<int>(initialDestDirs_.size()) ? initialDestDirs_[i] : "");
+        ShowSection(i);
         return;
     }
     for (int i = 0; i < setupSettings.sectionCount; ++i) {
@@ -179,7 +214,7 @@ void COptionsDialog::OnOK()
 
 void COptionsDialog::OnCancel()
 {
-    if (RunExitConfirmation()) EndDialog(IDCANCEL);
+    if (RunExitConfirmation(Hwnd())) EndDialog(IDCANCEL);
 }
 
 bool COptionsDialog::OnCommand(int id, int code, HWND control)

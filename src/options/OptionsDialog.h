@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/Dialog.h"
 
@@ -38,9 +39,12 @@ private:
     void OnListNotify();
     void OnChangeFolder();
     void OnDriveChosen();
+    // Makes the section the one whose description and folder are shown, and its row the selected one.
+    void ShowSection(int section);
 
     std::unique_ptr<SectionCheckList> sectionList_;
     int selectedSection_ = 0;
-    std::string initialDestDir_;
+    // Every section's DestDir as the dialog found it, which a section on a bare drive root gets back.
+    std::vector<std::string> initialDestDirs_;
     HFONT rowFont_ = nullptr;  // the description's font, owned by the dialog's window
 };

@@ -3,6 +3,13 @@
 #include "framework/AnsiText.h"
 #include "framework/SafeFormat.h"
 
+namespace {
+std::string JoinFolder(const std::string& base, const std::string& name)
+{
+    return ansi::EndsWithChar(base, '\\') ? base + name : base + '\\' + name;
+}
+}  // namespace
+
 std::string SectionRowText(const std::string& productName, const std::string& fileSize, const SizeUnitTexts& units)
 {
     return productName + '\t' + FormatSectionSize(fileSize, units);
@@ -34,7 +41,29 @@ bool IsInWindowsFolder(const std::string& folder, const std::string& windowsDir)
 
 bool IsBareDriveRoot(const std::string& destDir)
 {
-    return destDir.size() == 3 && destDir[1] == ':' && destDir[2] == '\\';
+    // A double-byte first character cannot be a drive letter, and its trail byte is never a colon.
+    if (destDir.size() < 2 || destDir[1] != ':') return false;
+    return destDir.find_first_not_of("\\/. ", 2) == std::string::npos;
+}
+
+std::string RealFolderPath(const std::string& folder, const PathResolver& resolver)
+{
+    std::optional<std::string> full = resolver.fullPath ? resolver.fullPath(folder) : std::nullopt;
+    const std::string path = full && !full->empty() ? *full : folder;
+    if (!resolver.longName) return path;
+    // Walk up until a part exists; the names below it are not there yet and have no other spelling.
+    std::string head = path;
+    std::string rest;
+    for (;;) {
+        if (std::optional<std::string> spelled = resolver.longName(head); spelled && !spelled->empty())
+            return rest.empty() ? *spelled : JoinFolder(*spelled, rest);
+        const size_t slash = ansi::FindLastChar(head, '\\');
+        if (slash == std::string::npos || slash + 1 == head.size()) return path;  // a root, or nothing to drop
+        const std::string name = head.substr(slash + 1);
+        rest = rest.empty() ? name : name + '\\' + rest;
+        // Keep the backslash of a drive root: "C:" alone would name the drive's current folder.
+        head = head.substr(0, slash == 2 && head[1] == ':' ? slash + 1 : slash);
+    }
 }
 
 std::string WithDriveLetter(const std::string& destDir, char letter)

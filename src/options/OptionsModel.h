@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,8 +26,23 @@ std::vector<std::string> DriveListEntries(uint32_t logicalDrives, const std::fun
 // folder refuses nothing.
 bool IsInWindowsFolder(const std::string& folder, const std::string& windowsDir);
 
-// A bare drive root such as "C:\" (any first character); "C:" without the backslash is not one.
+// A folder that the system resolves to the root of a drive: a first character and a colon followed
+// only by backslashes, slashes, dots and blanks ("C:\", "C:", "C:\.", "C:\ ", "C:\\", "C:\..").
+// The system drops "." and ".." (there is nothing above a root) and the dots and blanks that end a
+// name, and the copy appends "\name" to "C:", so every one of them installs into the root.
 bool IsBareDriveRoot(const std::string& destDir);
+
+// What the folder tests ask the system: the full path without "." and ".." (nothing when the path
+// cannot be resolved), and the long-name spelling of a path that exists (nothing when it does not).
+struct PathResolver {
+    std::function<std::optional<std::string>(const std::string&)> fullPath;
+    std::function<std::optional<std::string>(const std::string&)> longName;
+};
+
+// The folder as the system will use it: a full path without "." and "..", in which the longest part
+// that exists is spelled with long names (an 8.3 alias such as "WINDOW~1" becomes its real name); the
+// part that does not exist yet is kept as typed.
+std::string RealFolderPath(const std::string& folder, const PathResolver& resolver);
 
 // DestDir with its drive letter replaced; an empty DestDir stays empty.
 std::string WithDriveLetter(const std::string& destDir, char letter);

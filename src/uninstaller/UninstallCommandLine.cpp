@@ -38,8 +38,7 @@ std::optional<UninstallCommand> SplitUninstallCommandLine(std::string_view line)
 
 bool IsSafeProductName(std::string_view name)
 {
-    return !name.empty() && ansi::FindChar(name, '\\') == std::string_view::npos &&
-           name.find("..") == std::string_view::npos;
+    return !name.empty() && name != "." && name != ".." && ansi::FindChar(name, '\\') == std::string_view::npos;
 }
 
 std::string UninstallEntryPath(std::string_view productName)

@@ -19,8 +19,9 @@ std::string_view ArgumentsAfterProgramName(std::string_view commandLine);
 // a closing backquote and one blank after it. Everything after that blank is the product name.
 std::optional<UninstallCommand> SplitUninstallCommandLine(std::string_view line);
 
-// A product name may name an uninstall entry only when it is not empty and can never reach another
-// key: no backslash and no "..". An empty name would name the Uninstall key of every program.
+// A product name may name an uninstall entry only when it is exactly one key below the Uninstall key:
+// not empty, not "." or "..", no backslash. An empty name would name the Uninstall key of every
+// program. Dots inside a name ("Widgets... Vol 2") are ordinary characters of a key name.
 bool IsSafeProductName(std::string_view name);
 
 // "Software\Microsoft\Windows\CurrentVersion\Uninstall\" followed by the product name.

@@ -609,8 +609,10 @@ def action_line(action):
     verb = action[0]
     if verb in ("wait",):
         return "wait %s" % action[1]
-    if verb in ("close", "record", "shot"):
+    if verb in ("close", "record", "shot", "ontop"):
         return verb
+    if verb in ("mouseclick", "closewindow"):
+        return "%s %s" % (verb, escape_line(str(action[1])))
     rest = " ".join(str(a) for a in action[2:])
     return "%s %s %s" % (verb, action[1], escape_line(rest))
 

@@ -58,8 +58,10 @@ public:
     bool SetCurrentFolder(const std::string& path) override { return !path.empty(); }
     bool OpenEntry(const std::string& entryPath) override
     {
-        FUZZ_CHECK(entryPath.find("..") == std::string::npos);
-        FUZZ_CHECK(ansi::FindChar(entryPath.substr(52), '\\') == std::string::npos);
+        // Exactly one key below the Uninstall key (52 characters): never that key itself or its parent.
+        const std::string name = entryPath.substr(52);
+        FUZZ_CHECK(!name.empty() && name != "." && name != "..");
+        FUZZ_CHECK(ansi::FindChar(name, '\\') == std::string::npos);
         return true;
     }
     std::optional<std::string> ReadEntryValue(const std::string& name) override

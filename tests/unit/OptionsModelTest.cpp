@@ -1,6 +1,9 @@
 // Folder and drive rules of the options dialog, the check list's geometry, and the browser's rules.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <optional>
+
 #include "framework/AnsiText.h"
 #include "options/BrowseModel.h"
 #include "options/CheckListLayout.h"
@@ -34,14 +37,51 @@ TEST(OptionsFolders, WindowsFolderTestIsAPrefixTestIgnoringCase)
     EXPECT_FALSE(IsInWindowsFolder("C:\\Book", ""));
 }
 
-TEST(OptionsFolders, BareDriveRoot)
+TEST(OptionsFolders, EverySpellingOfADriveRootIsOne)
 {
-    EXPECT_TRUE(IsBareDriveRoot("C:\\"));
-    EXPECT_TRUE(IsBareDriveRoot("z:\\"));
-    EXPECT_FALSE(IsBareDriveRoot("C:"));
-    EXPECT_FALSE(IsBareDriveRoot("C:\\Book"));
-    EXPECT_FALSE(IsBareDriveRoot(""));
-    EXPECT_FALSE(IsBareDriveRoot("C:/"));
+    // Each of these installs into the root of the drive: the system drops "." and "..", and the dots
+    // and blanks that end a name, and the copy appends "\name" to "C:".
+    for (const char* root : {"C:\\", "z:\\", "C:", "C:\\.", "C:\\ ", "C:\\\\", "C:\\..", "C:/", "C:.", "C:\\. \\..\\"})
+        EXPECT_TRUE(IsBareDriveRoot(root)) << root;
+    for (const char* folder :
+         {"C:\\Book", "C:\\.Book", "C:\\ Book", "C:\\..\\Book", "", "C", "\\\\server\\share", "CC:\\"})
+        EXPECT_FALSE(IsBareDriveRoot(folder)) << folder;
+}
+
+TEST(OptionsFolders, RealFolderPathResolvesDotsAndAliasesOfTheExistingPart)
+{
+    // A fake system: C:\WINNT Folder (alias WINNTF~1) and C:\users exist; full paths drop "." and "..".
+    const std::map<std::string, std::string> longNames = {{"C:\\", "C:\\"},
+                                                          {"C:\\users", "C:\\users"},
+                                                          {"C:\\WINNTF~1", "C:\\WINNT Folder"},
+                                                          {"C:\\WINNT Folder", "C:\\WINNT Folder"}};
+    PathResolver resolver;
+    resolver.fullPath = [](const std::string& path) -> std::optional<std::string> {
+        if (path == "C:\\users\\..\\WINNTF~1") return std::string("C:\\WINNTF~1");
+        if (path == "C:\\users\\.\\New") return std::string("C:\\users\\New");
+        if (path == "bad") return std::nullopt;
+        return path;
+    };
+    resolver.longName = [&](const std::string& path) -> std::optional<std::string> {
+        auto found = longNames.find(path);
+        return found == longNames.end() ? std::nullopt : std::optional<std::string>(found->second);
+    };
+    const struct {
+        const char* typed;
+        const char* real;
+    } cases[] = {
+        {"C:\\users\\..\\WINNTF~1", "C:\\WINNT Folder"},                   // climbed into, and spelled short
+        {"C:\\WINNTF~1\\Book\\Part 1", "C:\\WINNT Folder\\Book\\Part 1"},  // the missing rest kept as typed
+        {"C:\\users\\.\\New", "C:\\users\\New"},
+        {"C:\\New Book", "C:\\New Book"},  // only the drive exists
+        {"Q:\\Book", "Q:\\Book"},          // nothing exists
+        {"bad", "bad"},                    // cannot be resolved: kept
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(RealFolderPath(c.typed, resolver), c.real) << c.typed;
+    EXPECT_TRUE(IsInWindowsFolder(RealFolderPath("C:\\users\\..\\WINNTF~1", resolver),
+                                  RealFolderPath("C:\\WINNT Folder", resolver)));
+    EXPECT_EQ(RealFolderPath("C:\\users\\.\\New", PathResolver{}), "C:\\users\\.\\New");  // no system: as given
 }
 
 TEST(OptionsFolders, DriveChoiceReplacesOnlyTheFirstCharacter)
@@ -172,10 +212,10 @@ TEST(BrowseTree, ItemPathJoinsAncestorsWithOneBackslash)
     EXPECT_EQ(JoinPath("C:\\Books", "New"), "C:\\Books\\New");
 }
 
-TEST(BrowseTree, EmptyFolderHoldsOnlyDotNames)
+TEST(BrowseTree, EmptyFolderHoldsNothingButDotAndDotDot)
 {
     EXPECT_TRUE(OnlyDotEntries({}));
     EXPECT_TRUE(OnlyDotEntries({".", ".."}));
-    EXPECT_TRUE(OnlyDotEntries({".", "..", ".hidden"}));
-    EXPECT_FALSE(OnlyDotEntries({".", "..", "file.txt"}));
+    for (const char* name : {".hidden", ".git", "...", "file.txt"})
+        EXPECT_FALSE(OnlyDotEntries({".", "..", name})) << name;
 }

@@ -36,13 +36,10 @@ TEST(UninstallCommandLine, RefusesLinesWithoutTheBackquoteLayout)
 
 TEST(UninstallCommandLine, ProductNamesThatCouldReachAnotherKeyAreUnsafe)
 {
-    EXPECT_TRUE(IsSafeProductName("My Book"));
-    EXPECT_TRUE(IsSafeProductName("Book v1.2 (CD)"));
-    EXPECT_FALSE(IsSafeProductName(""));
-    EXPECT_FALSE(IsSafeProductName("My\\Book"));
-    EXPECT_FALSE(IsSafeProductName("\\"));
-    EXPECT_FALSE(IsSafeProductName(".."));
-    EXPECT_FALSE(IsSafeProductName("Book.."));
+    for (const char* name : {"My Book", "Book v1.2 (CD)", "Widgets... Vol 2", "Book..", "...", ".hidden"})
+        EXPECT_TRUE(IsSafeProductName(name)) << name;
+    for (const char* name : {"", ".", "..", "My\\Book", "\\", "..\\Other"})
+        EXPECT_FALSE(IsSafeProductName(name)) << name;
     EXPECT_EQ(UninstallEntryPath("My Book"), "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\My Book");
 }
 

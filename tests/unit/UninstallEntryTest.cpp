@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "installer/UninstallEntry.h"
 
 namespace {
+const std::string kUninstallKeyPrefix = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
 UninstallEntrySource Source()
 {
     UninstallEntrySource source;
@@ -70,10 +75,24 @@ TEST(UninstallEntry, RefusedRatherThanShortened)
     longText.problemText = std::string(256, 'p');
     EXPECT_TRUE(std::holds_alternative<EntryRefusal>(BuildUninstallEntry(longText)));
 
-    for (const char* name : {"", "My\\Book", "..", "Book..x"}) {
-        UninstallEntrySource unsafe = Source();
-        unsafe.productName = name;
-        EXPECT_TRUE(std::holds_alternative<EntryRefusal>(BuildUninstallEntry(unsafe))) << name;
+    // Only names that are not one key below the Uninstall key are refused; dots inside a name are not.
+    for (const auto& [name, accepted] : std::vector<std::pair<std::string, bool>>{{"", false},
+                                                                                  {".", false},
+                                                                                  {"..", false},
+                                                                                  {"My\\Book", false},
+                                                                                  {"\\", false},
+                                                                                  {"..\\Other", false},
+                                                                                  {"Widgets... Vol 2", true},
+                                                                                  {"Book..x", true},
+                                                                                  {"...", true},
+                                                                                  {".hidden", true}}) {
+        UninstallEntrySource source = Source();
+        source.productName = name;
+        auto built = BuildUninstallEntry(source);
+        EXPECT_EQ(std::holds_alternative<UninstallEntry>(built), accepted) << name;
+        if (accepted) {
+            EXPECT_EQ(std::get<UninstallEntry>(built).keyPath, kUninstallKeyPrefix + name) << name;
+        }
     }
     UninstallEntrySource backquote = Source();
     backquote.destDir = "C:\\Odd` Book";

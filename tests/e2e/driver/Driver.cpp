@@ -447,12 +447,129 @@ bool SelectTreePath(HWND dialog, const Action& action, std::string& detail)
 
 void Snapshot(HWND hwnd, const Options& options, int seq, const char* event, const std::string& extra);
 
+struct TopLevel {
+    HWND hwnd;
+    DWORD pid;
+    RECT rect;
+    std::string title;
+};
+
+// The visible top-level windows of other processes, topmost first.
+std::vector<TopLevel> VisibleTopLevels()
+{
+    std::vector<HWND> windows;
+    ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    std::vector<TopLevel> result;
+    for (HWND hwnd : windows) {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(hwnd, &pid);
+        if (pid == ::GetCurrentProcessId() || !::IsWindowVisible(hwnd)) continue;
+        TopLevel window{hwnd, pid, {}, WindowTextOf(hwnd)};
+        ::GetWindowRect(hwnd, &window.rect);
+        result.push_back(window);
+    }
+    return result;
+}
+
+bool IsOwnedBy(HWND window, HWND owner)
+{
+    for (HWND up = ::GetWindow(window, GW_OWNER); up; up = ::GetWindow(up, GW_OWNER))
+        if (up == owner) return true;
+    return false;
+}
+
+// The visible window with exactly this title; of several, the largest (the backdrop rather than a
+// message box with the same caption).
+HWND FindVisibleByTitle(const std::string& title)
+{
+    HWND best = nullptr;
+    long bestArea = -1;
+    for (const TopLevel& w : VisibleTopLevels()) {
+        if (w.title != title) continue;
+        const long area = static_cast<long>(w.rect.right - w.rect.left) * (w.rect.bottom - w.rect.top);
+        if (area > bestArea) best = w.hwnd, bestArea = area;
+    }
+    return best;
+}
+
+// A real click of the left button (through the system's input queue, as a user's) on a point of the
+// window that no other visible window covers.
+bool MouseClickOn(const std::string& title, std::string& detail)
+{
+    HWND target = FindVisibleByTitle(title);
+    if (!target) return detail = "no window '" + title + "'", false;
+    RECT rect{};
+    ::GetWindowRect(target, &rect);
+    const RECT screen = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    ::IntersectRect(&rect, &rect, &screen);
+    const std::vector<TopLevel> windows = VisibleTopLevels();
+    // Below the caption, away from the edges: the corners first, then the middle of each side.
+    const int inset = 40;
+    const POINT candidates[] = {{rect.left + inset, rect.bottom - inset},
+                                {rect.right - inset, rect.bottom - inset},
+                                {rect.left + inset, rect.top + inset},
+                                {rect.right - inset, rect.top + inset},
+                                {(rect.left + rect.right) / 2, rect.bottom - inset},
+                                {rect.left + inset, (rect.top + rect.bottom) / 2}};
+    for (const POINT& point : candidates) {
+        if (!::PtInRect(&rect, point)) continue;
+        bool covered = false;
+        for (const TopLevel& w : windows) {
+            if (w.hwnd == target) break;  // the rest lie below it
+            if (::PtInRect(&w.rect, point)) covered = true;
+        }
+        if (covered) continue;
+        ::SetCursorPos(point.x, point.y);
+        INPUT inputs[2] = {};
+        inputs[0].type = inputs[1].type = INPUT_MOUSE;
+        inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        ::SendInput(1, &inputs[0], sizeof(INPUT));
+        ::Sleep(50);
+        ::SendInput(1, &inputs[1], sizeof(INPUT));
+        detail = "at " + std::to_string(point.x) + "," + std::to_string(point.y);
+        return true;
+    }
+    return detail = "every point of '" + title + "' is covered", false;
+}
+
+// True when no other visible window of the same program lies above `hwnd`, except windows it owns.
+bool CheckOnTop(HWND hwnd, std::string& detail)
+{
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    std::string order;
+    bool above = true;
+    bool onTop = true;
+    for (const TopLevel& w : VisibleTopLevels()) {
+        if (w.pid != pid) continue;
+        char owner[48];
+        std::snprintf(owner, sizeof(owner), "%s%s", ::GetWindow(w.hwnd, GW_OWNER) ? " (owned" : " (unowned",
+                      ::IsWindowEnabled(w.hwnd) ? ")" : ", disabled)");
+        order += (order.empty() ? "" : " > ") + ("'" + w.title + "'" + owner);
+        if (w.hwnd == hwnd) {
+            above = false;
+            continue;
+        }
+        if (above && !IsOwnedBy(w.hwnd, hwnd)) onTop = false;
+    }
+    if (above) return detail = "window gone; z-order " + order, false;
+    detail = "z-order " + order;
+    return onTop;
+}
+
 bool Perform(HWND hwnd, const Action& action, const Options& options, int seq, std::string& detail)
 {
     const std::string& verb = action.verb;
     if (verb == "wait") {
         ::Sleep(std::atoi(action.arg.c_str()));
         return true;
+    }
+    if (verb == "mouseclick") return MouseClickOn(action.arg, detail);
+    if (verb == "closewindow") {
+        HWND other = FindVisibleByTitle(action.arg);
+        if (!other) return detail = "no window '" + action.arg + "'", false;
+        return ::PostMessageA(other, WM_CLOSE, 0, 0) != 0;
     }
     if (verb == "clickin") {
         // A button of another dialog that is still open, such as the options dialog after the
@@ -517,6 +634,7 @@ bool Perform(HWND hwnd, const Action& action, const Options& options, int seq, s
         return true;
     }
     if (verb == "tree") return SelectTreePath(hwnd, action, detail);
+    if (verb == "ontop") return CheckOnTop(hwnd, detail);
     if (verb == "close") return ::PostMessageA(hwnd, WM_CLOSE, 0, 0) != 0;
     if (verb == "record" || verb == "shot") {
         Snapshot(hwnd, options, seq, "snapshot", "");

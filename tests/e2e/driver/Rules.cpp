@@ -66,15 +66,18 @@ bool ParseAction(const std::string& line, Action& action)
 {
     std::istringstream in(line);
     in >> action.verb;
-    const bool takesId =
-        action.verb != "wait" && action.verb != "close" && action.verb != "record" && action.verb != "shot";
+    static const char* const kWithoutId[] = {"wait", "close", "record", "shot", "mouseclick", "closewindow", "ontop"};
+    bool takesId = true;
+    for (const char* verb : kWithoutId)
+        if (action.verb == verb) takesId = false;
     if (takesId && !(in >> action.id)) return false;
     std::string rest;
     std::getline(in, rest);
     if (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
     action.arg = Unescape(rest);
-    static const char* const kVerbs[] = {"click", "bmclick", "row",  "dblrow", "settext", "keys", "key",
-                                         "combo", "tree",    "wait", "close",  "record",  "shot", "clickin"};
+    static const char* const kVerbs[] = {"click", "bmclick", "row",   "dblrow",     "settext",    "keys",
+                                         "key",   "combo",   "tree",  "wait",       "close",      "record",
+                                         "shot",  "clickin", "ontop", "mouseclick", "closewindow"};
     for (const char* verb : kVerbs)
         if (action.verb == verb) return true;
     return false;

@@ -25,9 +25,12 @@ struct WindowInfo {
 };
 
 struct Action {
-    std::string verb;  // click, bmclick, row, dblrow, settext, keys, key, combo, tree, wait, close, record, shot, clickin
+    // click, bmclick, row, dblrow, settext, keys, key, combo, tree, wait, close, record, shot, clickin,
+    // mouseclick, closewindow, ontop
+    std::string verb;
     int id = 0;
-    std::string arg;  // row number and part, text, path, milliseconds, a window title (clickin)
+    // row number and part, text, path, milliseconds, a window title (clickin, mouseclick, closewindow)
+    std::string arg;
 };
 
 struct Rule {

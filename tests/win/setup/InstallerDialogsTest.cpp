@@ -105,6 +105,73 @@ TEST(Backdrop, CoversTheScreenAndPaintsTheGradient)
     backdrop.Destroy();
 }
 
+namespace {
+// A dialog with a Cancel button that counts its cancels.
+class CancelCounter : public Dialog {
+public:
+    CancelCounter() : Dialog(IDD_EXITCONFIRM) {}
+    int cancels = 0;
+
+protected:
+    void OnCancel() override { ++cancels; }
+};
+
+void PumpMessages()
+{
+    for (int i = 0; i < 5; ++i) {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        ::Sleep(20);
+    }
+}
+}  // namespace
+
+TEST(Backdrop, ClosingItCancelsTheDialogInFrontAndNeverEndsTheBackdrop)
+{
+    setupSettings.settingsValid = false;
+    CBackdropWindow backdrop;
+    ASSERT_TRUE(backdrop.Create());
+    ::ShowWindow(backdrop.Hwnd(), SW_SHOW);
+    // A chain as a modal run makes it: the backdrop owns `behind`, which owns `front` and is disabled.
+    CancelCounter behind;
+    CancelCounter front;
+    ASSERT_TRUE(behind.Create(backdrop.Hwnd()));
+    ASSERT_TRUE(front.Create(behind.Hwnd()));
+    ::ShowWindow(behind.Hwnd(), SW_SHOW);
+    ::ShowWindow(front.Hwnd(), SW_SHOW);
+    ::EnableWindow(behind.Hwnd(), FALSE);
+
+    ::SendMessageA(backdrop.Hwnd(), WM_CLOSE, 0, 0);
+    PumpMessages();
+    EXPECT_EQ(front.cancels, 1);
+    EXPECT_EQ(behind.cancels, 0);
+    // Escape and Return in the backdrop: Escape is the same as closing it, Return does nothing.
+    ::SendMessageA(backdrop.Hwnd(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    ::SendMessageA(backdrop.Hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    PumpMessages();
+    EXPECT_EQ(front.cancels, 2);
+    ASSERT_TRUE(::IsWindow(backdrop.Hwnd()));
+
+    // In front, a dialog without a Cancel button (Updating Files): nothing is cancelled, nothing closes.
+    front.Destroy();
+    ::EnableWindow(behind.Hwnd(), TRUE);
+    CUpdatingDialog updating;
+    ASSERT_TRUE(updating.Create(backdrop.Hwnd()));
+    ::ShowWindow(updating.Hwnd(), SW_SHOW);
+    ::SetWindowPos(updating.Hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ::SendMessageA(backdrop.Hwnd(), WM_CLOSE, 0, 0);
+    PumpMessages();
+    EXPECT_EQ(behind.cancels, 0);
+    EXPECT_TRUE(::IsWindow(updating.Hwnd()));
+    EXPECT_TRUE(::IsWindow(backdrop.Hwnd()));
+    updating.Destroy();
+    behind.Destroy();
+    backdrop.Destroy();
+}
+
 #include "installer/MainFrame.h"
 
 TEST(DocView, TheInstallersClassesAreCreatableByName)

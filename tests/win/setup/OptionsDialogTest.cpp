@@ -182,24 +182,32 @@ TEST_F(OptionsDialogTest, DriveModeMovesEveryFolderToTheChosenDrive)
 
 TEST_F(OptionsDialogTest, DriveRootIsRefusedAndReverted)
 {
-    Fill({{"One", "C:\\Book", "10", "TRUE"}});
+    Fill({{"One", "C:\\Book", "10", "TRUE"}, {"Two", "C:\\Tools", "10", "TRUE"}, {"Three", "C:\\Off", "10", "FALSE"}});
     COptionsDialog dialog;
     ASSERT_TRUE(dialog.Create());
     ::ShowWindow(dialog.Hwnd(), SW_SHOW);
-    setupSettings.SetSectionValueAt(SectionKey::DestDir, 0, "C:\\");
-    {
-        DialogAnswerer answerer({IDOK}, {dialog.Hwnd()});
-        ::SendMessageA(dialog.Hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        ASSERT_EQ(answerer.Answered().size(), 1u);
-        EXPECT_EQ(answerer.Answered()[0].text, "Please choose a folder, not a drive.");
+    // The unchecked third section is not installed, so its root is not refused.
+    setupSettings.SetSectionValueAt(SectionKey::DestDir, 2, "C:\\");
+    // Every spelling of a root, on the checked section that is not on show: it gets its own folder
+    // back (not the first section's) and is shown.
+    for (const char* root : {"C:\\", "C:", "C:\\.", "C:\\ ", "C:\\\\"}) {
+        setupSettings.SetSectionValueAt(SectionKey::DestDir, 1, root);
+        ClickRow(*dialog.List(), 0, 60);
+        {
+            DialogAnswerer answerer({IDOK}, {dialog.Hwnd()});
+            ::SendMessageA(dialog.Hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            ASSERT_EQ(answerer.Answered().size(), 1u) << root;
+            EXPECT_EQ(answerer.Answered()[0].text, "Please choose a folder, not a drive.");
+        }
+        ASSERT_NE(dialog.Hwnd(), nullptr) << root;  // stays open
+        EXPECT_EQ(Value(SectionKey::DestDir, 1), "C:\\Tools") << root;
+        EXPECT_EQ(Value(SectionKey::DestDir, 0), "C:\\Book") << root;
+        EXPECT_EQ(dialog.SelectedSection(), 1);
+        EXPECT_EQ(dialog.GetItemText(IDC_DEST_FOLDER), "C:\\Tools");
     }
-    ASSERT_NE(dialog.Hwnd(), nullptr);  // stays open
-    EXPECT_EQ(Value(SectionKey::DestDir, 0), "C:\\Book");
-    EXPECT_EQ(dialog.GetItemText(IDC_DEST_FOLDER), "C:\\Book");
-    // Without the backslash it is not a bare root.
-    setupSettings.SetSectionValueAt(SectionKey::DestDir, 0, "C:");
     ::SendMessageA(dialog.Hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     EXPECT_EQ(dialog.Hwnd(), nullptr);
+    EXPECT_EQ(Value(SectionKey::InstallByDefault, 2), "FALSE");
 }
 
 TEST_F(OptionsDialogTest, NoRoomKeepsTheDialogOpenUntilTheBigSectionIsUnchecked)
