@@ -36,6 +36,9 @@ const char kUnreachableText[] =
     "removed once the drive is back.";
 const char kFolderChangedText[] =
     "The installation folder \"%s\" was replaced while this program was running and will not be removed.";
+const char kLinkKeptText[] =
+    "The installation folder \"%s\" is a link to another folder, and this system cannot remove the link by "
+    "itself. Nothing behind the link has been touched.";
 const char kDefaultQuestionText[] = "Do you want to remove %s and all of its files?";
 const char kDefaultProblemText[] =
     "Not all the files could be removed. Be sure none of the files are in use and run the uninstall program again.";
@@ -229,8 +232,10 @@ UninstallOutcome RunUninstall(UninstallPlatform& platform, std::string_view argu
     }
     if (folder.presence == FolderPresence::IsLink) {
         // Only the link goes; whatever it leads to stays untouched.
-        if (platform.QueryPath(installFolder) != PathKind::LinkedFolder || !platform.RemoveFolder(installFolder))
+        if (platform.QueryPath(installFolder) != PathKind::LinkedFolder || !platform.RemoveFolder(installFolder)) {
+            platform.ShowMessage(FormatText(kLinkKeptText, {command->installFolder}));
             removalFailed = true;
+        }
     } else if (folder.presence == FolderPresence::NotAFolder) {
         removalFailed = true;
     } else if (!folder.real.empty() && RealLocation(platform, installFolder, FolderPresence::Present) != folder.real) {

@@ -24,6 +24,7 @@ extern const char kProtectedFolderText[];
 extern const char kUncheckedLinkText[];
 extern const char kUnreachableText[];
 extern const char kFolderChangedText[];
+extern const char kLinkKeptText[];
 extern const char kDefaultQuestionText[];
 extern const char kDefaultProblemText[];
 

@@ -284,6 +284,15 @@ TEST(UninstallSequence, EveryNameAFolderIsKnownByIsCheckedAndOnlyLinksGoWhenThey
          UninstallOutcome::Removed,
          {shortcut, "remove C:\\Book from C:\\WINDOWS\\system32", EntryChange()},
          nullptr},
+        {"a link the system cannot remove by itself",
+         "C:\\Book",
+         [](FakePlatform& p) {
+             p.kinds["C:\\Book"] = PathKind::LinkedFolder;
+             p.folderRemovable = false;
+         },
+         UninstallOutcome::RemovalFailed,
+         {shortcut, "remove C:\\Book from C:\\WINDOWS\\system32"},
+         "The installation folder \"C:\\Book\" is a link to another folder, and this system cannot remove"},
         {"a folder above links into the Windows folder",
          "C:\\Up\\system32",
          [](FakePlatform& p) {
