@@ -96,22 +96,27 @@ std::string RealLocation(UninstallPlatform& platform, const std::string& canonic
 // share of this computer, the folder or share behind a SUBST or mapped drive letter, its real location.
 std::vector<std::string> FolderNames(UninstallPlatform& platform, const ResolvedFolder& folder)
 {
-    std::vector<std::string> names{folder.canonical};
-    AddName(names, platform.LongPathName(folder.canonical));
-    AddName(names, folder.real);
     const std::vector<std::string> machineNames = platform.MachineNames();
     const std::string windowsFolder = platform.WindowsFolder();
-    // Two rounds: a drive letter may be mapped to an administrative share of this computer.
-    for (int round = 0; round < 2; ++round) {
-        const std::vector<std::string> known = names;
-        for (const std::string& name : known) {
-            AddName(names, LocalPathOfAdminShare(name, machineNames, windowsFolder));
-            if (name.size() >= 3 && name[1] == ':') {
-                std::optional<std::string> device = platform.DosDevice(name.substr(0, 2));
-                if (device) AddName(names, PathThroughDosDevice(name, *device));
+    auto addLocalForms = [&](std::vector<std::string>& names) {
+        // Two rounds: a drive letter may be mapped to an administrative share of this computer.
+        for (int round = 0; round < 2; ++round) {
+            const std::vector<std::string> known = names;
+            for (const std::string& name : known) {
+                AddName(names, LocalPathOfAdminShare(name, machineNames, windowsFolder));
+                if (name.size() >= 3 && name[1] == ':') {
+                    std::optional<std::string> device = platform.DosDevice(name.substr(0, 2));
+                    if (device) AddName(names, PathThroughDosDevice(name, *device));
+                }
             }
         }
-    }
+    };
+    // The spellings come before the real location, so that a refusal names the folder the user knows.
+    std::vector<std::string> names{folder.canonical};
+    AddName(names, platform.LongPathName(folder.canonical));
+    addLocalForms(names);
+    AddName(names, folder.real);
+    addLocalForms(names);
     return names;
 }
 
