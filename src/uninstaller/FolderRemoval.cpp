@@ -39,7 +39,11 @@ void EmptyCurrentFolder(RemovalFileSystem& fileSystem)
         }
         if (entry.readOnly) fileSystem.ClearReadOnly(entry.name);
         if (entry.isFolder) {
-            if (!fileSystem.RemoveFolder(entry.name)) removalFailed = true;
+            // A link left in place is named like a file, so that the user knows what stayed.
+            if (!fileSystem.RemoveFolder(entry.name)) {
+                fileSystem.ShowMessage(FormatText(kCannotDeleteText, {entry.name}));
+                removalFailed = true;
+            }
             continue;
         }
         if (!fileSystem.RemoveFile(entry.name)) {

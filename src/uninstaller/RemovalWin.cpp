@@ -41,6 +41,15 @@ bool CurrentFolderIs(HANDLE held)
 }
 }  // namespace
 
+std::optional<std::string> FolderIdentity(const std::string& path)
+{
+    UniqueFile folder = OpenFolder(path, true);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!folder || !::GetFileInformationByHandle(folder.get(), &info)) return std::nullopt;
+    return std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) + ":" +
+           std::to_string(info.nFileIndexLow);
+}
+
 bool RemoveFolderOrLink(const std::string& path)
 {
     const DWORD attributes = ::GetFileAttributesA(path.c_str());

@@ -40,6 +40,10 @@ private:
 // linked folder only when the folder it leads to can be opened.
 PathKind QueryPath(const std::string& path);
 
+// The volume serial number and file index of the folder `path` leads to, as text; nothing when it
+// cannot be opened.
+std::optional<std::string> FolderIdentity(const std::string& path);
+
 // Removes an empty folder, or a link to a folder as itself (never what it leads to): false when the
 // system cannot open the link itself.
 bool RemoveFolderOrLink(const std::string& path);

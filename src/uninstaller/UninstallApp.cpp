@@ -76,6 +76,7 @@ public:
         }
         return names;
     }
+    std::optional<std::string> FolderIdentity(const std::string& path) override { return ::FolderIdentity(path); }
     std::string WindowsFolder() override
     {
         char buffer[MAX_PATH + 1] = {};

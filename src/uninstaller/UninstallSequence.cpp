@@ -1,5 +1,7 @@
 #include "uninstaller/UninstallSequence.h"
 
+#include <map>
+
 #include "framework/AnsiText.h"
 #include "framework/SafeFormat.h"
 #include "uninstaller/FolderRemoval.h"
@@ -138,6 +140,32 @@ bool RefuseFolder(UninstallPlatform& platform, const std::string& written, const
     return true;
 }
 
+// The folder reached under a name none of the rules knows (another address of this computer, a share of
+// a protected folder) is still the same folder: refused when it is one of the protected folders or one
+// of the folders holding them.
+bool RefuseSameFolder(UninstallPlatform& platform, const std::string& written, const ResolvedFolder& folder,
+                      const std::vector<std::string>& guarded)
+{
+    const std::optional<std::string> identity = platform.FolderIdentity(folder.canonical);
+    if (!identity) return false;
+    std::map<std::string, std::optional<std::string>> known;
+    for (const std::string& path : guarded) {
+        std::optional<std::string> canonical = CanonicalFolderPath(path);
+        if (!canonical) continue;
+        const std::vector<std::string> chain = FolderChain(*canonical);
+        for (size_t i = 0; i < chain.size(); ++i) {
+            auto it = known.find(chain[i]);
+            if (it == known.end()) it = known.emplace(chain[i], platform.FolderIdentity(chain[i])).first;
+            if (it->second != identity) continue;
+            FolderCheck check;
+            check.verdict = i == 0 ? FolderVerdict::DriveRoot : FolderVerdict::Protected;
+            check.protectedFolder = *canonical;
+            return RefuseFolder(platform, written, check);
+        }
+    }
+    return false;
+}
+
 // Refuses the folder (with the reason) unless every name it is known by is removable, checked against
 // the protected folders under their written names and their real locations.
 bool CheckFolder(UninstallPlatform& platform, const std::string& written, ResolvedFolder& folder)
@@ -173,7 +201,8 @@ bool CheckFolder(UninstallPlatform& platform, const std::string& written, Resolv
     for (const std::string& name : FolderNames(platform, folder)) {
         if (RefuseFolder(platform, written, CheckInstallFolder(name, guardedEverywhere))) return false;
     }
-    return true;
+    return folder.presence != FolderPresence::Present ||
+           !RefuseSameFolder(platform, written, folder, guardedEverywhere);
 }
 
 std::string ParentFolder(const std::string& path)

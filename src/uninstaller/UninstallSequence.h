@@ -56,6 +56,9 @@ public:
     // The names this computer answers to on the network (NetBIOS and DNS forms).
     virtual std::vector<std::string> MachineNames() = 0;
     virtual std::string WindowsFolder() = 0;
+    // What tells the folder `path` leads to from every other one (its volume and file index), the same
+    // under every name it can be reached by; nothing when it cannot be opened.
+    virtual std::optional<std::string> FolderIdentity(const std::string& path) = 0;
     virtual void RemoveFolderContents(const std::string& path) = 0;
     virtual bool RemoveFolder(const std::string& path) = 0;
     // The folders that must never be emptied (see CheckInstallFolder).

@@ -80,6 +80,7 @@ public:
     std::optional<std::string> DosDevice(const std::string& drive) override { return "\\??\\C:\\Mapped"; }
     std::vector<std::string> MachineNames() override { return {"READER-PC"}; }
     std::string WindowsFolder() override { return "C:\\WINDOWS"; }
+    std::optional<std::string> FolderIdentity(const std::string& path) override { return ansi::ToUpper(path); }
     void RemoveFolderContents(const std::string& path) override
     {
         FUZZ_CHECK(IsRemovable(path));

@@ -187,6 +187,14 @@ TEST_F(UninstallRemoval, LinksAreRemovedWithoutTouchingTheirTargets)
     EXPECT_FALSE(fs.Has("C:\\Book\\link"));
     EXPECT_TRUE(fs.Has("C:\\Book\\link\\target-file.txt"));
     EXPECT_EQ(fs.removed, std::vector<std::string>{"C:\\Book\\link"});
+    EXPECT_TRUE(fs.messages.empty());
+
+    // A link the system cannot remove by itself stays and is named.
+    fs.Folder("C:\\Book\\stuck", {true, false, true, true, true});
+    RemoveFolderContents(fs, "C:\\Book");
+    EXPECT_TRUE(removalFailed);
+    EXPECT_EQ(fs.messages, std::vector<std::string>{
+                               "Setup cannot delete stuck. (The file might be read-only or it might be in use.)"});
 }
 
 TEST_F(UninstallRemoval, AFolderThatCannotBeMadeCurrentChangesNothing)

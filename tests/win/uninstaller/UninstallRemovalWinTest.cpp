@@ -198,14 +198,19 @@ TEST_F(UninstallRemovalWin, ALinkedFolderIsRemovedAndItsTargetSurvives)
     ASSERT_TRUE(MakeFolderLink(link, target));
     ASSERT_TRUE(MakeFolderLink(emptyLink, empty));
     const bool removable = OpensLinksThemselves(link);
-    BoxWatcher watcher;
-    RemoveFolderContents(folder);
+    std::vector<BoxWatcher::Box> boxes;
+    {
+        BoxWatcher watcher;
+        RemoveFolderContents(folder);
+        boxes = watcher.Boxes();
+    }
     EXPECT_TRUE(Exists(target + "\\keep.txt"));
     EXPECT_TRUE(Exists(empty));
     EXPECT_NE(Exists(link), removable);
     EXPECT_NE(Exists(emptyLink), removable);
     EXPECT_NE(removalFailed, removable);
-    EXPECT_TRUE(watcher.Boxes().empty());
+    // A link left in place is reported like a file that cannot be deleted.
+    EXPECT_EQ(boxes.size(), removable ? 0u : 2u);
 }
 
 namespace {
