@@ -205,6 +205,19 @@ bool CheckFolder(UninstallPlatform& platform, const std::string& written, Resolv
            !RefuseSameFolder(platform, written, folder, guardedEverywhere);
 }
 
+// The folder is still what was checked before the question: the same kind of thing, in the same real
+// location, or, where the system cannot tell the location, still without a link on its way.
+bool StillTheCheckedFolder(UninstallPlatform& platform, const ResolvedFolder& folder)
+{
+    const bool isLink = folder.presence == FolderPresence::IsLink;
+    if (platform.QueryPath(folder.canonical) != (isLink ? PathKind::LinkedFolder : PathKind::Folder)) return false;
+    if (!folder.real.empty()) return RealLocation(platform, folder.canonical, folder.presence) == folder.real;
+    for (const std::string& step : FolderChain(folder.canonical)) {
+        if (step != folder.canonical && platform.QueryPath(step) == PathKind::LinkedFolder) return false;
+    }
+    return true;
+}
+
 std::string ParentFolder(const std::string& path)
 {
     const size_t slash = path.find_last_of('\\');
@@ -264,18 +277,18 @@ UninstallOutcome RunUninstall(UninstallPlatform& platform, std::string_view argu
         platform.DeleteEntryTree(entryPath);
         return UninstallOutcome::FolderWasGone;
     }
-    if (folder.presence == FolderPresence::IsLink) {
-        // Only the link goes; whatever it leads to stays untouched.
-        if (platform.QueryPath(installFolder) != PathKind::LinkedFolder || !platform.RemoveFolder(installFolder)) {
-            platform.ShowMessage(FormatText(kLinkKeptText, {command->installFolder}));
-            removalFailed = true;
-        }
-    } else if (folder.presence == FolderPresence::NotAFolder) {
+    if (folder.presence == FolderPresence::NotAFolder) {
         removalFailed = true;
-    } else if (!folder.real.empty() && RealLocation(platform, installFolder, FolderPresence::Present) != folder.real) {
+    } else if (!StillTheCheckedFolder(platform, folder)) {
         // Something was swapped in while the question was open: what is there now was never checked.
         platform.ShowMessage(FormatText(kFolderChangedText, {command->installFolder}));
         removalFailed = true;
+    } else if (folder.presence == FolderPresence::IsLink) {
+        // Only the link goes; whatever it leads to stays untouched.
+        if (!platform.RemoveFolder(installFolder)) {
+            platform.ShowMessage(FormatText(kLinkKeptText, {command->installFolder}));
+            removalFailed = true;
+        }
     } else {
         platform.RemoveFolderContents(installFolder);
         if (!removalFailed) {

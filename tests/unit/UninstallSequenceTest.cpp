@@ -27,6 +27,7 @@ public:
     std::map<std::string, PathKind> kinds;
     std::map<std::string, std::string> finals;
     std::map<std::string, std::string> finalsAfterQuestion;  // a swap while the question is open
+    std::map<std::string, PathKind> kindsAfterQuestion;
     bool finalPathCall = true;
     std::map<std::string, std::string> volumeRoots;
     std::map<std::string, std::string> dosDevices;
@@ -56,6 +57,8 @@ public:
         questions.push_back(text);
         for (const auto& [path, final] : finalsAfterQuestion)
             finals[path] = final;
+        for (const auto& [path, kind] : kindsAfterQuestion)
+            kinds[path] = kind;
         return answerYes;
     }
     std::string CurrentFolder() override { return current; }
@@ -407,6 +410,21 @@ TEST(UninstallSequence, EveryNameAFolderIsKnownByIsCheckedAndOnlyLinksGoWhenThey
          UninstallOutcome::FolderWasGone,
          {shortcut, EntryChange()},
          nullptr},
+        {"the folder replaced by a link while the question is open",
+         "C:\\Book",
+         [](FakePlatform& p) { p.kindsAfterQuestion["C:\\Book"] = PathKind::LinkedFolder; },
+         UninstallOutcome::RemovalFailed,
+         {shortcut},
+         "The installation folder \"C:\\Book\" was replaced"},
+        {"a link put above while the question is open, no final path",
+         "C:\\Up\\Book",
+         [](FakePlatform& p) {
+             p.finalPathCall = false;
+             p.kindsAfterQuestion["C:\\Up"] = PathKind::LinkedFolder;
+         },
+         UninstallOutcome::RemovalFailed,
+         {shortcut},
+         "The installation folder \"C:\\Up\\Book\" was replaced"},
         {"a folder swapped in while the question is open",
          "C:\\Moved\\App",
          [](FakePlatform& p) {
@@ -426,8 +444,9 @@ TEST(UninstallSequence, EveryNameAFolderIsKnownByIsCheckedAndOnlyLinksGoWhenThey
         EXPECT_EQ(RunWith(platform, arguments), c.outcome) << c.name;
         EXPECT_EQ(platform.changes, c.changes) << c.name;
         EXPECT_EQ(platform.messages.size(), c.message ? 1u : 0u) << c.name;
-        if (c.message && !platform.messages.empty())
+        if (c.message && !platform.messages.empty()) {
             EXPECT_EQ(platform.messages[0].rfind(c.message, 0), 0u) << c.name << ": " << platform.messages[0];
+        }
         const bool refused = c.outcome == UninstallOutcome::UnsafeFolder;
         EXPECT_EQ(platform.questions.size(), refused ? 0u : 1u) << c.name;
         const bool problem =
