@@ -79,7 +79,8 @@ std::optional<std::string> PathThroughDosDevice(std::string_view path, std::stri
     if (path.size() < 3 || !IsDriveLetter(path[0]) || path[1] != ':' || path[2] != '\\') return std::nullopt;
     const std::string rest(path.substr(2));
     if (dosDevice.rfind("\\??\\", 0) == 0) {
-        std::optional<std::string> target = PathFromFinalPath(dosDevice.substr(4));
+        // "\??\C:\Data" or "\??\UNC\server\share": the same forms as a final path.
+        std::optional<std::string> target = PathFromFinalPath("\\\\?\\" + std::string(dosDevice.substr(4)));
         if (target) return JoinRest(*target, rest);
         return std::nullopt;
     }

@@ -39,6 +39,38 @@ bool CurrentFolderIs(HANDLE held)
                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     return current && SameObject(current.get(), held);
 }
+std::string ChildPath(const std::string& folder, const std::string& name)
+{
+    return ansi::EndsWithChar(folder, '\\') ? folder + name : folder + "\\" + name;
+}
+
+// Opens the file or folder `name` as itself (a link as the link where the system can) and makes sure it
+// lies right inside `folder` (a final path): where the system opens what a link leads to instead (Wine),
+// its final path is elsewhere, and whatever is done through the handle would be done to that.
+UniqueFile OpenInsideFolder(const std::string& name, DWORD access, const std::optional<std::string>& folder)
+{
+    UniqueFile file(::CreateFileA(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file || !folder) return file;
+    const size_t slash = name.find_last_of('\\');
+    std::optional<std::string> path = FinalPathOfHandle(file.get());
+    if (path &&
+        !ansi::EqualsNoCase(*path, ChildPath(*folder, slash == std::string::npos ? name : name.substr(slash + 1))))
+        return UniqueFile();
+    return file;
+}
+
+bool DeleteThroughHandle(HANDLE file, const std::string& name)
+{
+    using SetInformationFunction = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+    static const auto setInformation = reinterpret_cast<SetInformationFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle")));
+    // Before Windows Vista there are no file links, and a junction goes by its name as itself.
+    if (!setInformation) return ::RemoveDirectoryA(name.c_str()) != FALSE || ::DeleteFileA(name.c_str()) != FALSE;
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = TRUE;
+    return setInformation(file, FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
+}
 }  // namespace
 
 std::optional<std::string> FolderIdentity(const std::string& path)
@@ -65,14 +97,18 @@ bool RemoveFolderOrLink(const std::string& path)
     if (!link || !::GetFileInformationByHandle(link.get(), &info) ||
         !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
         return false;
-    using SetInformationFunction = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
-    static const auto setInformation = reinterpret_cast<SetInformationFunction>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle")));
-    // Before Windows Vista removing a junction by its name removes the junction itself.
-    if (!setInformation) return ::RemoveDirectoryA(path.c_str()) != FALSE;
-    FILE_DISPOSITION_INFO disposition{};
-    disposition.DeleteFile = TRUE;
-    return setInformation(link.get(), FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
+    return DeleteThroughHandle(link.get(), path);
+}
+
+bool DeleteFileItself(const std::string& path)
+{
+    // Wine shows no link attribute on a link to a file and deletes its target through it: the file must
+    // lie in the folder its path names.
+    const size_t slash = path.find_last_of('\\');
+    std::optional<std::string> folder =
+        slash == std::string::npos ? std::nullopt : FinalPathOf(slash == 2 ? path.substr(0, 3) : path.substr(0, slash));
+    UniqueFile file = OpenInsideFolder(path, DELETE | FILE_READ_ATTRIBUTES, folder);
+    return file && DeleteThroughHandle(file.get(), path);
 }
 
 std::optional<std::string> FinalPathOfHandle(HANDLE handle)
@@ -116,12 +152,18 @@ PathKind QueryPath(const std::string& path)
     return OpenFolder(query, true) ? PathKind::LinkedFolder : PathKind::Unreachable;
 }
 
+std::optional<std::string> Win32RemovalFileSystem::CurrentFinalPath() const
+{
+    return held_.empty() ? std::nullopt : held_.back().finalPath;
+}
+
 bool Win32RemovalFileSystem::SetCurrentFolder(const std::string& path)
 {
     if (::SetCurrentDirectoryA(path.c_str()) == FALSE) return false;
     UniqueFile folder = OpenFolder(".", true);
     if (!folder) return false;
-    held_.push_back(std::move(folder));
+    std::optional<std::string> finalPath = FinalPathOfHandle(folder.get());
+    held_.push_back({std::move(folder), std::move(finalPath)});
     return true;
 }
 
@@ -139,20 +181,17 @@ EnterResult Win32RemovalFileSystem::EnterSubfolder(const std::string& name)
     if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
         return EnterResult::NotTheListedFolder;
     // The folder opened must lie right inside the current one, not wherever a link led.
-    std::optional<std::string> parentPath = held_.empty() ? std::nullopt : FinalPathOfHandle(held_.back().get());
+    const std::optional<std::string> parentPath = CurrentFinalPath();
     std::optional<std::string> childPath = FinalPathOfHandle(folder.get());
-    if (parentPath && childPath) {
-        const std::string expected =
-            ansi::EndsWithChar(*parentPath, '\\') ? *parentPath + name : *parentPath + "\\" + name;
-        if (!ansi::EqualsNoCase(*childPath, expected)) return EnterResult::NotTheListedFolder;
-    }
+    if (parentPath && childPath && !ansi::EqualsNoCase(*childPath, ChildPath(*parentPath, name)))
+        return EnterResult::NotTheListedFolder;
     const std::string parent = ::CurrentFolder();
     if (::SetCurrentDirectoryA(name.c_str()) == FALSE) return EnterResult::CannotEnter;
     if (!CurrentFolderIs(folder.get())) {
         ::SetCurrentDirectoryA(parent.c_str());
         return EnterResult::NotTheListedFolder;
     }
-    held_.push_back(std::move(folder));
+    held_.push_back({std::move(folder), std::move(childPath)});
     return EnterResult::Entered;
 }
 
@@ -161,7 +200,7 @@ bool Win32RemovalFileSystem::ReturnToFolder(const std::string& parent)
     // The subfolder is let go first: it is removed next, and a folder held open cannot be.
     if (!held_.empty()) held_.pop_back();
     if (::SetCurrentDirectoryA(parent.c_str()) == FALSE) return false;
-    return !held_.empty() && CurrentFolderIs(held_.back().get());
+    return !held_.empty() && CurrentFolderIs(held_.back().handle.get());
 }
 
 std::string Win32RemovalFileSystem::CurrentFolder()
@@ -192,14 +231,28 @@ std::vector<FolderEntry> Win32RemovalFileSystem::ListCurrentFolder()
 
 void Win32RemovalFileSystem::ClearReadOnly(const std::string& name)
 {
-    const DWORD attributes = ::GetFileAttributesA(name.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        ::SetFileAttributesA(name.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    // Through a handle on the entry itself: by name, Wine would change what a link leads to.
+    UniqueFile file = OpenInsideFolder(name, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, CurrentFinalPath());
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file || !::GetFileInformationByHandle(file.get(), &info) || !(info.dwFileAttributes & FILE_ATTRIBUTE_READONLY))
+        return;
+    using SetInformationFunction = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+    static const auto setInformation = reinterpret_cast<SetInformationFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle")));
+    const DWORD attributes = info.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY;
+    if (!setInformation) {
+        ::SetFileAttributesA(name.c_str(), attributes);
+        return;
+    }
+    FILE_BASIC_INFO basic{};  // times of 0 stay as they are
+    basic.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+    setInformation(file.get(), FileBasicInfo, &basic, sizeof basic);
 }
 
 bool Win32RemovalFileSystem::RemoveFile(const std::string& name)
 {
-    return ::DeleteFileA(name.c_str()) != FALSE;
+    UniqueFile file = OpenInsideFolder(name, DELETE | FILE_READ_ATTRIBUTES, CurrentFinalPath());
+    return file && DeleteThroughHandle(file.get(), name);
 }
 
 bool Win32RemovalFileSystem::RemoveFolder(const std::string& name)

@@ -33,7 +33,13 @@ public:
     void ShowMessage(const std::string& text) override;
 
 private:
-    std::vector<UniqueFile> held_;  // the folders entered, outermost first
+    struct HeldFolder {
+        UniqueFile handle;
+        std::optional<std::string> finalPath;
+    };
+    // The final path of the current folder, when the system can tell it.
+    std::optional<std::string> CurrentFinalPath() const;
+    std::vector<HeldFolder> held_;  // the folders entered, outermost first
 };
 
 // What is at `path` (see PathKind): its attributes, its last name not followed; a link counts as a
@@ -43,6 +49,10 @@ PathKind QueryPath(const std::string& path);
 // The volume serial number and file index of the folder `path` leads to, as text; nothing when it
 // cannot be opened.
 std::optional<std::string> FolderIdentity(const std::string& path);
+
+// Deletes the file `path` itself, never what a link in its place leads to: false when it cannot be
+// deleted, or when it is a link the system can only open through (Wine).
+bool DeleteFileItself(const std::string& path);
 
 // Removes an empty folder, or a link to a folder as itself (never what it leads to): false when the
 // system cannot open the link itself.

@@ -49,7 +49,7 @@ public:
         return value;
     }
     void DeleteEntryTree(const std::string& entryPath) override { DeleteRegistryKeyTree(entry_.get(), entryPath); }
-    void DeleteShortcut(const std::string& path) override { ::DeleteFileA(path.c_str()); }
+    void DeleteShortcut(const std::string& path) override { DeleteFileItself(path); }
     PathKind QueryPath(const std::string& path) override { return ::QueryPath(path); }
     std::optional<std::string> FinalPath(const std::string& path) override { return FinalPathOf(path); }
     std::optional<std::string> VolumeRoot(const std::string& path) override

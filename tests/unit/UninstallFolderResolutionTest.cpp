@@ -27,6 +27,7 @@ TEST(UninstallFolderResolution, OtherNamesOfAFolderLeadToItsDrivePath)
         {LocalPathOfAdminShare("\\\\127.0.0.1.evil\\C$", names, "C:\\WINDOWS"), std::nullopt},
         {PathThroughDosDevice("S:\\Book", "\\??\\C:\\Data"), "C:\\Data\\Book"},
         {PathThroughDosDevice("S:\\", "\\??\\C:\\Data"), "C:\\Data"},
+        {PathThroughDosDevice("S:\\Book", "\\??\\UNC\\srv\\share\\Data"), "\\\\srv\\share\\Data\\Book"},
         {PathThroughDosDevice("N:\\Book", "\\Device\\LanmanRedirector\\;N:0000000000012345\\srv\\share"),
          "\\\\srv\\share\\Book"},
         {PathThroughDosDevice("N:\\Book", "\\Device\\HarddiskVolume2"), std::nullopt},

@@ -72,9 +72,10 @@ bool IsLink(const std::string& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
-bool MakeFolderLink(const std::string& link, const std::string& target)
+bool MakeFolderLink(const std::string& link, const std::string& target, bool folder = true)
 {
-    if (::CreateSymbolicLinkA(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) && IsLink(link)) return true;
+    if (::CreateSymbolicLinkA(link.c_str(), target.c_str(), folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0) && IsLink(link))
+        return true;
     const std::string unixLink = UnixPath(link), unixTarget = UnixPath(target);
     if (unixLink.empty() || unixTarget.empty()) return false;
     // Wine runs a Unix program without a process handle to wait on: wait for the link instead.
@@ -86,9 +87,11 @@ bool MakeFolderLink(const std::string& link, const std::string& target)
     if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return false;
     UniqueHandle processHandle(process.hProcess), threadHandle(process.hThread);
-    for (int i = 0; i < 100 && !IsLink(link); ++i)
+    // Wine shows a link to a file as the file itself: that it can be found tells that it is there.
+    auto made = [&] { return folder ? IsLink(link) : ::GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES; };
+    for (int i = 0; i < 100 && !made(); ++i)
         ::Sleep(50);
-    return IsLink(link);
+    return made();
 }
 
 class UninstallRemovalWin : public ::testing::Test {
@@ -211,6 +214,36 @@ TEST_F(UninstallRemovalWin, ALinkedFolderIsRemovedAndItsTargetSurvives)
     EXPECT_NE(removalFailed, removable);
     // A link left in place is reported like a file that cannot be deleted.
     EXPECT_EQ(boxes.size(), removable ? 0u : 2u);
+}
+
+TEST_F(UninstallRemovalWin, AFileLinkIsNeverDeletedThroughToItsTarget)
+{
+    // In the folder being emptied, and as the shortcut.
+    const std::string folder = root_ + "\\Book";
+    const std::string target = root_ + "\\system.dll";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    WriteFile(target);
+    WriteFile(folder + "\\plain.txt");
+    ASSERT_TRUE(MakeFolderLink(folder + "\\linked.dll", target, false));
+    const std::string shortcut = root_ + "\\My Book.lnk";
+    ASSERT_TRUE(MakeFolderLink(shortcut, target, false));
+    std::vector<BoxWatcher::Box> boxes;
+    {
+        BoxWatcher watcher;
+        RemoveFolderContents(folder);
+        DeleteFileItself(shortcut);
+        boxes = watcher.Boxes();
+    }
+    EXPECT_TRUE(Exists(target));
+    EXPECT_FALSE(Exists(folder + "\\plain.txt"));
+    // Removed as itself where the system can open the link itself, else kept and named.
+    const bool removed = !Exists(folder + "\\linked.dll");
+    EXPECT_EQ(removed, !Exists(shortcut));
+    EXPECT_EQ(removalFailed, !removed);
+    EXPECT_EQ(boxes.size(), removed ? 0u : 1u);
+    WriteFile(shortcut + ".plain");
+    EXPECT_TRUE(DeleteFileItself(shortcut + ".plain"));
+    EXPECT_FALSE(Exists(shortcut + ".plain"));
 }
 
 namespace {
