@@ -5,12 +5,9 @@
 bool removalFailed = false;
 const char kCannotDeleteText[] = "Setup cannot delete %s. (The file might be read-only or it might be in use.)";
 
-void RemoveFolderContents(RemovalFileSystem& fileSystem, const std::string& folder)
+namespace {
+void EmptyCurrentFolder(RemovalFileSystem& fileSystem)
 {
-    if (!fileSystem.SetCurrentFolder(folder)) {
-        removalFailed = true;
-        return;
-    }
     // Going back up with ".." would, after a subfolder that could not be entered, climb out of the
     // folder being emptied; the full path always leads back to the right place.
     const std::string listed = fileSystem.CurrentFolder();
@@ -21,10 +18,20 @@ void RemoveFolderContents(RemovalFileSystem& fileSystem, const std::string& fold
     for (const FolderEntry& entry : fileSystem.ListCurrentFolder()) {
         if (entry.name.empty() || entry.name == "." || entry.name == "..") continue;
         if (entry.isFolder && !entry.isLink) {
-            RemoveFolderContents(fileSystem, entry.name);
-            if (!fileSystem.SetCurrentFolder(listed)) {
+            const EnterResult entered = fileSystem.EnterSubfolder(entry.name);
+            if (entered == EnterResult::NotTheListedFolder) {
+                fileSystem.ShowMessage(FormatText(kCannotDeleteText, {entry.name}));
                 removalFailed = true;
-                return;
+                continue;
+            }
+            if (entered == EnterResult::Entered) {
+                EmptyCurrentFolder(fileSystem);
+                if (!fileSystem.ReturnToFolder(listed)) {
+                    removalFailed = true;
+                    return;
+                }
+            } else {
+                removalFailed = true;
             }
             if (entry.readOnly) fileSystem.ClearReadOnly(entry.name);
             if (!fileSystem.RemoveFolder(entry.name)) removalFailed = true;
@@ -32,7 +39,11 @@ void RemoveFolderContents(RemovalFileSystem& fileSystem, const std::string& fold
         }
         if (entry.readOnly) fileSystem.ClearReadOnly(entry.name);
         if (entry.isFolder) {
-            if (!fileSystem.RemoveFolder(entry.name)) removalFailed = true;
+            // A link left in place is named like a file, so that the user knows what stayed.
+            if (!fileSystem.RemoveFolder(entry.name)) {
+                fileSystem.ShowMessage(FormatText(kCannotDeleteText, {entry.name}));
+                removalFailed = true;
+            }
             continue;
         }
         if (!fileSystem.RemoveFile(entry.name)) {
@@ -40,4 +51,14 @@ void RemoveFolderContents(RemovalFileSystem& fileSystem, const std::string& fold
             removalFailed = true;
         }
     }
+}
+}  // namespace
+
+void RemoveFolderContents(RemovalFileSystem& fileSystem, const std::string& folder)
+{
+    if (!fileSystem.SetCurrentFolder(folder)) {
+        removalFailed = true;
+        return;
+    }
+    EmptyCurrentFolder(fileSystem);
 }

@@ -19,10 +19,22 @@ struct FolderEntry {
     bool isLink = false;
 };
 
+enum class EnterResult {
+    Entered,
+    CannotEnter,        // missing or refused: nothing was changed
+    NotTheListedFolder  // a link, or another folder put in its place after the listing: not entered
+};
+
 class RemovalFileSystem {
 public:
     virtual ~RemovalFileSystem() = default;
     virtual bool SetCurrentFolder(const std::string& path) = 0;
+    // Makes the subfolder `name` of the current folder current, after making sure, on an open handle,
+    // that it is a real folder (no link) and the very child of the current folder that was listed.
+    virtual EnterResult EnterSubfolder(const std::string& name) = 0;
+    // Makes `parent` (the full path of the folder a subfolder was entered from) current again, and
+    // says whether it is still the same folder.
+    virtual bool ReturnToFolder(const std::string& parent) = 0;
     // Full path of the current folder; empty when it cannot be read.
     virtual std::string CurrentFolder() = 0;
     // Every entry of the current folder ("*.*", hidden and system ones too), without "." and "..".
@@ -35,5 +47,7 @@ public:
 
 // Removes every file and subfolder inside `folder` and leaves it, empty, as the current folder.
 // Nothing stops early except losing the way back: after each subfolder the listed folder is made
-// current again by its full path, and when that fails the removal ends with `removalFailed`.
+// current again by its full path, and when that fails the removal ends with `removalFailed`. A
+// subfolder that turns out to be a link or another folder when it is entered is left as it is and
+// reported like a file that cannot be deleted.
 void RemoveFolderContents(RemovalFileSystem& fileSystem, const std::string& folder);

@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include "framework/AnsiText.h"
 #include "framework/App.h"
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
@@ -13,9 +14,193 @@ bool PathExists(const std::string& path)
     return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
 }
 
+namespace {
+// Open for its attributes and identity only; without FILE_SHARE_DELETE nobody can rename or delete it
+// while it is held. FILE_FLAG_OPEN_REPARSE_POINT opens a link itself where the system supports it.
+UniqueFile OpenFolder(const std::string& path, bool followLink)
+{
+    const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
+    return UniqueFile(::CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, flags, nullptr));
+}
+
+bool SameObject(HANDLE a, HANDLE b)
+{
+    BY_HANDLE_FILE_INFORMATION first{}, second{};
+    return ::GetFileInformationByHandle(a, &first) && ::GetFileInformationByHandle(b, &second) &&
+           first.dwVolumeSerialNumber == second.dwVolumeSerialNumber && first.nFileIndexHigh == second.nFileIndexHigh &&
+           first.nFileIndexLow == second.nFileIndexLow;
+}
+
+// The current folder is the one held open last.
+bool CurrentFolderIs(HANDLE held)
+{
+    UniqueFile current(::CreateFileA(".", FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return current && SameObject(current.get(), held);
+}
+std::string ChildPath(const std::string& folder, const std::string& name)
+{
+    return ansi::EndsWithChar(folder, '\\') ? folder + name : folder + "\\" + name;
+}
+
+// Opens the file or folder `name` as itself (a link as the link where the system can) and makes sure it
+// lies right inside `folder` (a final path): where the system opens what a link leads to instead (Wine),
+// its final path is elsewhere, and whatever is done through the handle would be done to that.
+UniqueFile OpenInsideFolder(const std::string& name, DWORD access, const std::optional<std::string>& folder)
+{
+    UniqueFile file(::CreateFileA(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file || !folder) return file;
+    const size_t slash = name.find_last_of('\\');
+    std::optional<std::string> path = FinalPathOfHandle(file.get());
+    if (path &&
+        !ansi::EqualsNoCase(*path, ChildPath(*folder, slash == std::string::npos ? name : name.substr(slash + 1))))
+        return UniqueFile();
+    return file;
+}
+
+bool DeleteThroughHandle(HANDLE file, const std::string& name)
+{
+    using SetInformationFunction = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+    static const auto setInformation = reinterpret_cast<SetInformationFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle")));
+    // Before Windows Vista there are no file links, and a junction goes by its name as itself.
+    if (!setInformation) return ::RemoveDirectoryA(name.c_str()) != FALSE || ::DeleteFileA(name.c_str()) != FALSE;
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = TRUE;
+    return setInformation(file, FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
+}
+}  // namespace
+
+std::optional<std::string> FolderIdentity(const std::string& path)
+{
+    UniqueFile folder = OpenFolder(path, true);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!folder || !::GetFileInformationByHandle(folder.get(), &info)) return std::nullopt;
+    return std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) + ":" +
+           std::to_string(info.nFileIndexLow);
+}
+
+bool RemoveFolderOrLink(const std::string& path)
+{
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return ::RemoveDirectoryA(path.c_str()) != FALSE;
+    // A link goes only through a handle on the link itself. Some systems (Wine) open what the link leads
+    // to whatever the flags say, and removing the folder by its name there removes that folder when it is
+    // empty: such a link is left in place and counts as not removed.
+    UniqueFile link(::CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!link || !::GetFileInformationByHandle(link.get(), &info) ||
+        !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return false;
+    return DeleteThroughHandle(link.get(), path);
+}
+
+bool DeleteFileItself(const std::string& path)
+{
+    // Wine shows no link attribute on a link to a file and deletes its target through it: the file must
+    // lie in the folder its path names.
+    const size_t slash = path.find_last_of('\\');
+    std::optional<std::string> folder =
+        slash == std::string::npos ? std::nullopt : FinalPathOf(slash == 2 ? path.substr(0, 3) : path.substr(0, slash));
+    UniqueFile file = OpenInsideFolder(path, DELETE | FILE_READ_ATTRIBUTES, folder);
+    return file && DeleteThroughHandle(file.get(), path);
+}
+
+std::optional<std::string> FinalPathOfHandle(HANDLE handle)
+{
+    // Missing before Windows Vista: then the callers trust only paths without links.
+    using FinalPathFunction = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+    static const auto finalPath = reinterpret_cast<FinalPathFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA")));
+    if (!finalPath) return std::nullopt;
+    std::string buffer(MAX_PATH + 1, '\0');
+    DWORD length = finalPath(handle, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+    if (length >= buffer.size()) {
+        buffer.assign(length + 1, '\0');
+        length = finalPath(handle, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+    }
+    if (length == 0 || length >= buffer.size()) return std::nullopt;
+    buffer.resize(length);
+    return buffer;
+}
+
+std::optional<std::string> FinalPathOf(const std::string& path)
+{
+    UniqueFile folder = OpenFolder(path, true);
+    if (!folder) return std::nullopt;
+    return FinalPathOfHandle(folder.get());
+}
+
+PathKind QueryPath(const std::string& path)
+{
+    std::string query = path;
+    // A share is asked for by its root, "\\server\share\".
+    if (query.rfind("\\\\", 0) == 0 && query.find('\\', query.find('\\', 2) + 1) == std::string::npos) query += '\\';
+    const DWORD attributes = ::GetFileAttributesA(query.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = ::GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PathKind::Missing
+                                                                              : PathKind::Unreachable;
+    }
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return PathKind::File;
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return PathKind::Folder;
+    return OpenFolder(query, true) ? PathKind::LinkedFolder : PathKind::Unreachable;
+}
+
+std::optional<std::string> Win32RemovalFileSystem::CurrentFinalPath() const
+{
+    return held_.empty() ? std::nullopt : held_.back().finalPath;
+}
+
 bool Win32RemovalFileSystem::SetCurrentFolder(const std::string& path)
 {
-    return ::SetCurrentDirectoryA(path.c_str()) != FALSE;
+    if (::SetCurrentDirectoryA(path.c_str()) == FALSE) return false;
+    UniqueFile folder = OpenFolder(".", true);
+    if (!folder) return false;
+    std::optional<std::string> finalPath = FinalPathOfHandle(folder.get());
+    held_.push_back({std::move(folder), std::move(finalPath)});
+    return true;
+}
+
+EnterResult Win32RemovalFileSystem::EnterSubfolder(const std::string& name)
+{
+    // The attributes by name see a link even where an open handle does not (Wine opens its target).
+    const DWORD attributes = ::GetFileAttributesA(name.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return EnterResult::CannotEnter;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return EnterResult::NotTheListedFolder;
+    UniqueFile folder = OpenFolder(name, false);
+    if (!folder) return EnterResult::CannotEnter;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(folder.get(), &info)) return EnterResult::CannotEnter;
+    if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return EnterResult::NotTheListedFolder;
+    // The folder opened must lie right inside the current one, not wherever a link led.
+    const std::optional<std::string> parentPath = CurrentFinalPath();
+    std::optional<std::string> childPath = FinalPathOfHandle(folder.get());
+    if (parentPath && childPath && !ansi::EqualsNoCase(*childPath, ChildPath(*parentPath, name)))
+        return EnterResult::NotTheListedFolder;
+    const std::string parent = ::CurrentFolder();
+    if (::SetCurrentDirectoryA(name.c_str()) == FALSE) return EnterResult::CannotEnter;
+    if (!CurrentFolderIs(folder.get())) {
+        ::SetCurrentDirectoryA(parent.c_str());
+        return EnterResult::NotTheListedFolder;
+    }
+    held_.push_back({std::move(folder), std::move(childPath)});
+    return EnterResult::Entered;
+}
+
+bool Win32RemovalFileSystem::ReturnToFolder(const std::string& parent)
+{
+    // The subfolder is let go first: it is removed next, and a folder held open cannot be.
+    if (!held_.empty()) held_.pop_back();
+    if (::SetCurrentDirectoryA(parent.c_str()) == FALSE) return false;
+    return !held_.empty() && CurrentFolderIs(held_.back().handle.get());
 }
 
 std::string Win32RemovalFileSystem::CurrentFolder()
@@ -46,19 +231,33 @@ std::vector<FolderEntry> Win32RemovalFileSystem::ListCurrentFolder()
 
 void Win32RemovalFileSystem::ClearReadOnly(const std::string& name)
 {
-    const DWORD attributes = ::GetFileAttributesA(name.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        ::SetFileAttributesA(name.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    // Through a handle on the entry itself: by name, Wine would change what a link leads to.
+    UniqueFile file = OpenInsideFolder(name, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, CurrentFinalPath());
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file || !::GetFileInformationByHandle(file.get(), &info) || !(info.dwFileAttributes & FILE_ATTRIBUTE_READONLY))
+        return;
+    using SetInformationFunction = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+    static const auto setInformation = reinterpret_cast<SetInformationFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle")));
+    const DWORD attributes = info.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY;
+    if (!setInformation) {
+        ::SetFileAttributesA(name.c_str(), attributes);
+        return;
+    }
+    FILE_BASIC_INFO basic{};  // times of 0 stay as they are
+    basic.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+    setInformation(file.get(), FileBasicInfo, &basic, sizeof basic);
 }
 
 bool Win32RemovalFileSystem::RemoveFile(const std::string& name)
 {
-    return ::DeleteFileA(name.c_str()) != FALSE;
+    UniqueFile file = OpenInsideFolder(name, DELETE | FILE_READ_ATTRIBUTES, CurrentFinalPath());
+    return file && DeleteThroughHandle(file.get(), name);
 }
 
 bool Win32RemovalFileSystem::RemoveFolder(const std::string& name)
 {
-    return ::RemoveDirectoryA(name.c_str()) != FALSE;
+    return RemoveFolderOrLink(name);
 }
 
 void Win32RemovalFileSystem::ShowMessage(const std::string& text)
@@ -71,6 +270,23 @@ void RemoveFolderContents(const std::string& folder)
     Win32RemovalFileSystem fileSystem;
     RemoveFolderContents(fileSystem, folder);
 }
+
+namespace {
+// Deletes the key a handle is open on, the handle itself naming it: deleting by path would follow a
+// registry link in that path and delete its target.
+void DeleteOpenKey(HKEY key, const std::string& keyPath)
+{
+    using DeleteKeyFunction = LONG(WINAPI*)(HANDLE);
+    static const auto deleteKey = reinterpret_cast<DeleteKeyFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtDeleteKey")));
+    if (deleteKey) {
+        deleteKey(key);
+    } else {
+        // Systems without it (the Windows 95 family) have no registry links either.
+        ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, keyPath.c_str());
+    }
+}
+}  // namespace
 
 void DeleteRegistryKeyTree(HKEY key, const std::string& keyPath)
 {
@@ -91,12 +307,14 @@ void DeleteRegistryKeyTree(HKEY key, const std::string& keyPath)
             length == 0)
             continue;
         const std::string path = keyPath + "\\" + std::string(name, length);
+        // A link is opened as itself (it has no subkeys then) and deleted as itself; its target stays.
         UniqueRegKey subkey;
-        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, subkey.put()) != ERROR_SUCCESS)
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, subkey.put()) !=
+            ERROR_SUCCESS)
             continue;
         DeleteRegistryKeyTree(subkey.get(), path);
     }
-    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, keyPath.c_str());
+    DeleteOpenKey(key, keyPath);
 }
 
 bool IsAdministrator()
@@ -150,6 +368,12 @@ std::vector<std::string> ProtectedFolders()
         char value[MAX_PATH + 1] = {};
         const DWORD length = ::GetEnvironmentVariableA(variable, value, MAX_PATH);
         if (length > 0 && length < MAX_PATH) add(value);
+    }
+    if (::GetWindowsDirectoryA(buffer, MAX_PATH) > 0) {
+        const std::string windows = buffer;
+        // The 64-bit system folder as a 32-bit program sees it, and the old name of the Users folder.
+        add(windows + "\\Sysnative");
+        if (windows.size() >= 2 && windows[1] == ':') add(windows.substr(0, 2) + "\\Documents and Settings");
     }
     // The Users folder: the folder that holds the profiles.
     char profile[MAX_PATH + 1] = {};

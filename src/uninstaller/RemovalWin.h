@@ -3,10 +3,13 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "framework/Handles.h"
 #include "uninstaller/FolderRemoval.h"
+#include "uninstaller/FolderResolution.h"
 
 // The uninstaller's own existence test, as the installer's: a path counts as present unless its
 // attribute query fails with "file not found" or, because a folder whose parent is gone is just as
@@ -14,16 +17,53 @@
 bool PathExists(const std::string& path);
 
 // The process's current folder and the find functions; messages in the program's message box.
+// Every folder entered is held open without delete sharing until the removal leaves it, so that on
+// Windows it cannot be renamed or replaced meanwhile; each change of the current folder is checked
+// against the folder held open.
 class Win32RemovalFileSystem : public RemovalFileSystem {
 public:
     bool SetCurrentFolder(const std::string& path) override;
+    EnterResult EnterSubfolder(const std::string& name) override;
+    bool ReturnToFolder(const std::string& parent) override;
     std::string CurrentFolder() override;
     std::vector<FolderEntry> ListCurrentFolder() override;
     void ClearReadOnly(const std::string& name) override;
     bool RemoveFile(const std::string& name) override;
     bool RemoveFolder(const std::string& name) override;
     void ShowMessage(const std::string& text) override;
+
+private:
+    struct HeldFolder {
+        UniqueFile handle;
+        std::optional<std::string> finalPath;
+    };
+    // The final path of the current folder, when the system can tell it.
+    std::optional<std::string> CurrentFinalPath() const;
+    std::vector<HeldFolder> held_;  // the folders entered, outermost first
 };
+
+// What is at `path` (see PathKind): its attributes, its last name not followed; a link counts as a
+// linked folder only when the folder it leads to can be opened.
+PathKind QueryPath(const std::string& path);
+
+// The volume serial number and file index of the folder `path` leads to, as text; nothing when it
+// cannot be opened.
+std::optional<std::string> FolderIdentity(const std::string& path);
+
+// Deletes the file `path` itself, never what a link in its place leads to: false when it cannot be
+// deleted, or when it is a link the system can only open through (Wine).
+bool DeleteFileItself(const std::string& path);
+
+// Removes an empty folder, or a link to a folder as itself (never what it leads to): false when the
+// system cannot open the link itself.
+bool RemoveFolderOrLink(const std::string& path);
+
+// The final path of an open file or folder ("\\?\C:\Real\Book"); nothing where the system has no
+// such call or cannot tell.
+std::optional<std::string> FinalPathOfHandle(HANDLE handle);
+
+// Opens the folder `path` leads to (every link followed) for its final path; nothing when it cannot.
+std::optional<std::string> FinalPathOf(const std::string& path);
 
 // Empties `folder` on the real file system and leaves it as the current folder; see FolderRemoval.h.
 void RemoveFolderContents(const std::string& folder);

@@ -27,7 +27,9 @@ public:
     bool SetCurrentFolder(const std::string& path) override { return ::SetCurrentDirectoryA(path.c_str()) != FALSE; }
     bool OpenEntry(const std::string& entryPath) override
     {
-        return ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, entryPath.c_str(), 0, KEY_ALL_ACCESS, entry_.put()) == ERROR_SUCCESS;
+        // A link in place of the entry is opened as itself: it holds no UninstallString and is refused.
+        return ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, entryPath.c_str(), REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS,
+                               entry_.put()) == ERROR_SUCCESS;
     }
     std::optional<std::string> ReadEntryValue(const std::string& name) override
     {
@@ -47,10 +49,42 @@ public:
         return value;
     }
     void DeleteEntryTree(const std::string& entryPath) override { DeleteRegistryKeyTree(entry_.get(), entryPath); }
-    void DeleteShortcut(const std::string& path) override { ::DeleteFileA(path.c_str()); }
-    bool FolderExists(const std::string& path) override { return PathExists(path); }
+    void DeleteShortcut(const std::string& path) override { DeleteFileItself(path); }
+    PathKind QueryPath(const std::string& path) override { return ::QueryPath(path); }
+    std::optional<std::string> FinalPath(const std::string& path) override { return FinalPathOf(path); }
+    std::optional<std::string> VolumeRoot(const std::string& path) override
+    {
+        char buffer[MAX_PATH + 1] = {};
+        if (!::GetVolumePathNameA(path.c_str(), buffer, MAX_PATH)) return std::nullopt;
+        return std::string(buffer);
+    }
+    std::optional<std::string> DosDevice(const std::string& drive) override
+    {
+        char buffer[1024] = {};
+        if (!::QueryDosDeviceA(drive.c_str(), buffer, sizeof buffer - 1)) return std::nullopt;
+        return std::string(buffer);  // the first of the names, up to its terminator
+    }
+    std::vector<std::string> MachineNames() override
+    {
+        std::vector<std::string> names;
+        for (COMPUTER_NAME_FORMAT format :
+             {ComputerNameNetBIOS, ComputerNameDnsHostname, ComputerNameDnsFullyQualified, ComputerNamePhysicalNetBIOS,
+              ComputerNamePhysicalDnsHostname, ComputerNamePhysicalDnsFullyQualified}) {
+            char buffer[256] = {};
+            DWORD size = sizeof buffer;
+            if (::GetComputerNameExA(format, buffer, &size) && size > 0) names.emplace_back(buffer, size);
+        }
+        return names;
+    }
+    std::optional<std::string> FolderIdentity(const std::string& path) override { return ::FolderIdentity(path); }
+    std::string WindowsFolder() override
+    {
+        char buffer[MAX_PATH + 1] = {};
+        const UINT length = ::GetWindowsDirectoryA(buffer, MAX_PATH);
+        return length > 0 && length < MAX_PATH ? std::string(buffer, length) : std::string();
+    }
     void RemoveFolderContents(const std::string& path) override { ::RemoveFolderContents(path); }
-    bool RemoveFolder(const std::string& path) override { return ::RemoveDirectoryA(path.c_str()) != FALSE; }
+    bool RemoveFolder(const std::string& path) override { return RemoveFolderOrLink(path); }
     std::vector<std::string> ProtectedFolders() override { return ::ProtectedFolders(); }
     std::string LongPathName(const std::string& path) override
     {

@@ -1,5 +1,8 @@
 #include "uninstaller/UninstallSequence.h"
 
+#include <map>
+
+#include "framework/AnsiText.h"
 #include "framework/SafeFormat.h"
 #include "uninstaller/FolderRemoval.h"
 #include "uninstaller/InstallFolderCheck.h"
@@ -26,6 +29,18 @@ const char kDriveRootText[] =
 const char kProtectedFolderText[] =
     "The installation folder \"%s\" is or contains the system or user folder %s and will not be removed.\n\n"
     "Nothing has been removed; the uninstall entry is kept.";
+const char kUncheckedLinkText[] =
+    "The installation folder \"%s\" is reached through a link, and this system cannot tell where the folder really "
+    "is.\n\nNothing has been removed; the uninstall entry is kept.";
+const char kUnreachableText[] =
+    "The installation folder \"%s\" cannot be reached: its drive or network share is not there, or the drive holds "
+    "no disk.\n\nNothing has been removed; the shortcut and the uninstall entry are kept, so that the program can be "
+    "removed once the drive is back.";
+const char kFolderChangedText[] =
+    "The installation folder \"%s\" was replaced while this program was running and will not be removed.";
+const char kLinkKeptText[] =
+    "The installation folder \"%s\" is a link to another folder, and this system cannot remove the link by "
+    "itself. Nothing behind the link has been touched.";
 const char kDefaultQuestionText[] = "Do you want to remove %s and all of its files?";
 const char kDefaultProblemText[] =
     "Not all the files could be removed. Be sure none of the files are in use and run the uninstall program again.";
@@ -41,33 +56,166 @@ std::string EntryText(UninstallPlatform& platform, const char* name, const std::
     return value->size() > kEntryTextLimit ? value->substr(0, kEntryTextLimit) : *value;
 }
 
-// Refuses the folder (with the reason) unless it is removable in its written and its long form.
-bool CheckFolder(UninstallPlatform& platform, const std::string& folder, std::string& canonical)
+// The folder as the removal will meet it: where it is, whether it is there, where it really is.
+struct ResolvedFolder {
+    std::string canonical;
+    FolderPresence presence = FolderPresence::Unreachable;
+    std::string real;  // the real location of the folder, or of the link when it is one; empty when unknown
+};
+
+void AddName(std::vector<std::string>& names, const std::optional<std::string>& name)
 {
-    const std::vector<std::string> guarded = platform.ProtectedFolders();
-    FolderCheck check = CheckInstallFolder(folder, guarded);
-    if (check.verdict == FolderVerdict::Removable) {
-        const std::string longName = platform.LongPathName(check.canonical);
-        if (longName != check.canonical) {
-            FolderCheck longCheck = CheckInstallFolder(longName, guarded);
-            if (longCheck.verdict != FolderVerdict::Removable) check = longCheck;
+    if (!name || name->empty()) return;
+    for (const std::string& known : names)
+        if (ansi::EqualsNoCase(known, *name)) return;
+    names.push_back(*name);
+}
+
+std::optional<std::string> RealPath(UninstallPlatform& platform, const std::string& path)
+{
+    std::optional<std::string> final = platform.FinalPath(path);
+    if (!final) return std::nullopt;
+    std::optional<std::string> plain = PathFromFinalPath(*final);
+    if (!plain) return std::nullopt;
+    return CanonicalFolderPath(*plain);
+}
+
+// Where the folder really is: the final path of the folder, or of the folder holding it when it is a
+// link (the link alone is removed then). Empty when the system cannot tell.
+std::string RealLocation(UninstallPlatform& platform, const std::string& canonical, FolderPresence presence)
+{
+    if (presence == FolderPresence::Present) return RealPath(platform, canonical).value_or(std::string());
+    const size_t slash = canonical.find_last_of('\\');
+    const std::vector<std::string> chain = FolderChain(canonical);
+    if (chain.size() < 2 || slash == std::string::npos) return std::string();
+    std::optional<std::string> parent = RealPath(platform, chain[chain.size() - 2]);
+    if (!parent) return std::string();
+    return ansi::EndsWithChar(*parent, '\\') ? *parent + canonical.substr(slash + 1)
+                                             : *parent + canonical.substr(slash);
+}
+
+// Every other name the folder is known by: its long form, the local folder behind an administrative
+// share of this computer, the folder or share behind a SUBST or mapped drive letter, its real location.
+std::vector<std::string> FolderNames(UninstallPlatform& platform, const ResolvedFolder& folder)
+{
+    const std::vector<std::string> machineNames = platform.MachineNames();
+    const std::string windowsFolder = platform.WindowsFolder();
+    auto addLocalForms = [&](std::vector<std::string>& names) {
+        // Two rounds: a drive letter may be mapped to an administrative share of this computer.
+        for (int round = 0; round < 2; ++round) {
+            const std::vector<std::string> known = names;
+            for (const std::string& name : known) {
+                AddName(names, LocalPathOfAdminShare(name, machineNames, windowsFolder));
+                if (name.size() >= 3 && name[1] == ':') {
+                    std::optional<std::string> device = platform.DosDevice(name.substr(0, 2));
+                    if (device) AddName(names, PathThroughDosDevice(name, *device));
+                }
+            }
         }
-    }
+    };
+    // The spellings come before the real location, so that a refusal names the folder the user knows.
+    std::vector<std::string> names{folder.canonical};
+    AddName(names, platform.LongPathName(folder.canonical));
+    addLocalForms(names);
+    AddName(names, folder.real);
+    addLocalForms(names);
+    return names;
+}
+
+bool RefuseFolder(UninstallPlatform& platform, const std::string& written, const FolderCheck& check)
+{
     switch (check.verdict) {
         case FolderVerdict::Removable:
-            canonical = check.canonical;
-            return true;
+            return false;
         case FolderVerdict::NotFullPath:
-            platform.ShowMessage(FormatText(kNotFullPathText, {folder}));
-            return false;
+            platform.ShowMessage(FormatText(kNotFullPathText, {written}));
+            break;
         case FolderVerdict::DriveRoot:
-            platform.ShowMessage(FormatText(kDriveRootText, {folder}));
-            return false;
+            platform.ShowMessage(FormatText(kDriveRootText, {written}));
+            break;
         case FolderVerdict::Protected:
-            platform.ShowMessage(FormatText(kProtectedFolderText, {folder, check.protectedFolder}));
-            return false;
+            platform.ShowMessage(FormatText(kProtectedFolderText, {written, check.protectedFolder}));
+            break;
+    }
+    return true;
+}
+
+// The folder reached under a name none of the rules knows (another address of this computer, a share of
+// a protected folder) is still the same folder: refused when it is one of the protected folders or one
+// of the folders holding them.
+bool RefuseSameFolder(UninstallPlatform& platform, const std::string& written, const ResolvedFolder& folder,
+                      const std::vector<std::string>& guarded)
+{
+    const std::optional<std::string> identity = platform.FolderIdentity(folder.canonical);
+    if (!identity) return false;
+    std::map<std::string, std::optional<std::string>> known;
+    for (const std::string& path : guarded) {
+        std::optional<std::string> canonical = CanonicalFolderPath(path);
+        if (!canonical) continue;
+        const std::vector<std::string> chain = FolderChain(*canonical);
+        for (size_t i = 0; i < chain.size(); ++i) {
+            auto it = known.find(chain[i]);
+            if (it == known.end()) it = known.emplace(chain[i], platform.FolderIdentity(chain[i])).first;
+            if (it->second != identity) continue;
+            FolderCheck check;
+            check.verdict = i == 0 ? FolderVerdict::DriveRoot : FolderVerdict::Protected;
+            check.protectedFolder = *canonical;
+            return RefuseFolder(platform, written, check);
+        }
     }
     return false;
+}
+
+// Refuses the folder (with the reason) unless every name it is known by is removable, checked against
+// the protected folders under their written names and their real locations.
+bool CheckFolder(UninstallPlatform& platform, const std::string& written, ResolvedFolder& folder)
+{
+    const std::vector<std::string> guarded = platform.ProtectedFolders();
+    const FolderCheck check = CheckInstallFolder(written, guarded);
+    if (RefuseFolder(platform, written, check)) return false;
+    folder.canonical = check.canonical;
+    folder.presence =
+        FindFolderPresence(folder.canonical, [&platform](const std::string& path) { return platform.QueryPath(path); });
+    if (folder.presence == FolderPresence::Present || folder.presence == FolderPresence::IsLink) {
+        folder.real = RealLocation(platform, folder.canonical, folder.presence);
+        if (folder.real.empty()) {
+            // Without the real location only a path free of links can be trusted.
+            for (const std::string& step : FolderChain(folder.canonical)) {
+                if (step != folder.canonical && platform.QueryPath(step) == PathKind::LinkedFolder) {
+                    platform.ShowMessage(FormatText(kUncheckedLinkText, {written}));
+                    return false;
+                }
+            }
+        }
+        // A volume mounted on the folder makes it the root of that volume.
+        std::optional<std::string> root = platform.VolumeRoot(folder.canonical);
+        std::optional<std::string> rootPath = root ? CanonicalFolderPath(*root) : std::nullopt;
+        if (rootPath && ansi::EqualsNoCase(*rootPath, folder.canonical)) {
+            platform.ShowMessage(FormatText(kDriveRootText, {written}));
+            return false;
+        }
+    }
+    std::vector<std::string> guardedEverywhere = guarded;
+    for (const std::string& path : guarded)
+        AddName(guardedEverywhere, RealPath(platform, path));
+    for (const std::string& name : FolderNames(platform, folder)) {
+        if (RefuseFolder(platform, written, CheckInstallFolder(name, guardedEverywhere))) return false;
+    }
+    return folder.presence != FolderPresence::Present ||
+           !RefuseSameFolder(platform, written, folder, guardedEverywhere);
+}
+
+// The folder is still what was checked before the question: the same kind of thing, in the same real
+// location, or, where the system cannot tell the location, still without a link on its way.
+bool StillTheCheckedFolder(UninstallPlatform& platform, const ResolvedFolder& folder)
+{
+    const bool isLink = folder.presence == FolderPresence::IsLink;
+    if (platform.QueryPath(folder.canonical) != (isLink ? PathKind::LinkedFolder : PathKind::Folder)) return false;
+    if (!folder.real.empty()) return RealLocation(platform, folder.canonical, folder.presence) == folder.real;
+    for (const std::string& step : FolderChain(folder.canonical)) {
+        if (step != folder.canonical && platform.QueryPath(step) == PathKind::LinkedFolder) return false;
+    }
+    return true;
 }
 
 std::string ParentFolder(const std::string& path)
@@ -110,27 +258,46 @@ UninstallOutcome RunUninstall(UninstallPlatform& platform, std::string_view argu
     problemText = EntryText(platform, "UninstallProblemText", kDefaultProblemText);
     const std::string shortcut = EntryText(platform, "ShortcutLocation", std::string());
 
-    std::string installFolder;
-    if (!CheckFolder(platform, command->installFolder, installFolder)) return UninstallOutcome::UnsafeFolder;
+    ResolvedFolder folder;
+    if (!CheckFolder(platform, command->installFolder, folder)) return UninstallOutcome::UnsafeFolder;
+    const std::string& installFolder = folder.canonical;
 
     if (!platform.AskYesNo(FormatText(question, {command->productName}))) return UninstallOutcome::Declined;
 
+    if (folder.presence == FolderPresence::Unreachable) {
+        // The files are still there; the shortcut and the entry stay for a later run.
+        platform.ShowMessage(FormatText(kUnreachableText, {command->installFolder}));
+        platform.ShowProblemDialog();
+        return UninstallOutcome::FolderUnreachable;
+    }
+
     if (IsDeletableShortcut(shortcut)) platform.DeleteShortcut(shortcut);
 
-    if (!platform.FolderExists(installFolder)) {
+    if (folder.presence == FolderPresence::Absent) {
         platform.DeleteEntryTree(entryPath);
         return UninstallOutcome::FolderWasGone;
     }
-    platform.RemoveFolderContents(installFolder);
-    if (!removalFailed) {
-        // The removal leaves the emptied folder current, and a current folder cannot be removed.
-        if (!platform.SetCurrentFolder(initialFolder)) platform.SetCurrentFolder(ParentFolder(installFolder));
+    if (folder.presence == FolderPresence::NotAFolder) {
+        removalFailed = true;
+    } else if (!StillTheCheckedFolder(platform, folder)) {
+        // Something was swapped in while the question was open: what is there now was never checked.
+        platform.ShowMessage(FormatText(kFolderChangedText, {command->installFolder}));
+        removalFailed = true;
+    } else if (folder.presence == FolderPresence::IsLink) {
+        // Only the link goes; whatever it leads to stays untouched.
         if (!platform.RemoveFolder(installFolder)) {
+            platform.ShowMessage(FormatText(kLinkKeptText, {command->installFolder}));
             removalFailed = true;
-        } else {
-            platform.DeleteEntryTree(entryPath);
+        }
+    } else {
+        platform.RemoveFolderContents(installFolder);
+        if (!removalFailed) {
+            // The removal leaves the emptied folder current, and a current folder cannot be removed.
+            if (!platform.SetCurrentFolder(initialFolder)) platform.SetCurrentFolder(ParentFolder(installFolder));
+            if (!platform.RemoveFolder(installFolder)) removalFailed = true;
         }
     }
+    if (!removalFailed) platform.DeleteEntryTree(entryPath);
     if (removalFailed) {
         platform.ShowProblemDialog();
         return UninstallOutcome::RemovalFailed;

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "uninstaller/FolderResolution.h"
+
 // The entry's UninstallProblemText; the problem dialog shows it.
 extern std::string problemText;
 
@@ -19,6 +21,10 @@ extern const char kEntryMismatchText[];
 extern const char kNotFullPathText[];
 extern const char kDriveRootText[];
 extern const char kProtectedFolderText[];
+extern const char kUncheckedLinkText[];
+extern const char kUnreachableText[];
+extern const char kFolderChangedText[];
+extern const char kLinkKeptText[];
 extern const char kDefaultQuestionText[];
 extern const char kDefaultProblemText[];
 
@@ -38,7 +44,21 @@ public:
     // Deletes the open entry and every key below it.
     virtual void DeleteEntryTree(const std::string& entryPath) = 0;
     virtual void DeleteShortcut(const std::string& path) = 0;
-    virtual bool FolderExists(const std::string& path) = 0;
+    // What is at `path`, its last name not followed when it is a link.
+    virtual PathKind QueryPath(const std::string& path) = 0;
+    // The final path the system gives for the folder `path` leads to, every link and drive mapping
+    // followed ("\\?\C:\Real\Book"); nothing when the system has no such call or cannot open it.
+    virtual std::optional<std::string> FinalPath(const std::string& path) = 0;
+    // The root of the volume that holds `path`: a drive root, or the folder a volume is mounted on.
+    virtual std::optional<std::string> VolumeRoot(const std::string& path) = 0;
+    // The DOS device that drive letter `drive` ("Q:") stands for, as the system names it.
+    virtual std::optional<std::string> DosDevice(const std::string& drive) = 0;
+    // The names this computer answers to on the network (NetBIOS and DNS forms).
+    virtual std::vector<std::string> MachineNames() = 0;
+    virtual std::string WindowsFolder() = 0;
+    // What tells the folder `path` leads to from every other one (its volume and file index), the same
+    // under every name it can be reached by; nothing when it cannot be opened.
+    virtual std::optional<std::string> FolderIdentity(const std::string& path) = 0;
     virtual void RemoveFolderContents(const std::string& path) = 0;
     virtual bool RemoveFolder(const std::string& path) = 0;
     // The folders that must never be emptied (see CheckInstallFolder).
@@ -57,6 +77,7 @@ enum class UninstallOutcome {
     EntryMismatch,
     UnsafeFolder,
     Declined,
+    FolderUnreachable,
     FolderWasGone,
     Removed,
     RemovalFailed

@@ -104,9 +104,19 @@ def generated_bytes(recipe):
     return (unit * (size // max(1, len(unit)) + 1))[:size]
 
 
-def place_content(target, content, helpers):
+def place_content(target, content, helpers, prefix=None):
     """The file kinds that both the CD (`files`) and `prefix_files` accept besides plain text."""
-    if isinstance(content, dict) and "generate" in content:
+    if isinstance(content, dict) and "link" in content:
+        # A folder link as another user could make one: a Unix link, which Wine shows as a reparse point.
+        if prefix is None:
+            raise ScenarioError("links to Windows paths are made in the prefix only")
+        os.makedirs(os.path.dirname(target), exist_ok=True)
+        os.symlink(prefix.unix_path(content["link"]), target)
+    elif isinstance(content, dict) and "tmpfs_kb" in content:
+        if prefix is None:
+            raise ScenarioError("volumes are mounted in the prefix only")
+        prefix.mount_tmpfs(target, content["tmpfs_kb"])
+    elif isinstance(content, dict) and "generate" in content:
         write_text(target, generated_bytes(content["generate"]))
     elif isinstance(content, dict) and "helper" in content:
         if not helpers:
@@ -229,6 +239,7 @@ class Prefix:
                         WINEDLLOVERRIDES="mscoree,mshtml=" + (";" + dll_overrides if dll_overrides else ""),
                         DISPLAY=display)
         self.mounts = []
+        self.folder_mounts = []
 
     def add_tmpfs_drive(self, letter, size_kb):
         """A small file system of its own, mapped as a fixed drive, so that it can fill up."""
@@ -245,10 +256,40 @@ class Prefix:
             os.remove(link)
         os.symlink(mount_point, link)
 
+    def mount_tmpfs(self, mount_point, size_kb):
+        """A volume of its own mounted on a folder of a drive (Wine shows the folder as a mount point)."""
+        os.makedirs(mount_point, exist_ok=True)
+        result = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=%dk" % size_kb, "tmpfs", mount_point],
+                                capture_output=True, text=True)
+        if result.returncode != 0:
+            raise ScenarioError("cannot mount a tmpfs on %s: (%s)" % (mount_point, result.stderr.strip()))
+        self.folder_mounts.append(mount_point)
+
+    def map_drive(self, letter, folder):
+        """Maps a drive letter to a folder of another drive, as SUBST or a network drive of this computer
+        does; None removes the letter, as when a disk is unplugged."""
+        link = os.path.join(self.path, "dosdevices", letter.lower() + ":")
+        if os.path.lexists(link):
+            os.remove(link)
+        if folder is not None:
+            target = self.unix_path(folder)
+            os.makedirs(target, exist_ok=True)
+            os.symlink(target, link)
+
+    def add_share(self, unc, folder):
+        """Makes \\\\host\\share reach a folder of this prefix, as an administrative share of this computer does."""
+        parts = [p for p in unc.split("\\") if p]
+        if len(parts) != 2:
+            raise ScenarioError("a share is \\\\host\\share: %s" % unc)
+        host = os.path.join(self.path, "dosdevices", "unc", parts[0])
+        os.makedirs(host, exist_ok=True)
+        os.symlink(self.unix_path(folder), os.path.join(host, parts[1]))
+
     def unmount(self):
-        for mount_point in self.mounts:
+        for mount_point in self.folder_mounts + self.mounts:
             subprocess.run(["umount", "-l", mount_point], stderr=subprocess.DEVNULL)
         self.mounts = []
+        self.folder_mounts = []
 
     def user(self):
         users = os.path.join(self.path, "drive_c", "users")
@@ -528,7 +569,7 @@ def place_prefix_files(prefix, files, helpers=None):
     """The `prefix_files` of a scenario (or of a step): files on the PC's drives, with their attributes."""
     for path, recipe in files.items():
         target = prefix.unix_path(path)
-        if place_content(target, recipe, helpers):
+        if place_content(target, recipe, helpers, prefix):
             continue
         recipe = recipe if isinstance(recipe, dict) else {"content": recipe}
         if os.path.exists(target):
@@ -735,6 +776,10 @@ class Run:
             if "shell" in step:
                 self.run_shell(prefix, cd, number, step)
                 continue
+            if "drive" in step:
+                prefix.map_drive(step["drive"], step.get("folder"))
+                self.notes.append("step %d: drive %s: %s" % (number, step["drive"], step.get("folder") or "removed"))
+                continue
             if {"files", "prefix_files", "expect_files"} & set(step):
                 self.change_between_runs(prefix, cd, number, step)
                 continue
@@ -829,7 +874,12 @@ class Run:
                         os.path.dirname(os.path.abspath(self.args.scenario)), self.args.faults)
             prefix.map_cd(cd)
             for letter, drive in self.scenario.get("drives", {}).items():
-                prefix.add_tmpfs_drive(letter, drive["tmpfs_kb"])
+                if "folder" in drive:
+                    prefix.map_drive(letter, drive["folder"])
+                else:
+                    prefix.add_tmpfs_drive(letter, drive["tmpfs_kb"])
+            for unc, folder in self.scenario.get("shares", {}).items():
+                prefix.add_share(unc, folder)
             for entry in self.scenario.get("prefix_registry", []):
                 prefix.add_registry(entry["key"], entry.get("values", {}))
             # Everything but the CD, which stays the runner's: to the account it is read-only, as a CD is.

@@ -75,7 +75,14 @@ public:
     }
     void DeleteEntryTree(const std::string& entryPath) override {}
     void DeleteShortcut(const std::string& path) override { FUZZ_CHECK(IsDeletableShortcut(path)); }
-    bool FolderExists(const std::string& path) override { return true; }
+    PathKind QueryPath(const std::string& path) override { return PathKind::Folder; }
+    // Every folder is where it is written, seen through the system's final-path form.
+    std::optional<std::string> FinalPath(const std::string& path) override { return "\\\\?\\" + path; }
+    std::optional<std::string> VolumeRoot(const std::string& path) override { return path.substr(0, 3); }
+    std::optional<std::string> DosDevice(const std::string& drive) override { return "\\??\\C:\\Mapped"; }
+    std::vector<std::string> MachineNames() override { return {"READER-PC"}; }
+    std::string WindowsFolder() override { return "C:\\WINDOWS"; }
+    std::optional<std::string> FolderIdentity(const std::string& path) override { return ansi::ToUpper(path); }
     void RemoveFolderContents(const std::string& path) override
     {
         FUZZ_CHECK(IsRemovable(path));

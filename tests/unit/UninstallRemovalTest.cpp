@@ -11,6 +11,7 @@ struct Node {
     bool locked = false;    // a file open elsewhere / a folder that cannot be removed
     bool enterable = true;  // a folder that cannot be made current
     bool isLink = false;
+    bool swapped = false;  // turns into a link or another folder between the listing and the descent
 };
 
 // A file system in memory, addressed through a current folder like the real one.
@@ -39,6 +40,15 @@ public:
         current = full;
         return true;
     }
+    EnterResult EnterSubfolder(const std::string& name) override
+    {
+        auto it = nodes.find(current + "\\" + name);
+        if (it == nodes.end() || !it->second.isFolder || !it->second.enterable) return EnterResult::CannotEnter;
+        if (it->second.swapped) return EnterResult::NotTheListedFolder;
+        current = it->first;
+        return EnterResult::Entered;
+    }
+    bool ReturnToFolder(const std::string& parent) override { return SetCurrentFolder(parent); }
     std::string CurrentFolder() override { return current; }
     std::vector<FolderEntry> ListCurrentFolder() override
     {
@@ -177,6 +187,14 @@ TEST_F(UninstallRemoval, LinksAreRemovedWithoutTouchingTheirTargets)
     EXPECT_FALSE(fs.Has("C:\\Book\\link"));
     EXPECT_TRUE(fs.Has("C:\\Book\\link\\target-file.txt"));
     EXPECT_EQ(fs.removed, std::vector<std::string>{"C:\\Book\\link"});
+    EXPECT_TRUE(fs.messages.empty());
+
+    // A link the system cannot remove by itself stays and is named.
+    fs.Folder("C:\\Book\\stuck", {true, false, true, true, true});
+    RemoveFolderContents(fs, "C:\\Book");
+    EXPECT_TRUE(removalFailed);
+    EXPECT_EQ(fs.messages, std::vector<std::string>{
+                               "Setup cannot delete stuck. (The file might be read-only or it might be in use.)"});
 }
 
 TEST_F(UninstallRemoval, AFolderThatCannotBeMadeCurrentChangesNothing)
@@ -194,4 +212,20 @@ TEST_F(UninstallRemoval, AnEmptyFolderIsQuiet)
     RemoveFolderContents(fs, "C:\\Book");
     EXPECT_FALSE(removalFailed);
     EXPECT_TRUE(fs.messages.empty());
+}
+
+TEST_F(UninstallRemoval, AFolderSwappedBeforeItIsEnteredIsReportedAndKeepsItsContents)
+{
+    FakeFileSystem fs = ThreeLevels();
+    fs.nodes["C:\\Book\\A"].swapped = true;
+    RemoveFolderContents(fs, "C:\\Book");
+    EXPECT_TRUE(removalFailed);
+    EXPECT_EQ(fs.messages,
+              std::vector<std::string>{"Setup cannot delete A. (The file might be read-only or it might be in use.)"});
+    // Nothing inside A is touched, A itself stays; the rest of Book is emptied.
+    for (const std::string& path : fs.removed)
+        EXPECT_NE(path.rfind("C:\\Book\\A", 0), 0u) << path;
+    EXPECT_TRUE(fs.Has("C:\\Book\\A\\B\\data.bin"));
+    EXPECT_FALSE(fs.Has("C:\\Book\\Z"));
+    EXPECT_FALSE(fs.Has("C:\\Book\\data.bin"));
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 #include "framework/SafeFormat.h"
@@ -22,6 +23,15 @@ public:
     std::map<std::string, std::map<std::string, std::string>> entries;
     std::string current = "C:\\WINDOWS\\system32";
     std::string longName;
+    // What the system says about paths; a path not listed is a real folder that is its own final path.
+    std::map<std::string, PathKind> kinds;
+    std::map<std::string, std::string> finals;
+    std::map<std::string, std::string> finalsAfterQuestion;  // a swap while the question is open
+    std::map<std::string, PathKind> kindsAfterQuestion;
+    bool finalPathCall = true;
+    std::map<std::string, std::string> volumeRoots;
+    std::map<std::string, std::string> dosDevices;
+    std::map<std::string, std::string> identities;  // a path not listed is told apart by its name
 
     std::vector<std::string> messages;
     std::vector<std::string> questions;
@@ -45,6 +55,10 @@ public:
     bool AskYesNo(const std::string& text) override
     {
         questions.push_back(text);
+        for (const auto& [path, final] : finalsAfterQuestion)
+            finals[path] = final;
+        for (const auto& [path, kind] : kindsAfterQuestion)
+            kinds[path] = kind;
         return answerYes;
     }
     std::string CurrentFolder() override { return current; }
@@ -68,7 +82,35 @@ public:
     }
     void DeleteEntryTree(const std::string& entryPath) override { changes.push_back("delete entry " + entryPath); }
     void DeleteShortcut(const std::string& path) override { changes.push_back("delete shortcut " + path); }
-    bool FolderExists(const std::string& path) override { return folderExists; }
+    PathKind QueryPath(const std::string& path) override
+    {
+        auto it = kinds.find(path);
+        if (it != kinds.end()) return it->second;
+        return !folderExists && path == "C:\\Program Files\\My Book" ? PathKind::Missing : PathKind::Folder;
+    }
+    std::optional<std::string> FinalPath(const std::string& path) override
+    {
+        if (!finalPathCall) return std::nullopt;
+        auto it = finals.find(path);
+        return "\\\\?\\" + (it != finals.end() ? it->second : path);
+    }
+    std::optional<std::string> VolumeRoot(const std::string& path) override
+    {
+        auto it = volumeRoots.find(path);
+        return it != volumeRoots.end() ? it->second : path.substr(0, 3);
+    }
+    std::optional<std::string> DosDevice(const std::string& drive) override
+    {
+        auto it = dosDevices.find(drive);
+        return it != dosDevices.end() ? it->second : "\\Device\\HarddiskVolume1";
+    }
+    std::vector<std::string> MachineNames() override { return {"PC", "pc.example.org"}; }
+    std::string WindowsFolder() override { return "C:\\WINDOWS"; }
+    std::optional<std::string> FolderIdentity(const std::string& path) override
+    {
+        auto it = identities.find(path);
+        return it != identities.end() ? it->second : path;
+    }
     void RemoveFolderContents(const std::string& path) override
     {
         changes.push_back("empty " + path);
@@ -82,7 +124,7 @@ public:
     }
     std::vector<std::string> ProtectedFolders() override
     {
-        return {"C:\\WINDOWS", "C:\\Program Files", "C:\\Users\\me\\Desktop", "C:\\Users\\me"};
+        return {"C:\\WINDOWS", "C:\\WINDOWS\\system32", "C:\\Program Files", "C:\\Users\\me\\Desktop", "C:\\Users\\me"};
     }
     std::string LongPathName(const std::string& path) override { return longName.empty() ? path : longName; }
     void ShowProblemDialog() override
@@ -219,4 +261,196 @@ TEST(UninstallSequence, MissingValuesFallBackAndOddShortcutsAreSkipped)
     longText.contentsFail = true;
     RunWith(longText);
     EXPECT_EQ(longText.problemShownText.size(), 511u);
+}
+
+namespace {
+std::string EntryChange()
+{
+    return std::string("delete entry ") + kEntry;
+}
+}  // namespace
+
+// Each case is an entry whose folder the system shows in another light: links on the way, other names
+// of protected folders, a drive that is not there. `changes` is everything the run did, in order.
+TEST(UninstallSequence, EveryNameAFolderIsKnownByIsCheckedAndOnlyLinksGoWhenTheyAreTheFolder)
+{
+    const std::string shortcut = "delete shortcut C:\\Users\\me\\Desktop\\My Book.lnk";
+    struct Case {
+        const char* name;
+        const char* folder;
+        std::function<void(FakePlatform&)> arrange;
+        UninstallOutcome outcome;
+        std::vector<std::string> changes;
+        const char* message;  // the start of the one message shown, or nothing
+    };
+    const Case cases[] = {
+        {"the folder is a link",
+         "C:\\Book",
+         [](FakePlatform& p) {
+             p.kinds["C:\\Book"] = PathKind::LinkedFolder;
+             p.finals["C:\\Book"] = "C:\\WINDOWS";
+         },
+         UninstallOutcome::Removed,
+         {shortcut, "remove C:\\Book from C:\\WINDOWS\\system32", EntryChange()},
+         nullptr},
+        {"a link the system cannot remove by itself",
+         "C:\\Book",
+         [](FakePlatform& p) {
+             p.kinds["C:\\Book"] = PathKind::LinkedFolder;
+             p.folderRemovable = false;
+         },
+         UninstallOutcome::RemovalFailed,
+         {shortcut, "remove C:\\Book from C:\\WINDOWS\\system32"},
+         "The installation folder \"C:\\Book\" is a link to another folder, and this system cannot remove"},
+        {"a folder above links into the Windows folder",
+         "C:\\Up\\system32",
+         [](FakePlatform& p) {
+             p.kinds["C:\\Up"] = PathKind::LinkedFolder;
+             p.finals["C:\\Up\\system32"] = "C:\\WINDOWS\\system32";
+         },
+         UninstallOutcome::UnsafeFolder,
+         {},
+         "The installation folder \"C:\\Up\\system32\" is or contains the system or user folder C:\\WINDOWS\\system32"},
+        {"a moved folder above, linked back",
+         "C:\\Moved\\App",
+         [](FakePlatform& p) {
+             p.kinds["C:\\Moved"] = PathKind::LinkedFolder;
+             p.finals["C:\\Moved\\App"] = "C:\\Real\\App";
+         },
+         UninstallOutcome::Removed,
+         {shortcut, "empty C:\\Moved\\App", "remove C:\\Moved\\App from C:\\WINDOWS\\system32", EntryChange()},
+         nullptr},
+        {"a protected folder that lives elsewhere",
+         "D:\\Desk",
+         [](FakePlatform& p) { p.finals["C:\\Users\\me\\Desktop"] = "D:\\Desk\\Top"; },
+         UninstallOutcome::UnsafeFolder,
+         {},
+         "The installation folder \"D:\\Desk\" is or contains the system or user folder D:\\Desk\\Top"},
+        {"an administrative share of this computer",
+         "\\\\pc.example.org\\c$\\Users",
+         [](FakePlatform&) {},
+         UninstallOutcome::UnsafeFolder,
+         {},
+         "The installation folder \"\\\\pc.example.org\\c$"},
+        {"the ADMIN$ share",
+         "\\\\localhost\\ADMIN$\\system32",
+         [](FakePlatform&) {},
+         UninstallOutcome::UnsafeFolder,
+         {},
+         "The installation folder \"\\\\localhost\\ADMIN$\\system32\" is or contains"},
+        {"this computer under an address no rule knows",
+         "\\\\10.1.2.3\\c$\\WINDOWS",
+         [](FakePlatform& p) { p.identities["\\\\10.1.2.3\\c$\\WINDOWS"] = "C:\\WINDOWS"; },
+         UninstallOutcome::UnsafeFolder,
+         {},
+         "The installation folder \"\\\\10.1.2.3\\c$\\WINDOWS\" is or contains the system or user folder C:\\WINDOWS"},
+        {"a drive root under an address no rule knows",
+         "\\\\10.1.2.3\\Data\\All",
+         [](FakePlatform& p) { p.identities["\\\\10.1.2.3\\Data\\All"] = "C:\\"; },
+         UninstallOutcome::UnsafeFolder,
+         {},
+         "The installation folder \"\\\\10.1.2.3\\Data\\All\" is the root of a drive"},
+        {"a SUBST drive",
+         "S:\\me",
+         [](FakePlatform& p) { p.dosDevices["S:"] = "\\??\\C:\\Users"; },
+         UninstallOutcome::UnsafeFolder,
+         {},
+         "The installation folder \"S:\\me\" is or contains the system or user folder C:\\Users\\me"},
+        {"a network drive mapped to this computer",
+         "N:\\WINDOWS",
+         [](FakePlatform& p) { p.dosDevices["N:"] = "\\Device\\LanmanRedirector\\;N:0000000000012345\\PC\\C$"; },
+         UninstallOutcome::UnsafeFolder,
+         {},
+         "The installation folder \"N:\\WINDOWS\" is or contains"},
+        {"a volume mounted on the folder",
+         "C:\\Mount",
+         [](FakePlatform& p) {
+             p.kinds["C:\\Mount"] = PathKind::LinkedFolder;
+             p.volumeRoots["C:\\Mount"] = "C:\\Mount\\";
+         },
+         UninstallOutcome::UnsafeFolder,
+         {},
+         "The installation folder \"C:\\Mount\" is the root of a drive"},
+        {"no final path and a link on the way",
+         "C:\\Up\\Book",
+         [](FakePlatform& p) {
+             p.finalPathCall = false;
+             p.kinds["C:\\Up"] = PathKind::LinkedFolder;
+         },
+         UninstallOutcome::UnsafeFolder,
+         {},
+         "The installation folder \"C:\\Up\\Book\" is reached through a link"},
+        {"no final path and no link",
+         "C:\\Up\\Book",
+         [](FakePlatform& p) { p.finalPathCall = false; },
+         UninstallOutcome::Removed,
+         {shortcut, "empty C:\\Up\\Book", "remove C:\\Up\\Book from C:\\WINDOWS\\system32", EntryChange()},
+         nullptr},
+        {"a drive that is not there",
+         "Q:\\Book",
+         [](FakePlatform& p) {
+             p.kinds["Q:\\Book"] = PathKind::Missing;
+             p.kinds["Q:\\"] = PathKind::Missing;
+         },
+         UninstallOutcome::FolderUnreachable,
+         {},
+         "The installation folder \"Q:\\Book\" cannot be reached: its drive or network share is not there"},
+        {"a drive without a disk",
+         "A:\\Book",
+         [](FakePlatform& p) { p.kinds["A:\\Book"] = PathKind::Unreachable; },
+         UninstallOutcome::FolderUnreachable,
+         {},
+         "The installation folder \"A:\\Book\" cannot be reached"},
+        {"a folder above is gone",
+         "C:\\Gone\\Book",
+         [](FakePlatform& p) {
+             p.kinds["C:\\Gone\\Book"] = PathKind::Missing;
+             p.kinds["C:\\Gone"] = PathKind::Missing;
+         },
+         UninstallOutcome::FolderWasGone,
+         {shortcut, EntryChange()},
+         nullptr},
+        {"the folder replaced by a link while the question is open",
+         "C:\\Book",
+         [](FakePlatform& p) { p.kindsAfterQuestion["C:\\Book"] = PathKind::LinkedFolder; },
+         UninstallOutcome::RemovalFailed,
+         {shortcut},
+         "The installation folder \"C:\\Book\" was replaced"},
+        {"a link put above while the question is open, no final path",
+         "C:\\Up\\Book",
+         [](FakePlatform& p) {
+             p.finalPathCall = false;
+             p.kindsAfterQuestion["C:\\Up"] = PathKind::LinkedFolder;
+         },
+         UninstallOutcome::RemovalFailed,
+         {shortcut},
+         "The installation folder \"C:\\Up\\Book\" was replaced"},
+        {"a folder swapped in while the question is open",
+         "C:\\Moved\\App",
+         [](FakePlatform& p) {
+             p.kinds["C:\\Moved"] = PathKind::LinkedFolder;
+             p.finals["C:\\Moved\\App"] = "C:\\Real\\App";
+             p.finalsAfterQuestion["C:\\Moved\\App"] = "C:\\Other\\App";
+         },
+         UninstallOutcome::RemovalFailed,
+         {shortcut},
+         "The installation folder \"C:\\Moved\\App\" was replaced while this program was running"},
+    };
+    for (const Case& c : cases) {
+        FakePlatform platform;
+        const std::string arguments = std::string("`") + c.folder + "` My Book";
+        platform.entries[kEntry]["UninstallString"] = "C:\\WINDOWS\\TOVRADE.EXE " + arguments;
+        c.arrange(platform);
+        EXPECT_EQ(RunWith(platform, arguments), c.outcome) << c.name;
+        EXPECT_EQ(platform.changes, c.changes) << c.name;
+        EXPECT_EQ(platform.messages.size(), c.message ? 1u : 0u) << c.name;
+        if (c.message && !platform.messages.empty()) {
+            EXPECT_EQ(platform.messages[0].rfind(c.message, 0), 0u) << c.name << ": " << platform.messages[0];
+        }
+        const bool refused = c.outcome == UninstallOutcome::UnsafeFolder;
+        EXPECT_EQ(platform.questions.size(), refused ? 0u : 1u) << c.name;
+        const bool problem =
+            c.outcome == UninstallOutcome::FolderUnreachable || c.outcome == UninstallOutcome::RemovalFailed;
+        EXPECT_EQ(platform.problemShown, problem) << c.name;
+    }
 }

@@ -50,6 +50,50 @@ void MakeTree(const std::string& folder)
     ::CreateDirectoryA((folder + "\\Level 1\\Empty").c_str(), nullptr);
 }
 
+// Wine only pretends to make symbolic links, while a Unix link inside a drive reads as a reparse point
+// there: when the system call makes nothing, Wine is asked for the Unix paths and "ln -s" makes one.
+std::string UnixPath(const std::string& path)
+{
+    using UnixNameFunction = char*(CDECL*)(const wchar_t*);
+    const auto unixName = reinterpret_cast<UnixNameFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!unixName) return std::string();
+    const std::wstring wide(path.begin(), path.end());
+    char* name = unixName(wide.c_str());
+    if (!name) return std::string();
+    std::string result = name;
+    ::HeapFree(::GetProcessHeap(), 0, name);
+    return result;
+}
+
+bool IsLink(const std::string& path)
+{
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+bool MakeFolderLink(const std::string& link, const std::string& target, bool folder = true)
+{
+    if (::CreateSymbolicLinkA(link.c_str(), target.c_str(), folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0) && IsLink(link))
+        return true;
+    const std::string unixLink = UnixPath(link), unixTarget = UnixPath(target);
+    if (unixLink.empty() || unixTarget.empty()) return false;
+    // Wine runs a Unix program without a process handle to wait on: wait for the link instead.
+    // The command line is split the Windows way: double quotes hold a blank.
+    std::string command = "/bin/ln -s \"" + unixTarget + "\" \"" + unixLink + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return false;
+    UniqueHandle processHandle(process.hProcess), threadHandle(process.hThread);
+    // Wine shows a link to a file as the file itself: that it can be found tells that it is there.
+    auto made = [&] { return folder ? IsLink(link) : ::GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES; };
+    for (int i = 0; i < 100 && !made(); ++i)
+        ::Sleep(50);
+    return made();
+}
+
 class UninstallRemovalWin : public ::testing::Test {
 protected:
     void SetUp() override
@@ -131,23 +175,126 @@ TEST_F(UninstallRemovalWin, AFolderThatCannotBeEnteredSetsTheFlagAndChangesNothi
     EXPECT_TRUE(ansi::EqualsNoCase(CurrentFolder(), initial_));
 }
 
+// True where a link can be opened as itself, so that it can be removed without touching its target.
+// Wine opens the target instead.
+bool OpensLinksThemselves(const std::string& link)
+{
+    UniqueFile handle(::CreateFileA(link.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    return handle && ::GetFileInformationByHandle(handle.get(), &info) &&
+           (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
 TEST_F(UninstallRemovalWin, ALinkedFolderIsRemovedAndItsTargetSurvives)
 {
+    // One link leads to a folder with a file, one to an empty folder: the empty one is what removing a
+    // link by its name takes along where the system cannot open links as themselves.
     const std::string folder = root_ + "\\Book";
     const std::string target = root_ + "\\Precious";
+    const std::string empty = root_ + "\\Empty Precious";
     ::CreateDirectoryA(folder.c_str(), nullptr);
     ::CreateDirectoryA(target.c_str(), nullptr);
+    ::CreateDirectoryA(empty.c_str(), nullptr);
     WriteFile(target + "\\keep.txt");
-    const std::string link = folder + "\\link";
-    if (!::CreateSymbolicLinkA(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY)) {
-        GTEST_SKIP() << "this system makes no directory links (error " << ::GetLastError() << ")";
+    const std::string link = folder + "\\link", emptyLink = folder + "\\empty link";
+    ASSERT_TRUE(MakeFolderLink(link, target));
+    ASSERT_TRUE(MakeFolderLink(emptyLink, empty));
+    const bool removable = OpensLinksThemselves(link);
+    std::vector<BoxWatcher::Box> boxes;
+    {
+        BoxWatcher watcher;
+        RemoveFolderContents(folder);
+        boxes = watcher.Boxes();
     }
-    ASSERT_NE(::GetFileAttributesA(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
-    BoxWatcher watcher;
-    RemoveFolderContents(folder);
     EXPECT_TRUE(Exists(target + "\\keep.txt"));
-    EXPECT_FALSE(Exists(link));
-    EXPECT_FALSE(removalFailed);
+    EXPECT_TRUE(Exists(empty));
+    EXPECT_NE(Exists(link), removable);
+    EXPECT_NE(Exists(emptyLink), removable);
+    EXPECT_NE(removalFailed, removable);
+    // A link left in place is reported like a file that cannot be deleted.
+    EXPECT_EQ(boxes.size(), removable ? 0u : 2u);
+}
+
+TEST_F(UninstallRemovalWin, AFileLinkIsNeverDeletedThroughToItsTarget)
+{
+    // In the folder being emptied, and as the shortcut.
+    const std::string folder = root_ + "\\Book";
+    const std::string target = root_ + "\\system.dll";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    WriteFile(target);
+    WriteFile(folder + "\\plain.txt");
+    ASSERT_TRUE(MakeFolderLink(folder + "\\linked.dll", target, false));
+    const std::string shortcut = root_ + "\\My Book.lnk";
+    ASSERT_TRUE(MakeFolderLink(shortcut, target, false));
+    std::vector<BoxWatcher::Box> boxes;
+    {
+        BoxWatcher watcher;
+        RemoveFolderContents(folder);
+        DeleteFileItself(shortcut);
+        boxes = watcher.Boxes();
+    }
+    EXPECT_TRUE(Exists(target));
+    EXPECT_FALSE(Exists(folder + "\\plain.txt"));
+    // Removed as itself where the system can open the link itself, else kept and named.
+    const bool removed = !Exists(folder + "\\linked.dll");
+    EXPECT_EQ(removed, !Exists(shortcut));
+    EXPECT_EQ(removalFailed, !removed);
+    EXPECT_EQ(boxes.size(), removed ? 0u : 1u);
+    WriteFile(shortcut + ".plain");
+    EXPECT_TRUE(DeleteFileItself(shortcut + ".plain"));
+    EXPECT_FALSE(Exists(shortcut + ".plain"));
+}
+
+namespace {
+// Between the listing of the current folder and the descent into it, a subfolder is emptied and
+// replaced by a link to another folder, as another user could do.
+class SwappingFileSystem : public Win32RemovalFileSystem {
+public:
+    std::string victim;  // the subfolder's full path
+    std::string target;  // where the link leads
+    bool swapped = false;
+    std::vector<FolderEntry> ListCurrentFolder() override
+    {
+        std::vector<FolderEntry> entries = Win32RemovalFileSystem::ListCurrentFolder();
+        if (!swapped && ansi::EqualsNoCase(CurrentFolder() + "\\Swapped", victim)) {
+            ::DeleteFileA((victim + "\\inside.txt").c_str());
+            swapped = ::RemoveDirectoryA(victim.c_str()) && MakeFolderLink(victim, target);
+        }
+        return entries;
+    }
+};
+}  // namespace
+
+TEST_F(UninstallRemovalWin, ASubfolderSwappedForALinkAfterTheListingIsNotEntered)
+{
+    const std::string folder = root_ + "\\Book";
+    MakeTree(folder);
+    SwappingFileSystem fs;
+    fs.victim = folder + "\\Swapped";
+    fs.target = root_ + "\\Precious";
+    ::CreateDirectoryA(fs.victim.c_str(), nullptr);
+    WriteFile(fs.victim + "\\inside.txt");
+    ::CreateDirectoryA(fs.target.c_str(), nullptr);
+    ::CreateDirectoryA((fs.target + "\\Deep").c_str(), nullptr);
+    WriteFile(fs.target + "\\keep.txt");
+    WriteFile(fs.target + "\\Deep\\keep too.txt");
+    std::vector<BoxWatcher::Box> boxes;
+    {
+        BoxWatcher watcher;
+        RemoveFolderContents(fs, folder);
+        boxes = watcher.Boxes();
+    }
+    ASSERT_TRUE(fs.swapped);
+    EXPECT_TRUE(Exists(fs.target + "\\keep.txt"));
+    EXPECT_TRUE(Exists(fs.target + "\\Deep\\keep too.txt"));
+    EXPECT_TRUE(Exists(fs.victim));
+    EXPECT_TRUE(removalFailed);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Setup cannot delete Swapped. (The file might be read-only or it might be in use.)");
+    // Everything else in the folder is gone.
+    EXPECT_FALSE(Exists(folder + "\\Level 1"));
+    EXPECT_FALSE(Exists(folder + "\\plain.txt"));
 }
 
 TEST(UninstallPathExists, AFolderWhoseParentIsGoneIsAbsent)
@@ -195,6 +342,34 @@ TEST(UninstallRegistryRemoval, DeletesNestedKeysAndLeavesItsNeighbours)
     EXPECT_FALSE(KeyExists(entry + "\\A"));
     EXPECT_TRUE(KeyExists(std::string(kTestKey) + "\\My Book 2"));
     EXPECT_TRUE(KeyExists(kTestKey));
+}
+
+TEST(UninstallRegistryRemoval, ALinkBelowTheEntryGoesAndItsTargetStays)
+{
+    const std::string entry = std::string(kTestKey) + "\\Linked Book";
+    const std::string target = std::string(kTestKey) + "\\Link Target";
+    CreateKey(entry + "\\Plain");
+    CreateKey(target + "\\Below");
+    {
+        UniqueRegKey link;
+        ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, (entry + "\\Link").c_str(), 0, nullptr, REG_OPTION_CREATE_LINK,
+                                    KEY_ALL_ACCESS, nullptr, link.put(), nullptr),
+                  ERROR_SUCCESS);
+        const std::wstring to = L"\\Registry\\Machine\\Software\\UninstallRemovalTest\\Link Target";
+        ASSERT_EQ(
+            ::RegSetValueExW(link.get(), L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(to.data()),
+                             static_cast<DWORD>(to.size() * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+    }
+    ASSERT_TRUE(KeyExists(entry + "\\Link\\Below"));  // the link leads to the target
+    UniqueRegKey key;
+    ASSERT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE, entry.c_str(), 0, KEY_ALL_ACCESS, key.put()), ERROR_SUCCESS);
+    BoxWatcher watcher;
+    DeleteRegistryKeyTree(key.get(), entry);
+    key.reset();
+    EXPECT_TRUE(watcher.Boxes().empty());
+    EXPECT_FALSE(KeyExists(entry));
+    EXPECT_TRUE(KeyExists(target + "\\Below"));
 }
 
 TEST(UninstallRegistryRemoval, AnInvalidHandleShowsTheSystemTextAndDeletesNothing)
