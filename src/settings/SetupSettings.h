@@ -60,6 +60,9 @@ class MessageSink {
 public:
     virtual ~MessageSink() = default;
     virtual void Show(const std::string& text) = 0;
+    // A message about one key of a profile file: [section] and key. Shown like any other message;
+    // a checker that reports file and line overrides it.
+    virtual void ShowAbout(const std::string& section, const std::string& key, const std::string& text) { Show(text); }
 };
 
 class SetupSettings {
