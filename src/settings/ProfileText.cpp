@@ -43,7 +43,7 @@ ProfileText::ProfileText(std::string_view text)
         if (content.front() == '[') {
             const size_t close = content.rfind(']');
             if (close != std::string_view::npos) {
-                sections_.push_back(Section{std::string(content.substr(1, close - 1)), line, next, {}});
+                sections_.push_back(Section{std::string(Trim(content.substr(1, close - 1))), line, next, {}});
                 continue;
             }
         }
@@ -69,8 +69,9 @@ ProfileText::ProfileText(std::string_view text)
 const ProfileText::Section* ProfileText::FindSection(std::string_view name) const
 {
     name = Trim(name);
-    for (size_t i = 1; i < sections_.size(); ++i) {
-        if (ansi::EqualsNoCase(sections_[i].name, name)) return &sections_[i];
+    // The keys before the first header form a section without a name, as "[]" does.
+    for (const Section& section : sections_) {
+        if (ansi::EqualsNoCase(section.name, name)) return &section;
     }
     return nullptr;
 }
