@@ -2,8 +2,9 @@
 // A profile (INI) file read from its text by the rules of the system's private profile functions,
 // so that a tool can read SETUP.INI and SETUP.TXT as setup does and still say on which line a key
 // stands. Sections and keys are found without regard to case; blanks around names and values are
-// trimmed, inside brackets too; a value in matching single or double quotes loses them; of two sections or two keys of
-// the same name only the first counts; a key line without '=' reads as missing.
+// trimmed, inside brackets too; a value in matching single or double quotes loses them; of two
+// sections or two keys of the same name only the first counts; a key line without '=' reads as
+// missing.
 
 #include <string>
 #include <string_view>
