@@ -694,6 +694,14 @@ SizeFixReport FixFileSizes(const fs::path& root)
     return report;
 }
 
+std::optional<std::string> ReadSetupIniValue(const fs::path& root, const std::string& section, const std::string& key)
+{
+    CdScan scan(root);
+    std::string error;
+    if (!scan.Load(error) || scan.IniText().empty()) return std::nullopt;
+    return scan.Ini().Read(section, key, kNotSet);
+}
+
 std::string FormatFinding(const std::string& root, const Finding& finding)
 {
     std::string place = root.empty() || root.back() == '/' ? root + finding.file : root + "/" + finding.file;

@@ -4,6 +4,7 @@
 // reader's PC, each finding with its file and line. Portable: it runs on the author's machine.
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,11 @@ struct SizeFixReport {
 // installed (at least the smallest size setup accepts). Nothing else in the file changes; a section
 // without FileSize gets the line right after its header.
 SizeFixReport FixFileSizes(const std::filesystem::path& root);
+
+// A value of the CD's SETUP.INI as setup reads it ("Error" when it is not set); nothing when the
+// file cannot be read. For scripts that lay out a CD.
+std::optional<std::string> ReadSetupIniValue(const std::filesystem::path& root, const std::string& section,
+                                             const std::string& key);
 
 // "DIR/FILE:LINE: message", or "DIR/FILE: message" for line 0.
 std::string FormatFinding(const std::string& root, const Finding& finding);

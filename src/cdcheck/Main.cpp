@@ -1,5 +1,6 @@
 // cdcheck [--fix-sizes] DIR: checks the CD folder DIR as setup would read it and prints one line per
 // finding. Exit status 0: clean; 1: findings; 2: the folder or its SETUP.INI cannot be read.
+// cdcheck --value SECTION KEY DIR prints one value of SETUP.INI as setup reads it.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -8,6 +9,15 @@
 
 int main(int argc, char** argv)
 {
+    if (argc == 5 && std::strcmp(argv[1], "--value") == 0) {
+        const std::optional<std::string> value = ReadSetupIniValue(argv[4], argv[2], argv[3]);
+        if (!value) {
+            std::fprintf(stderr, "cdcheck: %s: SETUP.INI cannot be read\n", argv[4]);
+            return 2;
+        }
+        std::printf("%s\n", value->c_str());
+        return 0;
+    }
     bool fixSizes = false;
     const char* folder = nullptr;
     for (int i = 1; i < argc; ++i) {
@@ -21,7 +31,7 @@ int main(int argc, char** argv)
         }
     }
     if (!folder) {
-        std::fprintf(stderr, "usage: cdcheck [--fix-sizes] DIR\n");
+        std::fprintf(stderr, "usage: cdcheck [--fix-sizes] DIR\n       cdcheck --value SECTION KEY DIR\n");
         return 2;
     }
 
