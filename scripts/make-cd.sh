@@ -101,7 +101,10 @@ if [ -z "${NO_IMAGE:-}" ]; then
         label=${label:0:32}
     fi
     rm -f "$image"
-    xorriso -as mkisofs -quiet -r -J -joliet-long -V "$label" -o "$image" "$out"
+    # xorriso greets on stderr even when quiet: its output is shown only when it fails.
+    xorriso -as mkisofs -quiet -r -J -joliet-long -V "$label" -o "$image" "$out" 2>"$out.xorriso.log" ||
+        { cat "$out.xorriso.log" >&2; rm -f "$out.xorriso.log"; fail "xorriso could not build $image"; }
+    rm -f "$out.xorriso.log"
     echo "make-cd: $(realpath "$out") and the image $(realpath "$image") (label $label)"
 else
     echo "make-cd: $(realpath "$out")"

@@ -704,7 +704,11 @@ std::optional<std::string> ReadSetupIniValue(const fs::path& root, const std::st
 
 std::string FormatFinding(const std::string& root, const Finding& finding)
 {
-    std::string place = root.empty() || root.back() == '/' ? root + finding.file : root + "/" + finding.file;
+    // A folder given the Windows way gets its file names the Windows way.
+    const char separator = root.find('\\') != std::string::npos && root.find('/') == std::string::npos ? '\\' : '/';
+    std::string file = finding.file;
+    std::replace(file.begin(), file.end(), '/', separator);
+    std::string place = root.empty() || root.back() == separator ? root + file : root + separator + file;
     if (finding.line > 0) place += ":" + std::to_string(finding.line);
     return place + ": " + finding.message;
 }
