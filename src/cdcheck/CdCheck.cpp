@@ -1,8 +1,10 @@
 #include "cdcheck/CdCheck.h"
 
 #include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <sstream>
@@ -132,6 +134,109 @@ const CommandRule kCommandRules[] = {
 };
 constexpr size_t kShortcutPathLimit = 1023;
 
+// Setup's own tree copy run over a CD folder with a host that copies nothing: what setup would install,
+// and where, is what the copy asks the host to copy; what it passes over without asking is skipped.
+class InstallPlan : private TreeCopyHost {
+public:
+    struct Item {
+        fs::path source;
+        bool isFolder = false;
+        std::string destPath;
+    };
+    std::vector<Item> installed;  // files and folders, in the order setup copies them
+    std::vector<Item> skipped;    // what setup passes over for the length of its path
+
+    static InstallPlan Make(const fs::path& folder, const std::string& destFolder, bool useUnderscores)
+    {
+        InstallPlan plan(useUnderscores);
+        plan.frames_.push_back({folder, destFolder, {}});
+        std::atomic<bool> cancel{false}, yesToAll{false}, expansionFailed{false};
+        TreeCopyState state{false, useUnderscores, cancel, yesToAll, expansionFailed};
+        CopyTree(destFolder, plan, state);
+        plan.Finish();
+        return plan;
+    }
+
+private:
+    struct Frame {
+        fs::path folder;
+        std::string dest;
+        std::vector<FoundEntry> listed;
+    };
+    class Listing : public FolderEnumeration {
+    public:
+        explicit Listing(std::vector<FoundEntry> entries) : entries_(std::move(entries)) {}
+        bool Next(FoundEntry& entry) override
+        {
+            if (next_ == entries_.size()) return false;
+            entry = entries_[next_++];
+            return true;
+        }
+
+    private:
+        std::vector<FoundEntry> entries_;
+        size_t next_ = 0;
+    };
+
+    explicit InstallPlan(bool useUnderscores) : useUnderscores_(useUnderscores) {}
+
+    std::unique_ptr<FolderEnumeration> EnumerateCurrentFolder() override
+    {
+        std::vector<FoundEntry> entries;
+        for (const auto& entry : SortedEntries(frames_.back().folder)) {
+            std::error_code error;
+            entries.push_back({entry.path().filename().string(), entry.is_directory(error), 0, 0});
+        }
+        frames_.back().listed = entries;
+        return std::make_unique<Listing>(std::move(entries));
+    }
+    bool EnterFolder(const std::string& name) override
+    {
+        const fs::path folder = frames_.back().folder / name;
+        installed.push_back({folder, true, createdFolder_});
+        handled_.insert(createdFolder_);
+        frames_.push_back({folder, createdFolder_, {}});
+        return true;
+    }
+    void LeaveFolder() override { Finish(); }
+    void CreateFolder(const std::string& path) override { createdFolder_ = path; }
+    bool PathExists(const std::string&) override { return false; }
+    std::optional<ExistingFile> FindExisting(const std::string&) override { return std::nullopt; }
+    void ShowFile(const std::string&, const std::string&) override {}
+    ReplaceAnswer AskReplace(const FoundEntry&, const ExistingFile&) override { return ReplaceAnswer::Yes; }
+    bool ConfirmExit() override { return false; }
+    void CopyPlainFile(const std::string& sourceName, const std::string& destPath) override
+    {
+        installed.push_back({frames_.back().folder / sourceName, false, destPath});
+        handled_.insert(destPath);
+    }
+    bool ExpandCompressedFile(const std::string& sourceName, const std::string& destPath) override
+    {
+        CopyPlainFile(sourceName, destPath);
+        return true;
+    }
+    bool StopRequested() override { return false; }
+
+    // Leaves the current folder: whatever it listed that the copy neither copied nor entered was
+    // skipped, except the folders that begin with a period, which setup never installs.
+    void Finish()
+    {
+        const Frame frame = frames_.back();
+        frames_.pop_back();
+        for (const FoundEntry& entry : frame.listed) {
+            if (entry.isFolder && entry.name[0] == '.') continue;
+            const std::string dest =
+                AppendToFolder(frame.dest, useUnderscores_ ? MakeLongName(entry.name) : entry.name);
+            if (!handled_.count(dest)) skipped.push_back({frame.folder / entry.name, entry.isFolder, dest});
+        }
+    }
+
+    bool useUnderscores_;
+    std::vector<Frame> frames_;
+    std::string createdFolder_;
+    std::set<std::string> handled_;
+};
+
 class CdScan {
 public:
     explicit CdScan(const fs::path& root) : root_(root.lexically_normal())
@@ -260,7 +365,7 @@ bool CdScan::Load(std::string& error)
             return false;
         }
     } else {
-        Add("SETUP.INI", 0, "Can't find Setup.ini. Setup needs this file to continue so it's exiting.");
+        Add("SETUP.INI", 0, kSetupIniMissingText);
     }
     std::string txtText;
     if (std::optional<fs::path> txt = Resolve("SETUP.TXT")) {
@@ -271,7 +376,7 @@ bool CdScan::Load(std::string& error)
             return false;
         }
     } else {
-        Add("SETUP.TXT", 0, "Can't find Setup.txt. Setup needs this file to continue so it's exiting.");
+        Add("SETUP.TXT", 0, kSetupTxtMissingText);
     }
     ini_.emplace(iniText_);
     txt_.emplace(txtText);
@@ -376,41 +481,23 @@ void CdScan::CheckSectionFolder(int s)
 // the paths setup would skip, the names that would clash and the files that do not expand.
 unsigned long long CdScan::WalkTree(const fs::path& folder, const std::string& destFolder, bool report)
 {
+    const InstallPlan plan = InstallPlan::Make(folder, destFolder, settings_.useUnderscores);
     unsigned long long total = 0;
-    std::map<std::string, std::string> installedNames;  // upper-case installed name -> name on the CD
-    for (const auto& entry : SortedEntries(folder)) {
-        const std::string name = entry.path().filename().string();
-        std::error_code error;
-        const bool isFolder = entry.is_directory(error);
-        // The tree copy passes over folders whose names begin with a period (.svn and the like).
-        if (isFolder && name[0] == '.') continue;
-        const std::string installed = settings_.useUnderscores ? MakeLongName(name) : name;
-        const std::string destPath = AppendToFolder(destFolder, installed);
+    std::map<std::string, fs::path> installedAt;  // upper-case destination -> what goes there
+    for (const InstallPlan::Item& item : plan.installed) {
         if (report) {
-            const auto [clash, added] = installedNames.emplace(ansi::ToUpper(installed), name);
+            const auto [clash, added] = installedAt.emplace(ansi::ToUpper(item.destPath), item.source);
             if (!added) {
-                Add(Relative(entry.path()), 0,
-                    FormatText("installs as '%s' like '%s' in the same folder: one would replace the other",
-                               {installed, clash->second}));
+                Add(Relative(item.source), 0,
+                    FormatText(
+                        "installs as '%s' like '%s' in the same folder: one would replace the other",
+                        {item.destPath.substr(item.destPath.rfind('\\') + 1), clash->second.filename().string()}));
             }
         }
-        if (destPath.size() > kMaxPathChars) {
-            if (report) {
-                Add(Relative(entry.path()), 0,
-                    FormatText("setup would skip this %s: installed as '%s' its path has %d characters, and setup "
-                               "copies only paths of fewer than 260",
-                               {isFolder ? "folder and everything in it" : "file", destPath,
-                                static_cast<int>(destPath.size())}));
-            }
-            continue;
-        }
-        if (isFolder) {
-            total += WalkTree(entry.path(), destPath, report);
-            continue;
-        }
+        if (item.isFolder) continue;
         std::string content;
-        if (!ReadWholeFile(entry.path(), content)) {
-            if (report) Add(Relative(entry.path()), 0, "cannot be read");
+        if (!ReadWholeFile(item.source, content)) {
+            if (report) Add(Relative(item.source), 0, "cannot be read");
             continue;
         }
         if (!settings_.filesCompressed) {
@@ -425,17 +512,26 @@ unsigned long long CdScan::WalkTree(const fs::path& folder, const std::string& d
             case SzddState::NotCompressed:
                 total += content.size();
                 if (report)
-                    Add(Relative(entry.path()), 0,
+                    Add(Relative(item.source), 0,
                         "not a compressed file, but SETUP.INI says FilesCompressed=YES (setup copies it as it is)");
                 break;
             case SzddState::Damaged:
                 total += szdd.headerSize;
                 if (report)
-                    Add(Relative(entry.path()), 0,
+                    Add(Relative(item.source), 0,
                         FormatText("damaged compressed file: its header gives %s bytes, its data expand to %s; setup "
                                    "would not expand it",
                                    {std::to_string(szdd.headerSize), std::to_string(szdd.expandedSize)}));
                 break;
+        }
+    }
+    if (report) {
+        for (const InstallPlan::Item& item : plan.skipped) {
+            Add(Relative(item.source), 0,
+                FormatText("setup would skip this %s: installed as '%s' its path has %d characters, and setup "
+                           "copies only paths of fewer than 260",
+                           {item.isFolder ? "folder and everything in it" : "file", item.destPath,
+                            static_cast<int>(item.destPath.size())}));
         }
     }
     return total;

@@ -4,6 +4,8 @@
 #include "framework/SafeFormat.h"
 
 const char kNotSet[] = "Error";
+const char kSetupIniMissingText[] = "Can't find Setup.ini. Setup needs this file to continue so it's exiting.";
+const char kSetupTxtMissingText[] = "Can't find Setup.txt. Setup needs this file to continue so it's exiting.";
 
 namespace {
 const char* const kSetupKeyNames[] = {"MainProdName",       "FilesCompressed", "UseUnderscores", "NumberOfSections",

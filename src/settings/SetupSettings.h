@@ -43,6 +43,9 @@ constexpr int kSectionRows = 20;
 constexpr int kUsedSectionRows = 10;
 constexpr size_t kProfileValueLimit = 4095;  // a profile value is read into 4096 characters
 extern const char kNotSet[];                 // "Error": the default of every read; means "not set"
+// What start-up says, and the program's end, when SETUP.INI or SETUP.TXT is not beside setup.
+extern const char kSetupIniMissingText[];
+extern const char kSetupTxtMissingText[];
 
 const char* SetupKeyName(SetupKey key);
 const char* SectionKeyName(SectionKey key);
