@@ -26,9 +26,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr long long kSmallestFileSize = 6000;
-constexpr long long kLargestFileSize = 620000000;
-
 // The folders of a typical reader's PC, for the lengths of paths that placeholders begin. A real
 // user name may be longer: a path close to a limit is worth shortening anyway.
 PlaceholderValues TypicalFolders(const std::string& destDir)
@@ -46,6 +43,12 @@ PlaceholderValues TypicalFolders(const std::string& destDir)
     v.startMenu = profile + "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu";
     v.programs = v.startMenu + "\\Programs";
     return v;
+}
+
+// The FileSize a section of `size` installed bytes should give: the size, within the range setup accepts.
+long long RightFileSize(unsigned long long size)
+{
+    return std::max(kSmallestFileSize, static_cast<long long>(std::min<unsigned long long>(size, kLargestFileSize)));
 }
 
 bool ReadWholeFile(const fs::path& path, std::string& text)
@@ -460,8 +463,7 @@ void CdScan::CheckSectionFolder(int s)
 
     const unsigned long long size = WalkTree(*folder, DestDirOf(s), true);
     const std::string fileSize = settings_.SectionValueAt(SectionKey::FileSize, s);
-    long long right = static_cast<long long>(std::min<unsigned long long>(size, kLargestFileSize));
-    if (right < kSmallestFileSize) right = kSmallestFileSize;
+    const long long right = RightFileSize(size);
     const int line = IniLine(section, "FileSize");
     if (size > static_cast<unsigned long long>(kLargestFileSize)) {
         Add(iniName_, line,
@@ -760,9 +762,7 @@ SizeFixReport FixFileSizes(const fs::path& root)
     const std::string& text = scan.IniText();
     for (const auto& [s, size] : scan.SectionSizes()) {
         const std::string section = "Section" + std::to_string(s + 1);
-        long long right = static_cast<long long>(std::min<unsigned long long>(size, kLargestFileSize));
-        if (right < kSmallestFileSize) right = kSmallestFileSize;
-        const std::string value = std::to_string(right);
+        const std::string value = std::to_string(RightFileSize(size));
         const ProfileText::Key* key = ini.FindKey(section, "FileSize");
         if (key && key->hasValue) {
             if (key->value == value) continue;

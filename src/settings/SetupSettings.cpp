@@ -202,7 +202,7 @@ void SetupSettings::Validate(MessageSink& warnings, const std::function<bool(con
             }
         }
         const long long size = ansi::ParseLeadingInteger(fileSize);
-        if (size < 6000 || size > 620000000)
+        if (size < kSmallestFileSize || size > kLargestFileSize)
             report(SectionKey::FileSize,
                    FormatText("The '%s' entry in SETUP.INI is suspiciously small or large.\n(This entry is the total "
                               "size of the installed files.)",

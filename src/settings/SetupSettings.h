@@ -42,6 +42,9 @@ constexpr int kSetupSlots = 20;
 constexpr int kSectionRows = 20;
 constexpr int kUsedSectionRows = 10;
 constexpr size_t kProfileValueLimit = 4095;  // a profile value is read into 4096 characters
+// FileSize values outside this range are reported as suspicious.
+constexpr long long kSmallestFileSize = 6000;
+constexpr long long kLargestFileSize = 620000000;
 extern const char kNotSet[];                 // "Error": the default of every read; means "not set"
 // What start-up says, and the program's end, when SETUP.INI or SETUP.TXT is not beside setup.
 extern const char kSetupIniMissingText[];
