@@ -21,6 +21,7 @@
 #include "scripts/ScriptText.h"
 #include "settings/ProfileText.h"
 #include "settings/SetupSettings.h"
+#include "settings/SpecialFolders.h"
 
 namespace fs = std::filesystem;
 
@@ -714,12 +715,15 @@ void CdScan::CheckUninstallEntries()
         source.uninstallText = settings_.GetText(TextId::UninstallText);
         source.problemText = settings_.GetText(TextId::UninstallProblemText);
         source.fileSize = settings_.SectionValueAt(SectionKey::FileSize, s);
-        const std::string location = ansi::ToUpper(settings_.SectionValueAt(SectionKey::ShortcutLocation, s));
-        const std::string shortcutName = settings_.SectionValueAt(SectionKey::ShortcutName, s);
-        source.shortcutLocation = location == "DESKTOP"        ? typical.desktop + "\\" + shortcutName + ".Lnk"
-                                  : location == "MY DOCUMENTS" ? typical.myDocuments + "\\" + shortcutName + ".Lnk"
-                                  : location == "FAVORITES"    ? typical.favorites + "\\" + shortcutName + ".Lnk"
-                                                               : "NULL";
+        // ShortcutLocation as the shortcut step leaves it for the entry: the shortcut's path, or the word.
+        SpecialFolderTable folders;
+        folders.Set(SpecialFolder::Desktop, typical.desktop);
+        folders.Set(SpecialFolder::MyDocuments, typical.myDocuments);
+        folders.Set(SpecialFolder::Favorites, typical.favorites);
+        const std::string location = settings_.SectionValueAt(SectionKey::ShortcutLocation, s);
+        const std::string shortcut =
+            SectionShortcutPath(location, settings_.SectionValueAt(SectionKey::ShortcutName, s), folders);
+        source.shortcutLocation = shortcut.empty() ? location : shortcut;
         const auto entry = BuildUninstallEntry(source);
         if (const auto* refusal = std::get_if<EntryRefusal>(&entry))
             Add(iniName_, line, "setup would not register this section for removal: " + refusal->message);
