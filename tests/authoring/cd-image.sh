@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# `make cd` on the sample: the laid-out CD passes cdcheck with no finding, and the image read back
-# with xorriso (its Joliet names) holds exactly the CD's files with the same contents, labelled
-# with VolumeName. The section files are compressed on the CD and expand to the sample's files.
+# `make cd` on the sample: the laid-out CD passes cdcheck with no finding (exit 0; the source folder
+# gives 1, a missing folder 2), and the image read back with xorriso (its Joliet names) holds exactly
+# the CD's files with the same contents, labelled with VolumeName. The section files are compressed
+# on the CD and expand to the sample's files.
 # Usage: cd-image.sh <windows-build-dir> <work-dir>     (from the repository root)
 set -euo pipefail
 build=$(realpath "${1:?windows build folder}")
@@ -15,6 +16,12 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 PROGRAMS=$build bash scripts/make-cd.sh examples/sample-cd "$work/cd" "$work/cd.iso"
 output=$("$cdcheck" "$work/cd") && status=0 || status=$?
 [ "$status" = 0 ] && [ -z "$output" ] || fail "cdcheck on the sample CD: exit $status: $output"
+# Its other two exit statuses: 1 with findings (the source folder has no programs), 2 for no folder.
+"$cdcheck" examples/sample-cd >"$work/source.txt" && status=0 || status=$?
+[ "$status" = 1 ] && grep -qx "examples/sample-cd/setup.exe: missing from the CD's root folder: the reader has no installer to start" \
+    "$work/source.txt" || fail "cdcheck on the sample's source: exit $status: $(cat "$work/source.txt")"
+"$cdcheck" "$work/no-such-folder" 2>/dev/null && status=0 || status=$?
+[ "$status" = 2 ] || fail "cdcheck on a missing folder: exit $status"
 
 # File lists: the CD folder and the image's Joliet tree.
 (cd "$work/cd" && find . -type f | sed 's|^\./|/|' | LC_ALL=C sort) >"$work/folder.txt"
