@@ -129,14 +129,13 @@ const CommandRule kCommandRules[] = {
     {ScriptCommand::Copy, "COPY", 2, 2, "source, destination", {1, 2}},
     {ScriptCommand::CopyNtOnly, "COPYNTONLY", 2, 2, "source, destination", {1, 2}},
     {ScriptCommand::CopyFileIfNotInPath, "COPYFILEIFNOTINPATH", 3, 3, "file to look for, source, destination", {2, 3}},
-    {ScriptCommand::Del, "DEL", 1, 1, "file", {}},
+    {ScriptCommand::Del, "DEL", 1, 1, "file", {1}},
     {ScriptCommand::Rename, "RENAME", 2, 2, "file, new name", {1, 2}},
     {ScriptCommand::Md, "MD", 1, 1, "folder", {1}},
     {ScriptCommand::CreateShortcut, "CREATESHORTCUT", 1, 2, "target, shortcut", {}},
     {ScriptCommand::Run, "RUN", 1, 9, "program, arguments", {1}},
     {ScriptCommand::Attrib, "ATTRIB", 2, 9, "file, flags", {1}},
 };
-constexpr size_t kShortcutPathLimit = 1023;
 
 // Setup's own tree copy run over a CD folder with a host that copies nothing: what setup would install,
 // and where, is what the copy asks the host to copy; what it passes over without asking is skipped.
@@ -635,7 +634,7 @@ void CdScan::CheckScript(int s)
         }
         if (command == ScriptCommand::CreateShortcut) {
             for (int i = 1; i <= 2; ++i) {
-                if (expanded[i].size() + (i == 2 ? 4 : 0) > kShortcutPathLimit)
+                if (expanded[i].size() > kShortcutPathLimit)
                     Add(file, number,
                         FormatText("field %d is longer than %d characters once expanded; the shortcut is not made",
                                    {i, static_cast<int>(kShortcutPathLimit)}));
