@@ -3,7 +3,7 @@ SHELL := /bin/bash
 JOBS ?= 2
 export WINEDEBUG := -all
 
-.PHONY: all bootstrap native windows test test-native test-windows demo dist fuzz bench clean
+.PHONY: all bootstrap native windows cdcheck test test-native test-windows demo dist cd fuzz bench clean
 
 all: native windows
 
@@ -18,6 +18,11 @@ windows: bootstrap
 	@cmake --preset windows >/dev/null
 	@cmake --build --preset windows -j $(JOBS)
 
+# The CD checker for authors, built natively (make-cd.sh runs it).
+cdcheck: bootstrap
+	@cmake --preset native >/dev/null
+	@cmake --build --preset native -j $(JOBS) --target cdcheck
+
 test-native: native
 	ctest --preset native -j $(JOBS)
 
@@ -26,12 +31,18 @@ test-windows: windows
 
 test: test-native test-windows
 
-dist: windows
+dist: windows cdcheck
 	@bash scripts/make-dist.sh build/windows dist
 
-# `make demo UNINSTALL=1` also runs the uninstaller afterwards.
+# `make cd SRC=folder OUT=folder`: an author's CD laid out in OUT, checked, and its image OUT.iso.
+cd: windows cdcheck
+	@test -n "$(SRC)" -a -n "$(OUT)" || { echo "usage: make cd SRC=source-folder OUT=cd-folder" >&2; exit 2; }
+	@bash scripts/make-cd.sh "$(SRC)" "$(OUT)"
+
+# `make demo UNINSTALL=1` also runs the uninstaller afterwards; `make demo CD=folder` installs the
+# author's own CD instead of the sample.
 demo: dist
-	@UNINSTALL="$(UNINSTALL)" bash scripts/demo.sh
+	@UNINSTALL="$(UNINSTALL)" CD="$(CD)" bash scripts/demo.sh
 
 fuzz: bootstrap
 	@cmake --preset fuzz >/dev/null

@@ -21,6 +21,7 @@ check msexpand mscompress
 check mscompress mscompress
 check make make
 check python3 python3  # the end-to-end scenario runner
+check xorriso xorriso  # the CD image of `make cd`
 have_pkg googletest || need+=(googletest)
 have_pkg libclang-rt-14-dev || need+=(libclang-rt-14-dev)
 # The real ImageMagick (some images ship a stand-in `convert`).

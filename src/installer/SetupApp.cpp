@@ -70,11 +70,11 @@ void CSetupApp::RunSequence()
     osVersion = QueryOsVersion();
 
     if (!PathExists(".\\SETUP.INI")) {
-        ShowEndMessage("Can't find Setup.ini. Setup needs this file to continue so it's exiting.");
+        ShowEndMessage(kSetupIniMissingText);
         return;
     }
     if (!PathExists(".\\SETUP.TXT")) {
-        ShowEndMessage("Can't find Setup.txt. Setup needs this file to continue so it's exiting.");
+        ShowEndMessage(kSetupTxtMissingText);
         return;
     }
     if (osVersion.IsNtFamily() && !IsAdministrator()) {

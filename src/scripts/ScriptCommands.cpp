@@ -21,7 +21,6 @@ namespace {
 
 constexpr size_t kVersionTextLimit = 255;
 constexpr size_t kRunCommandLineLimit = 1023;
-constexpr size_t kShortcutPathLimit = 1023;
 
 int VersionNumber(std::string_view text)
 {

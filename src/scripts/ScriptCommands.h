@@ -54,6 +54,9 @@ std::string ShortcutTargetFolder(const std::string& target);
 std::string SectionShortcutPath(const std::string& location, const std::string& shortcutName,
                                 const SpecialFolderTable& folders);
 
+// CREATESHORTCUT's target and link (without ".Lnk") are refused beyond this length.
+constexpr size_t kShortcutPathLimit = 1023;
+
 constexpr unsigned kRenameRetryPauseMs = 2000;
 constexpr int kRenameSilentRetries = 10;
 

@@ -106,17 +106,28 @@ bool LookUp(const std::string& name, const PlaceholderValues& v, std::string& ou
     return true;
 }
 
+// The placeholder at the start of a field that begins with %, upper-cased: up to the next %, or all.
+std::string PlaceholderName(std::string_view field)
+{
+    const std::string upper = ansi::ToUpper(field);
+    const size_t close = ansi::FindChar(upper, '%', 1);
+    return upper.substr(0, close == std::string::npos ? upper.size() : close + 1);
+}
+
 }  // namespace
+
+bool IsKnownPlaceholder(std::string_view field)
+{
+    std::string ignored;
+    return field.empty() || field[0] != '%' || LookUp(PlaceholderName(field), PlaceholderValues{}, ignored);
+}
 
 std::string ExpandPlaceholder(std::string_view field, const PlaceholderValues& values)
 {
     if (field.empty() || field[0] != '%') return std::string(field);
 
-    const std::string upper = ansi::ToUpper(field);
-    const size_t close = ansi::FindChar(upper, '%', 1);
-    const size_t nameLength = close == std::string::npos ? upper.size() : close + 1;
-    const std::string name = upper.substr(0, nameLength);
-    const std::string_view rest = field.substr(nameLength);
+    const std::string name = PlaceholderName(field);
+    const std::string_view rest = field.substr(name.size());
 
     std::string result;
     if (!LookUp(name, values, result)) result = name;

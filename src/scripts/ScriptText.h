@@ -51,6 +51,8 @@ struct PlaceholderValues {
 // is not known expands to its own upper-case text; the rest keeps its case and is joined to the
 // expansion with one backslash. A field that does not begin with % is returned unchanged.
 std::string ExpandPlaceholder(std::string_view field, const PlaceholderValues& values);
+// False only for a field that begins with a placeholder name the table does not know.
+bool IsKnownPlaceholder(std::string_view field);
 
 enum class ScriptCommand { None, Copy, CopyNtOnly, CopyFileIfNotInPath, Del, Rename, Md, CreateShortcut, Run, Attrib };
 

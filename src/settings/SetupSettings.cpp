@@ -4,6 +4,8 @@
 #include "framework/SafeFormat.h"
 
 const char kNotSet[] = "Error";
+const char kSetupIniMissingText[] = "Can't find Setup.ini. Setup needs this file to continue so it's exiting.";
+const char kSetupTxtMissingText[] = "Can't find Setup.txt. Setup needs this file to continue so it's exiting.";
 
 namespace {
 const char* const kSetupKeyNames[] = {"MainProdName",       "FilesCompressed", "UseUnderscores", "NumberOfSections",
@@ -100,7 +102,9 @@ void SetupSettings::ReadIni(ProfileSource& ini, MessageSink& warnings)
         setupValues_[k] = value;
         if (value == kNotSet && key != SetupKey::UseUnderscores) {
             iniComplete = false;
-            warnings.Show(FormatText("Warning: The %s key (or its text) is not set in SETUP.INI", {SetupKeyName(key)}));
+            warnings.ShowAbout(
+                "Setup", SetupKeyName(key),
+                FormatText("Warning: The %s key (or its text) is not set in SETUP.INI", {SetupKeyName(key)}));
             break;
         }
     }
@@ -110,9 +114,11 @@ void SetupSettings::ReadIni(ProfileSource& ini, MessageSink& warnings)
     long long count = ansi::ParseLeadingInteger(GetSetupValue(SetupKey::NumberOfSections));
     if (count < 0) count = 0;  // a negative count offers no section
     if (count > kMaxSections) {
-        warnings.Show(FormatText("Warning: The NumberOfSections entry in SETUP.INI is too large. (The maximum number "
-                                 "of sections is %d.) Any sections beyond the maximum will be ignored.",
-                                 {kMaxSections}));
+        warnings.ShowAbout(
+            "Setup", "NumberOfSections",
+            FormatText("Warning: The NumberOfSections entry in SETUP.INI is too large. (The maximum number "
+                       "of sections is %d.) Any sections beyond the maximum will be ignored.",
+                       {kMaxSections}));
         count = kMaxSections;
     }
     sectionCount = static_cast<int>(count);
@@ -125,8 +131,9 @@ void SetupSettings::ReadIni(ProfileSource& ini, MessageSink& warnings)
             sectionValues_[row][n - 1] = value;
             if (value == kNotSet && key != SectionKey::AltMyDocumentsDir) {
                 iniComplete = false;
-                warnings.Show(FormatText("Warning: The %s key (or its text) in Section%d is not set in SETUP.INI",
-                                         {SectionKeyName(key), n}));
+                warnings.ShowAbout(section, SectionKeyName(key),
+                                   FormatText("Warning: The %s key (or its text) in Section%d is not set in SETUP.INI",
+                                              {SectionKeyName(key), n}));
                 break;
             }
         }
@@ -145,29 +152,32 @@ void SetupSettings::ReadTexts(ProfileSource& texts)
 void SetupSettings::Validate(MessageSink& warnings, const std::function<bool(const std::string&)>& fileExists)
 {
     bool suspicious = false;
-    auto report = [&](const std::string& text) {
-        warnings.Show(text);
+    int s = 0;
+    auto report = [&](SectionKey key, const std::string& text) {
+        warnings.ShowAbout("Section" + std::to_string(s + 1), SectionKeyName(key), text);
         suspicious = true;
     };
     const char* illegalCharText =
         "The '%s' entry in SETUP.INI is invalid because\nit contains the illegal character '%c'.\n(Directory names "
         "cannot contain this character.)";
 
-    for (int s = 0; s < sectionCount; ++s) {
+    for (s = 0; s < sectionCount; ++s) {
         const std::string codeDir = SectionValueAt(SectionKey::CodeDir, s);
         if (size_t at = FindIllegalFolderChar(codeDir); at != std::string::npos)
-            report(FormatText(illegalCharText, {codeDir, codeDir[at]}));
+            report(SectionKey::CodeDir, FormatText(illegalCharText, {codeDir, codeDir[at]}));
 
         const std::string destDir = SectionValueAt(SectionKey::DestDir, s);
         const bool placeholder = !destDir.empty() && destDir[0] == '%';
         const bool driveForm = destDir.size() >= 3 && destDir[1] == ':' && destDir[2] == '\\';
         if (!placeholder && !driveForm)
-            report(FormatText("The '%s' entry in SETUP.INI looks suspicious.\nIt should be an entry like 'C:\\Tessery'.",
-                              {destDir}));
+            report(
+                SectionKey::DestDir,
+                FormatText("The '%s' entry in SETUP.INI looks suspicious.\nIt should be an entry like 'C:\\Tessery'.",
+                           {destDir}));
 
         const std::string destRest = destDir.size() > 3 ? destDir.substr(3) : std::string();
         if (size_t at = FindIllegalFolderChar(destRest); at != std::string::npos)
-            report(FormatText(illegalCharText, {destRest, destRest[at]}));
+            report(SectionKey::DestDir, FormatText(illegalCharText, {destRest, destRest[at]}));
 
         std::string shortcut = SectionValueAt(SectionKey::ShortcutLocation, s);
         if (shortcut.empty()) {
@@ -176,32 +186,37 @@ void SetupSettings::Validate(MessageSink& warnings, const std::function<bool(con
         }
         const std::string upper = ansi::ToUpper(shortcut);
         if (upper != "NULL" && upper != "DESKTOP" && upper != "MY DOCUMENTS" && upper != "FAVORITES")
-            report(FormatText("The '%s' entry in SETUP.INI looks suspicious.\nIt should be either 'NULL,' 'Favorites,' "
+            report(SectionKey::ShortcutLocation,
+                   FormatText("The '%s' entry in SETUP.INI looks suspicious.\nIt should be either 'NULL,' 'Favorites,' "
                               "'My Documents,' or 'Desktop.'",
                               {upper}));
 
         const std::string fileSize = SectionValueAt(SectionKey::FileSize, s);
         for (char c : fileSize) {
             if (c < '0' || c > '9') {
-                report(FormatText("The '%s' entry in SETUP.INI invalid because\nit contains the illegal character "
+                report(SectionKey::FileSize,
+                       FormatText("The '%s' entry in SETUP.INI invalid because\nit contains the illegal character "
                                   "'%c'.\n(This entry is the total size of the installed files.)",
                                   {fileSize, c}));
                 break;
             }
         }
         const long long size = ansi::ParseLeadingInteger(fileSize);
-        if (size < 6000 || size > 620000000)
-            report(FormatText("The '%s' entry in SETUP.INI is suspiciously small or large.\n(This entry is the total "
+        if (size < kSmallestFileSize || size > kLargestFileSize)
+            report(SectionKey::FileSize,
+                   FormatText("The '%s' entry in SETUP.INI is suspiciously small or large.\n(This entry is the total "
                               "size of the installed files.)",
                               {fileSize}));
 
         const std::string commandFile = SectionValueAt(SectionKey::CommandFile, s);
         if (!commandFile.empty() && !fileExists(commandFile))
-            report(FormatText("The script file '%s' in SETUP.INI does not exist.", {commandFile}));
+            report(SectionKey::CommandFile,
+                   FormatText("The script file '%s' in SETUP.INI does not exist.", {commandFile}));
 
         const std::string productName = SectionValueAt(SectionKey::ProductName, s);
         if (productName.size() >= 64)
-            report(FormatText("The Product Name field ('%s') in SETUP.INI is too long. Setup creates a registry data "
+            report(SectionKey::ProductName,
+                   FormatText("The Product Name field ('%s') in SETUP.INI is too long. Setup creates a registry data "
                               "value using this value; the data value must be less than 64 characters long.)",
                               {productName}));
     }

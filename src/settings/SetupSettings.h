@@ -42,7 +42,13 @@ constexpr int kSetupSlots = 20;
 constexpr int kSectionRows = 20;
 constexpr int kUsedSectionRows = 10;
 constexpr size_t kProfileValueLimit = 4095;  // a profile value is read into 4096 characters
+// FileSize values outside this range are reported as suspicious.
+constexpr long long kSmallestFileSize = 6000;
+constexpr long long kLargestFileSize = 620000000;
 extern const char kNotSet[];                 // "Error": the default of every read; means "not set"
+// What start-up says, and the program's end, when SETUP.INI or SETUP.TXT is not beside setup.
+extern const char kSetupIniMissingText[];
+extern const char kSetupTxtMissingText[];
 
 const char* SetupKeyName(SetupKey key);
 const char* SectionKeyName(SectionKey key);
@@ -60,6 +66,9 @@ class MessageSink {
 public:
     virtual ~MessageSink() = default;
     virtual void Show(const std::string& text) = 0;
+    // A message about one key of a profile file: [section] and key. Shown like any other message;
+    // a checker that reports file and line overrides it.
+    virtual void ShowAbout(const std::string& section, const std::string& key, const std::string& text) { Show(text); }
 };
 
 class SetupSettings {

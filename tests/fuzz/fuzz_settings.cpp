@@ -3,13 +3,10 @@
 // section's CD folder, its folder steps, its uninstall entry and the texts used as formats).
 //
 // The input is one profile text holding [Setup], [SectionN] and [SetupText]; it is read with the
-// profile reader's rules (sections and keys without case, blanks around keys and values dropped,
-// a value in matching double quotes loses them, the first of two equal keys wins).
+// portable profile reader, whose record of every key's line and value bytes is checked too.
 
 #include <cstdint>
-#include <map>
 #include <string>
-#include <utility>
 #include <variant>
 
 #include "FuzzInput.h"
@@ -19,54 +16,10 @@
 #include "framework/SafeFormat.h"
 #include "installer/UninstallEntry.h"
 #include "scripts/ScriptText.h"
+#include "settings/ProfileText.h"
 #include "settings/SetupSettings.h"
 
 namespace {
-
-std::string Trim(const std::string& s)
-{
-    const size_t first = s.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    const size_t last = s.find_last_not_of(" \t");
-    return s.substr(first, last - first + 1);
-}
-
-class TextProfile : public ProfileSource {
-public:
-    explicit TextProfile(const std::string& text)
-    {
-        std::string section;
-        size_t pos = 0;
-        while (pos <= text.size()) {
-            size_t end = text.find_first_of("\r\n", pos);
-            if (end == std::string::npos) end = text.size();
-            const std::string line = Trim(text.substr(pos, end - pos));
-            pos = end + 1;
-            if (line.empty() || line[0] == ';') continue;
-            if (line[0] == '[') {
-                const size_t close = line.find(']');
-                section =
-                    ansi::ToUpper(Trim(line.substr(1, close == std::string::npos ? std::string::npos : close - 1)));
-                continue;
-            }
-            const size_t equals = line.find('=');
-            if (equals == std::string::npos) continue;
-            std::string value = Trim(line.substr(equals + 1));
-            if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
-                value = value.substr(1, value.size() - 2);
-            values_.emplace(std::make_pair(section, ansi::ToUpper(Trim(line.substr(0, equals)))), value);
-        }
-    }
-
-    std::string Read(const std::string& section, const std::string& key, const std::string& fallback) override
-    {
-        const auto it = values_.find({ansi::ToUpper(section), ansi::ToUpper(key)});
-        return it == values_.end() ? fallback : it->second;
-    }
-
-private:
-    std::map<std::pair<std::string, std::string>, std::string> values_;
-};
 
 class CountingSink : public MessageSink {
 public:
@@ -83,7 +36,15 @@ public:
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     fuzz::Input input(data, size);
-    TextProfile profile(input.Rest());
+    const std::string text = input.Rest();
+    ProfileText profile(text);
+    for (const ProfileText::Section& section : profile.Sections()) {
+        FUZZ_CHECK(section.bodyBegin <= text.size());
+        for (const ProfileText::Key& key : section.keys) {
+            FUZZ_CHECK(key.line > section.line);
+            if (key.hasValue) FUZZ_CHECK(text.compare(key.valueBegin, key.valueEnd - key.valueBegin, key.value) == 0);
+        }
+    }
     CountingSink warnings;
     SetupSettings settings;
     // A script file "exists" when its name has an odd length, so both answers are reached.

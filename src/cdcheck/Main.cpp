@@ -1,0 +1,60 @@
+// cdcheck [--fix-sizes] DIR: checks the CD folder DIR as setup would read it and prints one line per
+// finding. Exit status 0: clean; 1: findings; 2: the folder or its SETUP.INI cannot be read.
+// cdcheck --value SECTION KEY DIR prints one value of SETUP.INI as setup reads it.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "cdcheck/CdCheck.h"
+
+int main(int argc, char** argv)
+{
+    if (argc == 5 && std::strcmp(argv[1], "--value") == 0) {
+        const std::optional<std::string> value = ReadSetupIniValue(argv[4], argv[2], argv[3]);
+        if (!value) {
+            std::fprintf(stderr, "cdcheck: %s: SETUP.INI cannot be read\n", argv[4]);
+            return 2;
+        }
+        std::printf("%s\n", value->c_str());
+        return 0;
+    }
+    bool fixSizes = false;
+    const char* folder = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--fix-sizes") == 0) {
+            fixSizes = true;
+        } else if (!folder && argv[i][0] != '-') {
+            folder = argv[i];
+        } else {
+            folder = nullptr;
+            break;
+        }
+    }
+    if (!folder) {
+        std::fprintf(stderr, "usage: cdcheck [--fix-sizes] DIR\n       cdcheck --value SECTION KEY DIR\n");
+        return 2;
+    }
+
+    if (fixSizes) {
+        const SizeFixReport fixed = FixFileSizes(folder);
+        if (fixed.status == CdStatus::Unreadable) {
+            std::fprintf(stderr, "cdcheck: %s: %s\n", folder, fixed.error.c_str());
+            return 2;
+        }
+        for (const SizeFix& fix : fixed.fixes) {
+            const Finding note{
+                "SETUP.INI", fix.line,
+                fix.from.empty() ? "FileSize=" + fix.to + " added" : "FileSize " + fix.from + " changed to " + fix.to};
+            std::printf("%s\n", FormatFinding(folder, note).c_str());
+        }
+    }
+
+    const CdReport report = CheckCd(folder);
+    if (report.status == CdStatus::Unreadable) {
+        std::fprintf(stderr, "cdcheck: %s: %s\n", folder, report.error.c_str());
+        return 2;
+    }
+    for (const Finding& finding : report.findings)
+        std::printf("%s\n", FormatFinding(folder, finding).c_str());
+    return static_cast<int>(report.status);
+}
