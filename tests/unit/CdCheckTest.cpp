@@ -210,9 +210,9 @@ const BrokenCd kCases[] = {
     {"shared uninstall entry", [](CdSpec& cd) { cd.Set(23, "ProductName=test book part 1"); },
      "SETUP.INI:23: Section1 and Section2 share one uninstall entry, 'test book part 1': the later registration "
      "replaces the earlier, and removing the product removes only one section's folder"},
-    {"product name refused", [](CdSpec& cd) { cd.Set(23, "ProductName=Test..Book"); },
-     "SETUP.INI:23: setup would not register this section for removal: \"Test..Book\" cannot be registered for "
-     "removal: a product name must not be empty or contain \"\\\" or \"..\"."},
+    {"product name refused", [](CdSpec& cd) { cd.Set(23, "ProductName=Test\\Book"); },
+     "SETUP.INI:23: setup would not register this section for removal: \"Test\\Book\" cannot be registered for "
+     "removal: a product name must not be empty, \".\" or \"..\", or contain \"\\\"."},
     {"uninstaller missing", [](CdSpec& cd) { cd.files["TOVRADE.EXE"] = std::nullopt; },
      "TOVRADE.EXE: missing from the CD's root folder: setup cannot copy the uninstaller, and the sections it "
      "registers cannot be removed"},
