@@ -1,16 +1,15 @@
 // The copy engine on real folders under Wine: the tree copy, LZ expansion, the replace question and the
-// progress dialog with its worker. Dialogs are answered by a thread that finds them and presses buttons.
+// progress dialog with its worker.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "DialogAnswerer.h"
+#include "GlobalSettingsTest.h"
 #include "copy/CopyEngine.h"
 #include "copy/PathFunctions.h"
 #include "copy/ProgressDialog.h"
@@ -115,7 +114,7 @@ std::string CurrentDirectory()
 }
 
 // Each test gets a CD folder and a destination folder below a fresh temporary folder.
-class CopyEngineTest : public testing::Test {
+class CopyEngineTest : public GlobalSettingsTest {
 protected:
     void SetUp() override
     {
@@ -128,10 +127,6 @@ protected:
         ASSERT_TRUE(CreateDirectoryPath(cd));
         ASSERT_TRUE(CreateDirectoryPath(dest));
         savedFolder = CurrentDirectory();
-        setupSettings.cancelRequested = false;
-        setupSettings.settingsValid = false;
-        setupSettings.filesCompressed = false;
-        setupSettings.useUnderscores = false;
         yesToAllChosen = false;
         expansionFailed = false;
         ::ResetEvent(copyStopEvent.get());
@@ -140,10 +135,6 @@ protected:
     {
         ::SetCurrentDirectoryA(savedFolder.c_str());
         RemoveTree(root);
-        setupSettings.cancelRequested = false;
-        setupSettings.settingsValid = false;
-        setupSettings.filesCompressed = false;
-        setupSettings.useUnderscores = false;
     }
     void CopyCd(HWND sourceControl = nullptr, HWND destControl = nullptr, int width = 0)
     {
@@ -156,101 +147,11 @@ protected:
     std::string root, cd, dest, savedFolder;
 };
 
-// Finds the visible dialogs of this process and answers them, one step at a time, on its own thread.
-class DialogAnswerer {
-public:
-    enum class Kind { Replace, Progress, ExitConfirmation, MessageBox };
-    struct Step {
-        Kind kind;
-        int button;  // 0: only wait until such a dialog is up
-    };
-    struct Seen {
-        Kind kind;
-        std::vector<std::string> texts;  // the window title, then the texts of `textIds`
-    };
-
-    explicit DialogAnswerer(std::vector<Step> steps, std::vector<int> textIds = {})
-        : steps_(std::move(steps)), textIds_(std::move(textIds)), thread_([this] { Run(); })
-    {
-    }
-    ~DialogAnswerer()
-    {
-        stop_ = true;
-        thread_.join();
-    }
-    // True when every step was done.
-    bool Finished() const { return done_ == steps_.size(); }
-    std::vector<Seen> seen;
-
-    static bool IsKind(HWND hwnd, Kind kind)
-    {
-        switch (kind) {
-            case Kind::Replace:
-                return ::GetDlgItem(hwnd, IDC_REPLACE_NO) && ::GetDlgItem(hwnd, IDC_FIRST_SIZE);
-            case Kind::Progress:
-                return ::GetDlgItem(hwnd, IDC_DEST_NAME) && ::GetDlgItem(hwnd, IDC_SOURCE_NAME);
-            case Kind::MessageBox:
-                return ::GetDlgItem(hwnd, 0xFFFF) != nullptr;
-            case Kind::ExitConfirmation:
-                return ::GetDlgItem(hwnd, IDC_MESSAGE) && ::GetDlgItem(hwnd, IDOK) && ::GetDlgItem(hwnd, IDCANCEL) &&
-                       !::GetDlgItem(hwnd, IDC_REPLACE_NO) && !::GetDlgItem(hwnd, IDC_DEST_NAME);
-        }
-        return false;
-    }
-
-private:
-    struct Search {
-        Kind kind;
-        HWND found;
-    };
-    static BOOL CALLBACK FindDialog(HWND hwnd, LPARAM lParam)
-    {
-        auto* search = reinterpret_cast<Search*>(lParam);
-        DWORD pid = 0;
-        ::GetWindowThreadProcessId(hwnd, &pid);
-        char cls[16] = {};
-        ::GetClassNameA(hwnd, cls, sizeof cls);
-        if (pid == ::GetCurrentProcessId() && ::IsWindowVisible(hwnd) && std::string(cls) == "#32770" &&
-            IsKind(hwnd, search->kind)) {
-            search->found = hwnd;
-            return FALSE;
-        }
-        return TRUE;
-    }
-    void Run()
-    {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (!stop_ && done_ < steps_.size() && std::chrono::steady_clock::now() < deadline) {
-            const Step& step = steps_[done_];
-            Search search{step.kind, nullptr};
-            ::EnumWindows(&FindDialog, reinterpret_cast<LPARAM>(&search));
-            if (!search.found || search.found == lastPressed_) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(20));
-                continue;
-            }
-            // Let the dialog finish its initialisation before its texts are read.
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            Seen record{step.kind, {WindowText(search.found)}};
-            for (int id : textIds_)
-                record.texts.push_back(WindowText(::GetDlgItem(search.found, id)));
-            if (step.kind == Kind::MessageBox) record.texts.push_back(WindowText(::GetDlgItem(search.found, 0xFFFF)));
-            seen.push_back(record);
-            if (step.button) {
-                ::PostMessageA(search.found, WM_COMMAND, MAKEWPARAM(step.button, BN_CLICKED), 0);
-                lastPressed_ = search.found;
-            }
-            ++done_;
-        }
-    }
-
-    std::vector<Step> steps_;
-    std::vector<int> textIds_;
-    std::atomic<bool> stop_{false};
-    std::atomic<size_t> done_{0};
-    HWND lastPressed_ = nullptr;
-    std::thread thread_;
-};
-using Kind = DialogAnswerer::Kind;
+const DialogMatch kReplace = DialogWith("the replace question", {IDC_REPLACE_NO, IDC_FIRST_SIZE});
+const DialogMatch kProgress = DialogWith("the progress dialog", {IDC_DEST_NAME, IDC_SOURCE_NAME});
+const DialogMatch kExitConfirmation =
+    DialogWith("the exit confirmation", {IDC_MESSAGE, IDOK, IDCANCEL}, {IDC_REPLACE_NO, IDC_DEST_NAME});
+const DialogMatch kMessageBox = MessageBoxDialog();
 
 TEST_F(CopyEngineTest, CopiesTheTreeClearsAttributesAndSkipsDotFolders)
 {
@@ -371,10 +272,10 @@ TEST_F(CopyEngineTest, YesToAllReplacesWithoutAsking)
     yesToAllChosen = true;
     WriteFile(cd + "\\A.TXT", "new");
     WriteFile(dest + "\\A.TXT", "old");
-    DialogAnswerer watch({{Kind::Replace, IDCANCEL}});
+    DialogAnswerer watch(IDCANCEL);
     CopyCd();
     EXPECT_EQ(ReadFile(dest + "\\A.TXT"), "new");
-    EXPECT_TRUE(watch.seen.empty()) << "no replace question was shown";
+    EXPECT_TRUE(watch.Answered().empty()) << "no replace question was shown";
 }
 
 TEST_F(CopyEngineTest, FoundSizeAndTimeAreThoseOfTheFirstMatch)
@@ -415,23 +316,24 @@ TEST_F(CopyEngineTest, ReplaceQuestionsNoThenYesToAllSilencesSubFolders)
 
     // The enumeration order is the file system's: answer No first, then Yes To All.
     DialogAnswerer answerer(
-        {{Kind::Replace, IDC_REPLACE_NO}, {Kind::Replace, IDC_YESTOALL}, {Kind::Replace, IDCANCEL}},
+        {{kReplace, IDC_REPLACE_NO}, {kReplace, IDC_YESTOALL}, {kReplace, IDCANCEL}},
         {IDC_MESSAGE, IDC_FIRST_SIZE, IDC_SECOND_SIZE, IDC_FIRST_DATE, IDOK, IDC_YESTOALL, IDC_REPLACE_NO});
     CopyCd();
-    ASSERT_EQ(answerer.seen.size(), 2u) << "no question after Yes To All, not even in the sub-folder";
-    const auto& first = answerer.seen[0].texts;
-    const bool firstWasA = first[1].find("A.TXT") != std::string::npos;
-    EXPECT_EQ(first[0], "Replace?");
+    const auto answered = answerer.Answered();
+    ASSERT_EQ(answered.size(), 2u) << "no question after Yes To All, not even in the sub-folder";
+    const auto& first = answered[0].controls;
+    const bool firstWasA = first[0].find("A.TXT") != std::string::npos;
+    EXPECT_EQ(answered[0].title, "Replace?");
     if (firstWasA) {
-        EXPECT_EQ(first[1], "There is already 'A.TXT' (100%).");
-        EXPECT_EQ(first[2], "1.00 KBytes");
-        EXPECT_EQ(first[3], "1023 Bytes");
+        EXPECT_EQ(first[0], "There is already 'A.TXT' (100%).");
+        EXPECT_EQ(first[1], "1.00 KBytes");
+        EXPECT_EQ(first[2], "1023 Bytes");
     }
-    EXPECT_EQ(first[4].rfind("changed ", 0), 0u) << first[4];
-    EXPECT_NE(first[4].find("M"), std::string::npos) << "AM or PM: " << first[4];
-    EXPECT_EQ(first[5], "Yes");
-    EXPECT_EQ(first[6], "All");
-    EXPECT_EQ(first[7], "No") << "the No button keeps its own text";
+    EXPECT_EQ(first[3].rfind("changed ", 0), 0u) << first[3];
+    EXPECT_NE(first[3].find("M"), std::string::npos) << "AM or PM: " << first[3];
+    EXPECT_EQ(first[4], "Yes");
+    EXPECT_EQ(first[5], "All");
+    EXPECT_EQ(first[6], "No") << "the No button keeps its own text";
     // The file answered No keeps its contents; the others are replaced.
     const std::string keptName = firstWasA ? "A.TXT" : "B.TXT";
     EXPECT_EQ(ReadFile(dest + "\\" + keptName), firstWasA ? std::string(1023, 'o') : "old b");
@@ -443,14 +345,14 @@ TEST_F(CopyEngineTest, ReplaceCancelThenContinueReplacesThenExitStops)
 {
     WriteFile(cd + "\\A.TXT", "new a");
     WriteFile(dest + "\\A.TXT", "old a");
-    DialogAnswerer answerer({{Kind::Replace, IDCANCEL}, {Kind::ExitConfirmation, IDOK}});
+    DialogAnswerer answerer({{kReplace, IDCANCEL}, {kExitConfirmation, IDOK}});
     CopyCd();
     EXPECT_TRUE(answerer.Finished());
     EXPECT_EQ(ReadFile(dest + "\\A.TXT"), "new a");
     EXPECT_FALSE(setupSettings.cancelRequested);
 
     WriteFile(dest + "\\A.TXT", "old a");
-    DialogAnswerer exiting({{Kind::Replace, IDCANCEL}, {Kind::ExitConfirmation, IDCANCEL}});
+    DialogAnswerer exiting({{kReplace, IDCANCEL}, {kExitConfirmation, IDCANCEL}});
     CopyCd();
     EXPECT_TRUE(exiting.Finished());
     EXPECT_EQ(ReadFile(dest + "\\A.TXT"), "old a");
@@ -463,11 +365,11 @@ TEST_F(CopyEngineTest, PresentButUnfindableDestinationIsNotAskedAbout)
     // there is nothing to replace, so no question is shown.
     WriteFile(cd + "\\A.TXT", "a");
     const std::string missingDest = dest + "\\NOT\\THERE";
-    DialogAnswerer watch({{Kind::Replace, IDCANCEL}});
+    DialogAnswerer watch(IDCANCEL);
     ASSERT_TRUE(::SetCurrentDirectoryA(cd.c_str()));
     ASSERT_TRUE(PathExists(missingDest + "\\A.TXT"));
     CopyTree(missingDest, nullptr, nullptr, 0);
-    EXPECT_TRUE(watch.seen.empty());
+    EXPECT_TRUE(watch.Answered().empty());
 }
 
 class ProgressDialogTest : public CopyEngineTest {
@@ -503,13 +405,13 @@ TEST_F(ProgressDialogTest, MissingSourceFolderIsReportedAndCancels)
 {
     setupSettings.settingsValid = true;
     setupSettings.SetSectionValueAt(SectionKey::CodeDir, 0, "NOSUCH");
-    DialogAnswerer answerer({{Kind::MessageBox, IDOK}});
+    DialogAnswerer answerer({{kMessageBox, IDOK}});
     CProgressDialog dialog;
     dialog.DoModal();
     dialog.WaitForWorkerToEnd();
     ASSERT_TRUE(answerer.Finished());
-    EXPECT_EQ(answerer.seen[0].texts.back(), "The book's files are supposed to be in a directory named '" + cd +
-                                                 "\\NOSUCH'. Setup can't find this directory so it's exiting.");
+    EXPECT_EQ(answerer.Answered()[0].text, "The book's files are supposed to be in a directory named '" + cd +
+                                               "\\NOSUCH'. Setup can't find this directory so it's exiting.");
     EXPECT_TRUE(setupSettings.cancelRequested);
     EXPECT_TRUE(Attributes(dest + "\\Book") & FILE_ATTRIBUTE_DIRECTORY) << "the destination is created first";
 }
@@ -523,7 +425,7 @@ TEST_F(ProgressDialogTest, EmptyCodeDirOrAFolderThatCannotBeEnteredCountsAsMissi
         setupSettings.SetSectionValueAt(SectionKey::CodeDir, 0, codeDir);
         // The section's own folder is current, as the sequence leaves it; nothing of it may be copied.
         ASSERT_TRUE(::SetCurrentDirectoryA((cd + "\\SECTION").c_str()));
-        DialogAnswerer answerer({{Kind::MessageBox, IDOK}});
+        DialogAnswerer answerer({{kMessageBox, IDOK}});
         CProgressDialog dialog;
         dialog.DoModal();
         dialog.WaitForWorkerToEnd();
@@ -541,8 +443,7 @@ TEST_F(ProgressDialogTest, ExitWhileAReplaceQuestionIsUpWaitsForTheAnswer)
     WriteFile(dest + "\\Book\\A.TXT", "old a");
     // The worker asks about A.TXT; meanwhile the user cancels the progress dialog and chooses Exit; the
     // question is answered Yes only after the dialog has closed.
-    DialogAnswerer answerer(
-        {{Kind::Replace, 0}, {Kind::Progress, IDCANCEL}, {Kind::ExitConfirmation, IDCANCEL}, {Kind::Replace, IDOK}});
+    DialogAnswerer answerer({{kReplace, 0}, {kProgress, IDCANCEL}, {kExitConfirmation, IDCANCEL}, {kReplace, IDOK}});
     CProgressDialog dialog;
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
     dialog.WaitForWorkerToEnd();
@@ -560,12 +461,12 @@ TEST_F(ProgressDialogTest, FailedExpansionIsReportedOnceAtTheEnd)
     setupSettings.SetSectionValueAt(SectionKey::DestDir, 0, longDest);
     WriteFile(cd + "\\SECTION\\ONE.TXT", "1");
     WriteFile(cd + "\\SECTION\\TWO.TXT", "2");
-    DialogAnswerer answerer({{Kind::MessageBox, IDOK}, {Kind::MessageBox, IDOK}});
+    DialogAnswerer answerer({{kMessageBox, IDOK}, {kMessageBox, IDOK}});
     CProgressDialog dialog;
     EXPECT_EQ(dialog.DoModal(), IDOK);
     dialog.WaitForWorkerToEnd();
-    ASSERT_EQ(answerer.seen.size(), 1u) << "one message for the section";
-    EXPECT_EQ(answerer.seen[0].texts.back(), "Some names were too long.");
+    ASSERT_EQ(answerer.Answered().size(), 1u) << "one message for the section";
+    EXPECT_EQ(answerer.Answered()[0].text, "Some names were too long.");
 }
 
 TEST_F(ProgressDialogTest, AFileThatCannotBeReplacedIsNamedWithTheReasonAndTheInstallFails)
@@ -583,22 +484,21 @@ TEST_F(ProgressDialogTest, AFileThatCannotBeReplacedIsNamedWithTheReasonAndTheIn
         WriteFile(locked, "old", FILE_ATTRIBUTE_HIDDEN);
         UniqueFile hold(::CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(hold);
-        DialogAnswerer answerer({{Kind::Replace, IDOK}, {Kind::MessageBox, IDOK}});
+        DialogAnswerer answerer({{kReplace, IDOK}, {kMessageBox, IDOK}});
         CProgressDialog dialog;
         EXPECT_EQ(dialog.DoModal(), IDOK);
         dialog.WaitForWorkerToEnd();
         hold.reset();
         ASSERT_TRUE(answerer.Finished());
-        EXPECT_EQ(answerer.seen[1].texts.back(), "There was a problem installing the files.\n\n" +
-                                                     SystemErrorText(ERROR_SHARING_VIOLATION) +
-                                                     "\nSetup can't replace \"" + locked + "\".");
+        EXPECT_EQ(answerer.Answered()[1].text, "There was a problem installing the files.\n\n" +
+                                                   SystemErrorText(ERROR_SHARING_VIOLATION) +
+                                                   "\nSetup can't replace \"" + locked + "\".");
         EXPECT_TRUE(setupSettings.installFailed);
         EXPECT_FALSE(expansionFailed) << "no blame on a long path";
         EXPECT_EQ(ReadFile(locked), "old");
         EXPECT_TRUE(Attributes(locked) & FILE_ATTRIBUTE_HIDDEN) << "the file that stayed keeps its attributes";
         EXPECT_FALSE(Exists(dest + "\\Book\\LOCKED.TX_")) << "nothing written beside it";
     }
-    setupSettings.installFailed = false;
 }
 
 TEST(CopyReplaceDate, UniversalTimeIsShownInLocalTime)

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "DialogAnswerer.h"
+#include "GlobalSettingsTest.h"
 #include "framework/Dialog.h"
 #include "installer/Backdrop.h"
 #include "installer/SequenceDialogs.h"
@@ -9,11 +11,10 @@
 #include "settings/SettingsWin.h"
 
 namespace {
-class DialogTexts : public testing::Test {
+class DialogTexts : public GlobalSettingsTest {
 protected:
     void SetUp() override
     {
-        saved_ = setupSettings.settingsValid;
         setupSettings.SetSetupValue(SetupKey::MainProdName, "My Book");
         setupSettings.SetText(TextId::WelcomeTitle, "Welcome!");
         setupSettings.SetText(TextId::WelcomeText, "Welcome to %s, 100% ready.");
@@ -21,8 +22,6 @@ protected:
         setupSettings.SetText(TextId::SetupFailedTitle, "Failed");
         setupSettings.SetText(TextId::SetupFailedText, "Nothing %s was installed.");
     }
-    void TearDown() override { setupSettings.settingsValid = saved_; }
-
     static void Check(Dialog& dialog, const char* title, const char* text, const char* button)
     {
         ASSERT_TRUE(dialog.Create());
@@ -31,8 +30,8 @@ protected:
         EXPECT_EQ(dialog.GetItemText(IDOK), button);
         dialog.Destroy();
     }
-    bool saved_ = false;
 };
+using Backdrop = GlobalSettingsTest;
 }  // namespace
 
 TEST_F(DialogTexts, FilledFromTheTextsWhenTheSettingsAreValid)
@@ -61,7 +60,7 @@ TEST_F(DialogTexts, TemplateTextsStayWhenTheSettingsAreIncomplete)
     updating.Destroy();
 }
 
-TEST(Backdrop, GradientRunsFromPureBlueDownToNearBlack)
+TEST_F(Backdrop, GradientRunsFromPureBlueDownToNearBlack)
 {
     EXPECT_EQ(GradientBrushIndex(0, 1), 0);  // a one-row client is pure blue
     EXPECT_EQ(GradientBrushIndex(0, 768), 0);
@@ -70,7 +69,7 @@ TEST(Backdrop, GradientRunsFromPureBlueDownToNearBlack)
     EXPECT_EQ(GradientBrushIndex(0, 0), 0);
 }
 
-TEST(Backdrop, CoversTheScreenAndPaintsTheGradient)
+TEST_F(Backdrop, CoversTheScreenAndPaintsTheGradient)
 {
     CBackdropWindow backdrop;
     ASSERT_TRUE(backdrop.Create());
@@ -115,23 +114,10 @@ public:
 protected:
     void OnCancel() override { ++cancels; }
 };
-
-void PumpMessages()
-{
-    for (int i = 0; i < 5; ++i) {
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
-        ::Sleep(20);
-    }
-}
 }  // namespace
 
-TEST(Backdrop, ClosingItCancelsTheDialogInFrontAndNeverEndsTheBackdrop)
+TEST_F(Backdrop, ClosingItCancelsTheDialogInFrontAndNeverEndsTheBackdrop)
 {
-    setupSettings.settingsValid = false;
     CBackdropWindow backdrop;
     ASSERT_TRUE(backdrop.Create());
     ::ShowWindow(backdrop.Hwnd(), SW_SHOW);

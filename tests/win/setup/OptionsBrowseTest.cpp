@@ -5,7 +5,8 @@
 // commctrl.h needs the types of windows.h.
 #include <commctrl.h>
 
-#include "OptionsTestSupport.h"
+#include "DialogAnswerer.h"
+#include "GlobalSettingsTest.h"
 #include "options/BrowseDialog.h"
 #include "resource.h"
 #include "settings/SettingsWin.h"
@@ -14,13 +15,12 @@ namespace {
 const char kRoot[] = "C:\\browse-test";
 const char kLongName[] = "a folder with a rather long name that cannot fit the field";
 
-class BrowseDialogTest : public testing::Test {
+class BrowseDialogTest : public GlobalSettingsTest {
 protected:
     void SetUp() override
     {
         INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TREEVIEW_CLASSES};
         ::InitCommonControlsEx(&controls);
-        setupSettings.sectionCount = 0;
         setupSettings.settingsValid = true;
         setupSettings.SetText(TextId::BrowseTitle, "Pick a Folder");
         setupSettings.SetText(TextId::BrowseText1, "Current directory:");
@@ -171,7 +171,7 @@ TEST_F(BrowseDialogTest, FolderWithFilesAsksFirst)
     ::ShowWindow(dialog_.Hwnd(), SW_SHOW);
     TreeView_SelectItem(Tree(), Child(OpenTestFolder(), "Alpha"));
     {
-        DialogAnswerer answerer({IDNO}, {dialog_.Hwnd()});
+        DialogAnswerer answerer({{MessageBoxDialog(), IDNO}});
         ::SendMessageA(dialog_.Hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         ASSERT_EQ(answerer.Answered().size(), 1u);
         EXPECT_EQ(answerer.Answered()[0].text, "That folder is not empty. Use it anyway?");
@@ -180,7 +180,7 @@ TEST_F(BrowseDialogTest, FolderWithFilesAsksFirst)
     ASSERT_NE(dialog_.Hwnd(), nullptr);
     EXPECT_EQ(dialog_.currentDir, std::string(kRoot) + "\\Alpha");
     {
-        DialogAnswerer answerer({IDYES}, {dialog_.Hwnd()});
+        DialogAnswerer answerer({{MessageBoxDialog(), IDYES}});
         ::SendMessageA(dialog_.Hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     }
     EXPECT_EQ(dialog_.Hwnd(), nullptr);

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "OptionsTestSupport.h"
+#include "DialogAnswerer.h"
 #include "framework/AppMessages.h"
 #include "options/SectionCheckList.h"
 

@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "OptionsTestSupport.h"
+#include "DialogAnswerer.h"
+#include "GlobalSettingsTest.h"
 #include "options/DiskSpaceWin.h"
 #include "options/OptionsDialog.h"
 #include "options/SectionCheckList.h"
@@ -20,15 +21,11 @@ struct Section {
     const char* installByDefault;
 };
 
-class OptionsDialogTest : public testing::Test {
+class OptionsDialogTest : public GlobalSettingsTest {
 protected:
     void SetUp() override
     {
-        setupSettings.sectionCount = 0;
-        setupSettings.currentSection = 0;
-        setupSettings.changeFolderAllowed = false;
         setupSettings.SetSetupValue(SetupKey::ChangeFolderButton, "Error");
-        setupSettings.cancelRequested = false;
         setupSettings.SetText(TextId::OptionsTitle, "Choose Options");
         setupSettings.SetText(TextId::InstructionText, "Select the items you want installed.");
         setupSettings.SetText(TextId::OptionStatic, "Options:");
@@ -53,11 +50,7 @@ protected:
         ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kInstalledKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
         if (key) ::RegCloseKey(key);
     }
-    void TearDown() override
-    {
-        ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kInstalledKey);
-        setupSettings.cancelRequested = false;
-    }
+    void TearDown() override { ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kInstalledKey); }
 
     static void Fill(const std::vector<Section>& sections)
     {
@@ -194,7 +187,7 @@ TEST_F(OptionsDialogTest, DriveRootIsRefusedAndReverted)
         setupSettings.SetSectionValueAt(SectionKey::DestDir, 1, root);
         ClickRow(*dialog.List(), 0, 60);
         {
-            DialogAnswerer answerer({IDOK}, {dialog.Hwnd()});
+            DialogAnswerer answerer({{MessageBoxDialog(), IDOK}});
             ::SendMessageA(dialog.Hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
             ASSERT_EQ(answerer.Answered().size(), 1u) << root;
             EXPECT_EQ(answerer.Answered()[0].text, "Please choose a folder, not a drive.");
@@ -217,7 +210,7 @@ TEST_F(OptionsDialogTest, NoRoomKeepsTheDialogOpenUntilTheBigSectionIsUnchecked)
     ASSERT_TRUE(dialog.Create());
     ::ShowWindow(dialog.Hwnd(), SW_SHOW);
     {
-        DialogAnswerer answerer({IDOK}, {dialog.Hwnd()});
+        DialogAnswerer answerer({{TitledDialog("No Room"), IDOK}});
         ::SendMessageA(dialog.Hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         ASSERT_EQ(answerer.Answered().size(), 1u);
         EXPECT_EQ(answerer.Answered()[0].title, "No Room");
@@ -238,7 +231,7 @@ TEST_F(OptionsDialogTest, CancelAsksAndOnlyExitEndsTheDialog)
     ASSERT_TRUE(dialog.Create());
     ::ShowWindow(dialog.Hwnd(), SW_SHOW);
     {
-        DialogAnswerer answerer({IDOK}, {dialog.Hwnd()});  // Continue in the exit confirmation
+        DialogAnswerer answerer({{TitledDialog("Exit Setup"), IDOK}});  // Continue
         ::SendMessageA(dialog.Hwnd(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         ASSERT_EQ(answerer.Answered().size(), 1u);
         EXPECT_EQ(answerer.Answered()[0].title, "Exit Setup");
@@ -246,7 +239,7 @@ TEST_F(OptionsDialogTest, CancelAsksAndOnlyExitEndsTheDialog)
     ASSERT_NE(dialog.Hwnd(), nullptr);
     EXPECT_FALSE(setupSettings.cancelRequested);
     {
-        DialogAnswerer answerer({IDCANCEL}, {dialog.Hwnd()});  // Exit
+        DialogAnswerer answerer({{TitledDialog("Exit Setup"), IDCANCEL}});  // Exit
         ::SendMessageA(dialog.Hwnd(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     }
     EXPECT_EQ(dialog.Hwnd(), nullptr);
@@ -258,42 +251,22 @@ TEST_F(OptionsDialogTest, ModalRunWithoutSectionsEndsWithContinue)
     setupSettings.sectionCount = 0;
     setupSettings.SetSetupValue(SetupKey::ChangeFolderButton, "CHANGEDRIVE");
     std::atomic<bool> sawEmptyList{false};
-    std::thread presser([&] {
-        for (int i = 0; i < 500; ++i) {
-            HWND dialog = ::FindWindowA("#32770", "Choose Options");
-            if (dialog) {
-                ::Sleep(100);
-                sawEmptyList = ::SendMessageA(::GetDlgItem(dialog, IDC_SECTION_LIST), LB_GETCOUNT, 0, 0) == 0;
-                ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-                return;
-            }
-            ::Sleep(20);
-        }
-    });
+    DialogAnswerer answerer({{TitledDialog("Choose Options"), IDOK, [&](HWND dialog) {
+                                  sawEmptyList =
+                                      ::SendDlgItemMessageA(dialog, IDC_SECTION_LIST, LB_GETCOUNT, 0, 0) == 0;
+                              }}});
     const INT_PTR result = RunOptionsDialog();
-    presser.join();
     EXPECT_EQ(result, IDOK);
     EXPECT_TRUE(sawEmptyList);
     EXPECT_FALSE(setupSettings.cancelRequested);
 }
 
 namespace {
-// Waits for a dialog with the given title, types `folder` into its new-folder edit and presses OK.
-HWND WaitForWindow(const char* title)
+// Types `folder` into the browser's new-folder field and presses OK.
+AnswerStep ChooseInBrowser(const std::string& folder)
 {
-    for (int i = 0; i < 500; ++i) {
-        if (HWND hwnd = ::FindWindowA("#32770", title)) return hwnd;
-        ::Sleep(20);
-    }
-    return nullptr;
-}
-void ChooseInBrowser(const char* folder)
-{
-    HWND browse = WaitForWindow("Pick a Folder");
-    if (!browse) return;
-    ::Sleep(100);
-    ::SendMessageA(::GetDlgItem(browse, IDC_NEWDIR), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder));
-    ::PostMessageA(browse, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return {TitledDialog("Pick a Folder"), IDOK,
+            [folder](HWND browse) { ::SetDlgItemTextA(browse, IDC_NEWDIR, folder.c_str()); }};
 }
 }  // namespace
 
@@ -318,22 +291,21 @@ TEST_F(OptionsDialogTest, ChangeFolderSetsOnlyTheSelectedSectionAndRefusesTheWin
     for (char& c : lowerWindows)
         c = static_cast<char>(::tolower(static_cast<unsigned char>(c)));
     {
-        std::thread browser([&] { ChooseInBrowser(lowerWindows.c_str()); });
-        DialogAnswerer answerer({IDYES, IDOK}, {dialog.Hwnd()}, {"Pick a Folder"});
+        DialogAnswerer answerer(
+            {ChooseInBrowser(lowerWindows), {MessageBoxDialog(), IDYES}, {MessageBoxDialog(), IDOK}});
         ::SendMessageA(dialog.Hwnd(), WM_COMMAND, MAKEWPARAM(IDC_CHANGE_FOLDER, BN_CLICKED), 0);
-        browser.join();
         const auto answered = answerer.Answered();
-        ASSERT_EQ(answered.size(), 2u);
-        EXPECT_EQ(answered[0].text, "Not empty. Use it?");
-        EXPECT_EQ(answered[1].text, "Not into the Windows folder, please.");
+        ASSERT_EQ(answered.size(), 3u);
+        EXPECT_EQ(answered[1].text, "Not empty. Use it?");
+        EXPECT_EQ(answered[2].text, "Not into the Windows folder, please.");
     }
     EXPECT_EQ(Value(SectionKey::DestDir, 1), "C:\\Book\\Part2");
 
     // A new folder below C:\ becomes the second section's folder only.
     {
-        std::thread browser([&] { ChooseInBrowser("New Book"); });
+        DialogAnswerer answerer({ChooseInBrowser("New Book")});
         ::SendMessageA(dialog.Hwnd(), WM_COMMAND, MAKEWPARAM(IDC_CHANGE_FOLDER, BN_CLICKED), 0);
-        browser.join();
+        EXPECT_TRUE(answerer.Finished());
     }
     EXPECT_EQ(Value(SectionKey::DestDir, 0), "C:\\Book\\Part1");
     EXPECT_EQ(Value(SectionKey::DestDir, 1), "C:\\New Book");
@@ -341,7 +313,6 @@ TEST_F(OptionsDialogTest, ChangeFolderSetsOnlyTheSelectedSectionAndRefusesTheWin
     EXPECT_EQ(dialog.GetItemText(IDC_SPACE_REQUIRED), "Space required on drive C: 20 Bytes");
     EXPECT_EQ(::GetFileAttributesA("C:\\New Book"), INVALID_FILE_ATTRIBUTES);  // not created here
     dialog.Destroy();
-    specialFolders.Set(SpecialFolder::WindowsDir, "");
 }
 
 TEST(DriveFreeBytes, SystemDriveHasRoomAndAMissingDriveHasNone)

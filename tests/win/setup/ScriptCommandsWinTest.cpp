@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "GlobalSettingsTest.h"
 #include "ScriptTestSupport.h"
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
@@ -12,7 +13,7 @@ using namespace scripttest;
 
 namespace {
 
-class ScriptCommandsWin : public ::testing::Test {
+class ScriptCommandsWin : public GlobalSettingsTest {
 protected:
     void SetUp() override
     {
@@ -96,7 +97,6 @@ TEST_F(ScriptCommandsWin, CopyOverAnOlderFileThatCannotBeReplacedNamesItAndTheIn
     const std::string source = Helper("scriptver410.dll");
     ASSERT_TRUE(::CopyFileA(Helper("scriptver400.dll").c_str(), target.c_str(), FALSE));
     ASSERT_TRUE(::SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
-    setupSettings.installFailed = false;
     {
         UniqueFile hold(::CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(hold);

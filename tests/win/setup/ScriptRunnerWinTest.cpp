@@ -5,6 +5,8 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include "DialogAnswerer.h"
+#include "GlobalSettingsTest.h"
 #include "ScriptTestSupport.h"
 #include "framework/ComPtr.h"
 #include "scripts/ScriptRunner.h"
@@ -38,26 +40,28 @@ std::string CurrentDir()
     return buffer;
 }
 
+using ScriptRunnerWin = GlobalSettingsTest;
+using ScriptShortcutsWin = GlobalSettingsTest;
 }  // namespace
 
-TEST(ScriptRunnerWin, MissingScriptFileIsReportedAndNullIsNoScript)
+TEST_F(ScriptRunnerWin, MissingScriptFileIsReportedAndNullIsNoScript)
 {
     const std::string folder = MakeTempFolder("file");
     const std::string before = CurrentDir();
     {
-        MessageBoxAnswerer answerer;
+        DialogAnswerer answerer;
         RunScriptFile("NULL", folder);
         EXPECT_EQ(CurrentDir(), before);
         RunScriptFile("null", folder);
-        const std::vector<std::string> texts = answerer.Texts();
-        ASSERT_EQ(texts.size(), 1u);
-        EXPECT_EQ(texts[0], "Couldn't find script file null.");
+        const auto answered = answerer.Answered();
+        ASSERT_EQ(answered.size(), 1u);
+        EXPECT_EQ(answered[0].text, "Couldn't find script file null.");
     }
     EXPECT_EQ(CurrentDir(), folder);
     ::SetCurrentDirectoryA(before.c_str());
 }
 
-TEST(ScriptRunnerWin, ScriptFileRunsEveryLineFromTheStartFolder)
+TEST_F(ScriptRunnerWin, ScriptFileRunsEveryLineFromTheStartFolder)
 {
     const std::string folder = MakeTempFolder("file");
     setupSettings.currentSection = 0;
@@ -71,11 +75,11 @@ TEST(ScriptRunnerWin, ScriptFileRunsEveryLineFromTheStartFolder)
               "CREATESHORTCUT %INSTALLPATH%\\Sub\\a.txt\r\n");
     const std::string before = CurrentDir();
     {
-        MessageBoxAnswerer answerer;
+        DialogAnswerer answerer;
         RunScriptFile("SCRIPT.TXT", folder);
-        const std::vector<std::string> texts = answerer.Texts();
-        ASSERT_EQ(texts.size(), 1u);
-        EXPECT_EQ(texts[0],
+        const auto answered = answerer.Answered();
+        ASSERT_EQ(answered.size(), 1u);
+        EXPECT_EQ(answered[0].text,
                   "Batch file error. The file '" + folder + "\\gone.txt' does not exists; I can't rename it.");
     }
     EXPECT_EQ(ReadFile(folder + "\\Dest\\Sub\\a.txt"), "A");
@@ -84,7 +88,7 @@ TEST(ScriptRunnerWin, ScriptFileRunsEveryLineFromTheStartFolder)
     ::SetCurrentDirectoryA(before.c_str());
 }
 
-TEST(ScriptRunnerWin, BinaryScriptWithoutLineEndsIsHarmless)
+TEST_F(ScriptRunnerWin, BinaryScriptWithoutLineEndsIsHarmless)
 {
     const std::string folder = MakeTempFolder("bin");
     std::string content;
@@ -98,7 +102,7 @@ TEST(ScriptRunnerWin, BinaryScriptWithoutLineEndsIsHarmless)
     ::SetCurrentDirectoryA(before.c_str());
 }
 
-TEST(ScriptShortcutsWin, ShortcutFileResolvesToItsTarget)
+TEST_F(ScriptShortcutsWin, ShortcutFileResolvesToItsTarget)
 {
     const std::string folder = MakeTempFolder("lnk");
     ::CreateDirectoryA((folder + "\\Demo").c_str(), nullptr);
@@ -111,7 +115,7 @@ TEST(ScriptShortcutsWin, ShortcutFileResolvesToItsTarget)
     EXPECT_EQ(CreateShortcutFile(folder, folder + "\\" + std::string(260, 'n') + ".Lnk", ""), E_INVALIDARG);
 }
 
-TEST(ScriptShortcutsWin, SectionShortcutWritesItsPathBack)
+TEST_F(ScriptShortcutsWin, SectionShortcutWritesItsPathBack)
 {
     const std::string folder = MakeTempFolder("section");
     ::CreateDirectoryA((folder + "\\Desktop").c_str(), nullptr);
@@ -135,5 +139,4 @@ TEST(ScriptShortcutsWin, SectionShortcutWritesItsPathBack)
         EXPECT_EQ(setupSettings.SectionValueAt(SectionKey::ShortcutLocation, 1), location);
     }
     EXPECT_FALSE(Exists("\\My Book.Lnk"));
-    setupSettings.currentSection = 0;
 }

@@ -1,12 +1,10 @@
 #pragma once
 // Shared pieces of the script tests under Wine: temporary folders, file helpers, the script
-// platform with recorded messages, and a watcher that answers real message boxes.
+// platform with recorded messages.
 
 #include <windows.h>
 
-#include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "scripts/ScriptPlatformWin.h"
@@ -38,23 +36,6 @@ public:
         return answer;
     }
     void Pause(unsigned) override { ++pauses; }
-};
-
-// Presses `button` in every message box that the calling thread shows, and keeps each box's text.
-class MessageBoxAnswerer {
-public:
-    explicit MessageBoxAnswerer(int button = IDOK);
-    ~MessageBoxAnswerer();
-    std::vector<std::string> Texts();
-
-private:
-    void Watch();
-
-    DWORD thread_;
-    int button_;
-    std::atomic<bool> stop_{false};
-    std::vector<std::string> texts_;
-    std::thread watcher_;
 };
 
 }  // namespace scripttest

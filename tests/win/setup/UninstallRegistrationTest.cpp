@@ -5,10 +5,11 @@
 #include <fstream>
 #include <sstream>
 
+#include "DialogAnswerer.h"
+#include "GlobalSettingsTest.h"
 #include "framework/Handles.h"
 #include "installer/UninstallRegistration.h"
 #include "settings/SettingsWin.h"
-#include "uninstaller/UninstallBoxWatcher.h"
 
 namespace {
 const char kEntryKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
@@ -51,7 +52,7 @@ std::string Dword(DWORD number)
     return std::string(reinterpret_cast<const char*>(&number), sizeof number);
 }
 
-class UninstallRegistration : public ::testing::Test {
+class UninstallRegistration : public GlobalSettingsTest {
 protected:
     void SetUp() override
     {
@@ -96,9 +97,9 @@ TEST_F(UninstallRegistration, WritesTheEntryValuesExactlyAndReplacesAReadOnlyUni
     std::ofstream(target) << "old";
     ::SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY);
     DeleteEntry("My Book");
-    BoxWatcher watcher;
+    DialogAnswerer watcher;
     RegisterSectionForUninstall();
-    EXPECT_TRUE(watcher.Boxes().empty());
+    EXPECT_TRUE(watcher.Answered().empty());
 
     EXPECT_EQ(ReadAll(target), ReadAll(cd_ + "\\TOVRADE.EXE"));
     EXPECT_EQ(::GetFileAttributesA(target.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
@@ -162,9 +163,9 @@ TEST_F(UninstallRegistration, NothingIsRegisteredWithoutUninstallerUninstallFlag
 
     for (const char* name : {"", "..\\..\\Run", "Book\\Sub"}) {
         SetSection("C:\\Books\\Five", name, "NULL", "TRUE");
-        BoxWatcher watcher;
+        DialogAnswerer watcher;
         RegisterSectionForUninstall();
-        EXPECT_EQ(watcher.Boxes().size(), 1u) << name;
+        EXPECT_EQ(watcher.Answered().size(), 1u) << name;
     }
     UniqueRegKey uninstallKey;
     ASSERT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall", 0,
@@ -177,10 +178,10 @@ TEST_F(UninstallRegistration, NothingIsRegisteredWithoutUninstallerUninstallFlag
 
     SetSection("C:\\" + std::string(250, 'x'), "Long Book", "NULL", "TRUE");
     DeleteEntry("Long Book");
-    BoxWatcher watcher;
+    DialogAnswerer watcher;
     RegisterSectionForUninstall();
-    ASSERT_EQ(watcher.Boxes().size(), 1u);
-    EXPECT_NE(watcher.Boxes()[0].text.find("255"), std::string::npos);
+    ASSERT_EQ(watcher.Answered().size(), 1u);
+    EXPECT_NE(watcher.Answered()[0].text.find("255"), std::string::npos);
     EXPECT_FALSE(ReadValue("Long Book", "DisplayName"));
 
     ::DeleteFileA((cd_ + "\\TOVRADE.EXE").c_str());
@@ -194,9 +195,9 @@ TEST_F(UninstallRegistration, AFailedCopySaysSoAndStillWritesTheEntry)
     specialFolders.Set(SpecialFolder::WindowsDir, root_ + "\\Missing Windows");
     DeleteEntry("Copy Fails");
     SetSection("C:\\Books\\Seven", "Copy Fails", "NULL", "TRUE");
-    BoxWatcher watcher;
+    DialogAnswerer watcher;
     RegisterSectionForUninstall();
-    ASSERT_EQ(watcher.Boxes().size(), 1u);
-    EXPECT_EQ(watcher.Boxes()[0].text, "Couldn't copy uninstall program.");
+    ASSERT_EQ(watcher.Answered().size(), 1u);
+    EXPECT_EQ(watcher.Answered()[0].text, "Couldn't copy uninstall program.");
     EXPECT_TRUE(ReadValue("Copy Fails", "UninstallString"));
 }

@@ -5,12 +5,12 @@
 
 #include <fstream>
 
+#include "DialogAnswerer.h"
 #include "framework/AnsiText.h"
 #include "framework/App.h"
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
 #include "uninstaller/RemovalWin.h"
-#include "uninstaller/UninstallBoxWatcher.h"
 
 namespace {
 const DWORD kHiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
@@ -113,9 +113,9 @@ TEST_F(UninstallRemovalWin, EmptiesAThreeLevelTreeWithProtectedFilesSilently)
     const std::string folder = root_ + "\\Book";
     MakeTree(folder);
     WriteFile(root_ + "\\outside.txt");
-    BoxWatcher watcher;
+    DialogAnswerer watcher;
     RemoveFolderContents(folder);
-    EXPECT_TRUE(watcher.Boxes().empty());
+    EXPECT_TRUE(watcher.Answered().empty());
     EXPECT_FALSE(removalFailed);
     EXPECT_TRUE(Exists(folder));
     EXPECT_FALSE(Exists(folder + "\\Level 1"));
@@ -139,11 +139,11 @@ TEST_F(UninstallRemovalWin, ALockedFileTwoLevelsDownIsReportedOnceByItsBareName)
     WriteFile(locked);
     UniqueFile holder(::CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(holder);
-    std::vector<BoxWatcher::Box> boxes;
+    std::vector<AnsweredDialog> boxes;
     {
-        BoxWatcher watcher;
+        DialogAnswerer watcher;
         RemoveFolderContents(folder);
-        boxes = watcher.Boxes();
+        boxes = watcher.Answered();
     }
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "Setup cannot delete in use.doc. (The file might be read-only or it might be in use.)");
@@ -159,19 +159,19 @@ TEST_F(UninstallRemovalWin, ALockedFileTwoLevelsDownIsReportedOnceByItsBareName)
     // A second run after the file is closed removes the rest.
     holder.reset();
     removalFailed = false;
-    BoxWatcher watcher;
+    DialogAnswerer watcher;
     RemoveFolderContents(folder);
     EXPECT_FALSE(removalFailed);
     EXPECT_FALSE(Exists(folder + "\\Level 1"));
-    EXPECT_TRUE(watcher.Boxes().empty());
+    EXPECT_TRUE(watcher.Answered().empty());
 }
 
 TEST_F(UninstallRemovalWin, AFolderThatCannotBeEnteredSetsTheFlagAndChangesNothing)
 {
-    BoxWatcher watcher;
+    DialogAnswerer watcher;
     RemoveFolderContents(root_ + "\\No Such Folder");
     EXPECT_TRUE(removalFailed);
-    EXPECT_TRUE(watcher.Boxes().empty());
+    EXPECT_TRUE(watcher.Answered().empty());
     EXPECT_TRUE(ansi::EqualsNoCase(CurrentFolder(), initial_));
 }
 
@@ -201,11 +201,11 @@ TEST_F(UninstallRemovalWin, ALinkedFolderIsRemovedAndItsTargetSurvives)
     ASSERT_TRUE(MakeFolderLink(link, target));
     ASSERT_TRUE(MakeFolderLink(emptyLink, empty));
     const bool removable = OpensLinksThemselves(link);
-    std::vector<BoxWatcher::Box> boxes;
+    std::vector<AnsweredDialog> boxes;
     {
-        BoxWatcher watcher;
+        DialogAnswerer watcher;
         RemoveFolderContents(folder);
-        boxes = watcher.Boxes();
+        boxes = watcher.Answered();
     }
     EXPECT_TRUE(Exists(target + "\\keep.txt"));
     EXPECT_TRUE(Exists(empty));
@@ -227,12 +227,12 @@ TEST_F(UninstallRemovalWin, AFileLinkIsNeverDeletedThroughToItsTarget)
     ASSERT_TRUE(MakeFolderLink(folder + "\\linked.dll", target, false));
     const std::string shortcut = root_ + "\\My Book.lnk";
     ASSERT_TRUE(MakeFolderLink(shortcut, target, false));
-    std::vector<BoxWatcher::Box> boxes;
+    std::vector<AnsweredDialog> boxes;
     {
-        BoxWatcher watcher;
+        DialogAnswerer watcher;
         RemoveFolderContents(folder);
         DeleteFileItself(shortcut);
-        boxes = watcher.Boxes();
+        boxes = watcher.Answered();
     }
     EXPECT_TRUE(Exists(target));
     EXPECT_FALSE(Exists(folder + "\\plain.txt"));
@@ -279,11 +279,11 @@ TEST_F(UninstallRemovalWin, ASubfolderSwappedForALinkAfterTheListingIsNotEntered
     ::CreateDirectoryA((fs.target + "\\Deep").c_str(), nullptr);
     WriteFile(fs.target + "\\keep.txt");
     WriteFile(fs.target + "\\Deep\\keep too.txt");
-    std::vector<BoxWatcher::Box> boxes;
+    std::vector<AnsweredDialog> boxes;
     {
-        BoxWatcher watcher;
+        DialogAnswerer watcher;
         RemoveFolderContents(fs, folder);
-        boxes = watcher.Boxes();
+        boxes = watcher.Answered();
     }
     ASSERT_TRUE(fs.swapped);
     EXPECT_TRUE(Exists(fs.target + "\\keep.txt"));
@@ -334,10 +334,10 @@ TEST(UninstallRegistryRemoval, DeletesNestedKeysAndLeavesItsNeighbours)
     CreateKey(std::string(kTestKey) + "\\My Book 2");
     UniqueRegKey key;
     ASSERT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE, entry.c_str(), 0, KEY_ALL_ACCESS, key.put()), ERROR_SUCCESS);
-    BoxWatcher watcher;
+    DialogAnswerer watcher;
     DeleteRegistryKeyTree(key.get(), entry);
     key.reset();
-    EXPECT_TRUE(watcher.Boxes().empty());
+    EXPECT_TRUE(watcher.Answered().empty());
     EXPECT_FALSE(KeyExists(entry));
     EXPECT_FALSE(KeyExists(entry + "\\A"));
     EXPECT_TRUE(KeyExists(std::string(kTestKey) + "\\My Book 2"));
@@ -364,10 +364,10 @@ TEST(UninstallRegistryRemoval, ALinkBelowTheEntryGoesAndItsTargetStays)
     ASSERT_TRUE(KeyExists(entry + "\\Link\\Below"));  // the link leads to the target
     UniqueRegKey key;
     ASSERT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE, entry.c_str(), 0, KEY_ALL_ACCESS, key.put()), ERROR_SUCCESS);
-    BoxWatcher watcher;
+    DialogAnswerer watcher;
     DeleteRegistryKeyTree(key.get(), entry);
     key.reset();
-    EXPECT_TRUE(watcher.Boxes().empty());
+    EXPECT_TRUE(watcher.Answered().empty());
     EXPECT_FALSE(KeyExists(entry));
     EXPECT_TRUE(KeyExists(target + "\\Below"));
 }
@@ -376,14 +376,14 @@ TEST(UninstallRegistryRemoval, AnInvalidHandleShowsTheSystemTextAndDeletesNothin
 {
     const std::string entry = std::string(kTestKey) + "\\Kept";
     CreateKey(entry + "\\Sub");
-    std::vector<BoxWatcher::Box> boxes;
+    std::vector<AnsweredDialog> boxes;
     {
-        BoxWatcher watcher;
+        DialogAnswerer watcher;
         DeleteRegistryKeyTree(reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x0BADF00D)), entry);
-        boxes = watcher.Boxes();
+        boxes = watcher.Answered();
     }
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].caption, "Error");
+    EXPECT_EQ(boxes[0].title, "Error");
     EXPECT_EQ(boxes[0].text, SystemErrorText(ERROR_INVALID_HANDLE));
     EXPECT_FALSE(boxes[0].text.empty());
     EXPECT_TRUE(KeyExists(entry + "\\Sub"));
