@@ -90,15 +90,21 @@ TEST_F(ScriptRunnerWin, ScriptFileRunsEveryLineFromTheStartFolder)
 
 TEST_F(ScriptRunnerWin, BinaryScriptWithoutLineEndsIsHarmless)
 {
+    // Every byte but the zero, the carriage return and the blank, after an MD command: one line, far
+    // longer than a line may be, refused whole. The reader goes on after it, and stops at a zero byte.
     const std::string folder = MakeTempFolder("bin");
-    std::string content;
-    for (int i = 0; i < 3000; ++i)
-        content += static_cast<char>((i * 131) % 256);
-    content += std::string("\0MD ", 4) + folder + "\\never";
-    WriteFile(folder + "\\BIN.TXT", content);
+    std::string binary = "MD " + folder + "\\never\\";
+    for (int i = 0; binary.size() < 3000; ++i)
+        if (const char c = static_cast<char>(i % 256); c != '\0' && c != '\r' && c != ' ') binary += c;
+    WriteFile(folder + "\\BIN.TXT",
+              binary + "\r\nMD " + folder + "\\after\r\n" + std::string("\0\r\nMD ", 6) + folder + "\\beyond\r\n");
     const std::string before = CurrentDir();
+    DialogAnswerer answerer;
     RunScriptFile("BIN.TXT", folder);
+    EXPECT_TRUE(answerer.Answered().empty());
     EXPECT_FALSE(Exists(folder + "\\never"));
+    EXPECT_TRUE(Exists(folder + "\\after")) << "the line after the binary one is run";
+    EXPECT_FALSE(Exists(folder + "\\beyond")) << "a zero byte ends the script";
     ::SetCurrentDirectoryA(before.c_str());
 }
 
