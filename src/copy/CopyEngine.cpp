@@ -8,6 +8,7 @@
 #include "copy/TreeCopy.h"
 #include "framework/AppMessages.h"
 #include "framework/MessageBox.h"
+#include "framework/RunLog.h"
 #include "framework/SafeFormat.h"
 #include "installer/ExitConfirmation.h"
 #include "settings/SettingsWin.h"
@@ -16,6 +17,7 @@ const UniqueHandle copyReadyEvent{::CreateEventA(nullptr, FALSE, FALSE, nullptr)
 const UniqueHandle copyStopEvent{::CreateEventA(nullptr, FALSE, FALSE, nullptr)};
 std::atomic<bool> yesToAllChosen{false};
 std::atomic<bool> expansionFailed{false};
+std::atomic<bool> keepExistingFiles{false};
 
 namespace {
 unsigned long long Combine(DWORD high, DWORD low)
@@ -104,28 +106,55 @@ public:
     }
     ReplaceAnswer AskReplace(const FoundEntry& source, const ExistingFile& existing) override
     {
-        CReplaceDialog dialog(source.name, source.size, existing.size, source.writeTime, existing.writeTime);
-        return dialog.Ask();
+        ReplaceAnswer answer = ReplaceAnswer::Yes;
+        if (IsUnattended()) {
+            // Each file is decided on its own, so that each replaced file is logged as one.
+            answer = keepExistingFiles ? ReplaceAnswer::No : ReplaceAnswer::Yes;
+        } else {
+            CReplaceDialog dialog(source.name, source.size, existing.size, source.writeTime, existing.writeTime);
+            answer = dialog.Ask();
+        }
+        replacing_ = answer == ReplaceAnswer::Yes || answer == ReplaceAnswer::YesToAll;
+        if (answer == ReplaceAnswer::No) LogLine("kept existing file " + source.name);
+        return answer;
     }
     bool ConfirmExit() override { return RunExitConfirmation(); }
     void CopyPlainFile(const std::string& sourceName, const std::string& destPath) override
     {
-        ::CopyPlainFile(sourceName, destPath);
+        const bool copied = ::CopyPlainFile(sourceName, destPath);
+        LogFileResult(copied, replacing_ ? "replaced" : "copied", sourceName, destPath);
     }
     bool ExpandCompressedFile(const std::string& sourceName, const std::string& destPath) override
     {
-        return ::ExpandCompressedFile(sourceName, destPath);
+        const bool expanded = ::ExpandCompressedFile(sourceName, destPath);
+        LogFileResult(expanded, replacing_ ? "expanded (replaced)" : "expanded", sourceName, destPath);
+        return expanded;
     }
     bool StopRequested() override { return ::WaitForSingleObject(copyStopEvent.get(), 0) == WAIT_OBJECT_0; }
 
 private:
     static constexpr ULONGLONG kShowIntervalMs = 40;
 
+    // Called right after the operation, while the system's error code is still its own.
+    void LogFileResult(bool done, const char* what, const std::string& sourceName, const std::string& destPath)
+    {
+        const DWORD error = done ? 0 : ::GetLastError();
+        replacing_ = false;
+        if (!TheRunLog().On()) return;
+        if (done) {
+            LogLine(std::string(what) + " " + sourceName + " to " + destPath);
+        } else {
+            LogError("failed " + sourceName + " to " + destPath + ": " +
+                     (error != 0 ? SystemErrorText(error) : std::string("the expansion failed")));
+        }
+    }
+
     HWND sourceNameControl_;
     HWND destNameControl_;
     int fieldWidth_;
     bool shownOnce_ = false;
     ULONGLONG lastShown_ = 0;
+    bool replacing_ = false;  // the next file replaces an existing one
 };
 
 void CopySection(const CopyWorkerParams& params)
@@ -155,9 +184,18 @@ void CopySection(const CopyWorkerParams& params)
         setupSettings.cancelRequested = true;
         return;
     }
+    LogLine("copying " + *source + " to " + destDir);
     CopyTree(destDir, params.sourceNameControl, params.destNameControl, params.fieldWidth);
 }
 }  // namespace
+
+void CopyCurrentSection()
+{
+    yesToAllChosen = false;
+    expansionFailed = false;
+    ::SetEvent(copyReadyEvent.get());
+    CopySection(CopyWorkerParams{});
+}
 
 unsigned __stdcall CopyWorkerProc(void* block)
 {

@@ -15,6 +15,8 @@ extern const UniqueHandle copyStopEvent;   // the user chose Exit; consumed by t
 // Cleared by each initialisation of the progress dialog, then written only by its worker.
 extern std::atomic<bool> yesToAllChosen;
 extern std::atomic<bool> expansionFailed;
+// An unattended run asks no replace question: an existing file is replaced, or kept when this is set.
+extern std::atomic<bool> keepExistingFiles;
 
 // The block the progress dialog hands to its worker; the worker frees it as its first act.
 struct CopyWorkerParams {
@@ -27,6 +29,10 @@ struct CopyWorkerParams {
 // The worker thread's entry (for _beginthreadex): copies the section addressed by currentSection,
 // then posts WM_SECTION_COPIED to the dialog. Takes ownership of a CopyWorkerParams allocated with new.
 unsigned __stdcall CopyWorkerProc(void* params);
+
+// The unattended copy of the section addressed by currentSection: on the calling thread, without a
+// dialog, with the worker's checks (a missing CodeDir sets cancelRequested).
+void CopyCurrentSection();
 
 // Copies everything below the current folder into destFolder, showing each file in the two controls
 // (either may be null) and asking before replacing. Runs on the worker thread.

@@ -1,6 +1,7 @@
 #pragma once
 // The programs' message boxes. The application's box has the application's title as caption, or
-// the program file's path while no application object exists yet.
+// the program file's path while no application object exists yet. Every box is written to the run's
+// log; in an unattended run none is shown (see RunLog.h) and each returns No, Cancel or OK.
 
 #include <windows.h>
 #include <string>

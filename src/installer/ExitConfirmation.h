@@ -5,3 +5,8 @@
 
 // True when the user chose Exit.
 bool RunExitConfirmation();
+
+#include <atomic>
+
+// Set when the user chose Exit in any of them; tells a run the user ended from one that failed.
+extern std::atomic<bool> exitChosenByUser;

@@ -5,9 +5,12 @@
 #include "installer/SetupApp.h"
 #include "settings/SettingsWin.h"
 
+// The command line first: an unattended run shows not even the settings' warnings.
+static const bool commandLineRead = (ReadSetupCommandLine(), true);
 SetupSettings setupSettings;
 static const bool settingsLoaded = (LoadStartupSettings(setupSettings), true);
 SpecialFolderTable specialFolders;
 OsVersion osVersion;
 static const bool specialFoldersBuilt = (BuildSpecialFolders(specialFolders, setupSettings), true);
+static const bool settingsLogged = (LogSettingsRead(), true);
 CSetupApp theApp;

@@ -6,10 +6,12 @@
 
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
+#include "framework/RunLog.h"
 #include "uninstaller/RemovalProblemDialog.h"
 #include "uninstaller/RemovalWin.h"
 #include "uninstaller/UninstallCommandLine.h"
 #include "uninstaller/UninstallSequence.h"
+#include "uninstaller/UninstallSwitches.h"
 
 namespace {
 class Win32UninstallPlatform : public UninstallPlatform {
@@ -22,7 +24,15 @@ public:
     }
     bool IsAdministrator() override { return ::IsAdministrator(); }
     void ShowMessage(const std::string& text) override { AppMessageBox(text, MB_OK | MB_ICONWARNING); }
-    bool AskYesNo(const std::string& text) override { return AppMessageBox(text, MB_YESNO | MB_ICONQUESTION) == IDYES; }
+    bool AskYesNo(const std::string& text) override
+    {
+        // The quiet removal was asked for by whoever started it: the question is answered Yes.
+        if (IsUnattended()) {
+            LogLine("question answered Yes: " + text);
+            return true;
+        }
+        return AppMessageBox(text, MB_YESNO | MB_ICONQUESTION) == IDYES;
+    }
     std::string CurrentFolder() override { return ::CurrentFolder(); }
     bool SetCurrentFolder(const std::string& path) override { return ::SetCurrentDirectoryA(path.c_str()) != FALSE; }
     bool OpenEntry(const std::string& entryPath) override
@@ -46,11 +56,24 @@ public:
         if (end != std::string::npos) value.resize(end);
         return value;
     }
-    void DeleteEntryTree(const std::string& entryPath) override { DeleteRegistryKeyTree(entry_.get(), entryPath); }
-    void DeleteShortcut(const std::string& path) override { ::DeleteFileA(path.c_str()); }
+    void DeleteEntryTree(const std::string& entryPath) override
+    {
+        DeleteRegistryKeyTree(entry_.get(), entryPath);
+        LogLine("uninstall entry HKLM\\" + entryPath + " removed");
+    }
+    void DeleteShortcut(const std::string& path) override
+    {
+        const bool deleted = ::DeleteFileA(path.c_str()) != FALSE;
+        LogLine("shortcut " + path + (deleted ? " deleted" : " not deleted: " + SystemErrorText(::GetLastError())));
+    }
     bool FolderExists(const std::string& path) override { return PathExists(path); }
     void RemoveFolderContents(const std::string& path) override { ::RemoveFolderContents(path); }
-    bool RemoveFolder(const std::string& path) override { return ::RemoveDirectoryA(path.c_str()) != FALSE; }
+    bool RemoveFolder(const std::string& path) override
+    {
+        const bool removed = ::RemoveDirectoryA(path.c_str()) != FALSE;
+        LogLine("folder " + path + (removed ? " removed" : " not removed: " + SystemErrorText(::GetLastError())));
+        return removed;
+    }
     std::vector<std::string> ProtectedFolders() override { return ::ProtectedFolders(); }
     std::string LongPathName(const std::string& path) override
     {
@@ -60,6 +83,10 @@ public:
     }
     void ShowProblemDialog() override
     {
+        if (IsUnattended()) {
+            LogError("error: " + problemText);
+            return;
+        }
         CRemovalProblemDialog dialog;
         dialog.DoModal(nullptr);
     }
@@ -81,8 +108,24 @@ std::string CUninstallApp::Title() const
 bool CUninstallApp::InitInstance()
 {
     ::InitCommonControls();
-    Win32UninstallPlatform platform;
     // The framework keeps no command line; the process's own one holds it after the program name.
-    RunUninstall(platform, ArgumentsAfterProgramName(::GetCommandLineA()));
+    const char* commandLine = ::GetCommandLineA();
+    const UninstallSwitches switches =
+        SplitUninstallSwitches(ArgumentsAfterProgramName(commandLine ? commandLine : ""));
+    SetUnattended(switches.quiet);
+    if (switches.logPath.empty()) {
+        TheRunLog().TurnOff();
+    } else {
+        TheRunLog().Open(switches.logPath);
+    }
+    LogLine(std::string("uninstall started: ") + (commandLine ? commandLine : ""));
+    if (!switches.error.empty()) {
+        AppMessageBox(switches.error);
+        exitCode_ = 3;
+    } else {
+        Win32UninstallPlatform platform;
+        exitCode_ = UninstallExitCode(RunUninstall(platform, switches.command));
+    }
+    LogLine("result: exit code " + std::to_string(exitCode_));
     return false;
 }
