@@ -6,12 +6,12 @@
 #include "options/OptionsModel.h"
 
 const char kSetupUsageText[] =
-    "Usage: setup [/S [/SECTIONS=n,m,...|ALL] [/DIRn=folder] [/KEEP]] [/LOG=file]\n\n"
-    "/S\tinstall without any window, with the choices the dialogs start with\n"
-    "/SECTIONS\tthe sections to install, by number, or ALL\n"
-    "/DIRn\tthe folder of section n\n"
-    "/KEEP\tkeep files that already exist instead of replacing them\n"
-    "/LOG\twrite every step into this file";
+    "Usage: setup [/S [/SECTIONS=n,m|ALL] [/DIRn=folder] [/KEEP]] [/LOG=file]\n\n"
+    "/S: install without any window, with the choices the dialogs start with.\n"
+    "/SECTIONS: the sections to install, by number, or ALL.\n"
+    "/DIRn: the folder of section n.\n"
+    "/KEEP: keep existing files instead of replacing them.\n"
+    "/LOG: write every step into this file.";
 
 namespace {
 constexpr int kMaxSectionNumber = 50;
@@ -118,6 +118,15 @@ bool AsksForSilentRun(std::string_view commandLine)
 {
     const std::vector<std::string> words = CommandLineWords(commandLine);
     return std::any_of(words.begin(), words.end(), [](const std::string& w) { return ansi::EqualsNoCase(w, "/S"); });
+}
+
+std::string LogPathAskedFor(std::string_view commandLine)
+{
+    std::string path;
+    for (const std::string& word : CommandLineWords(commandLine)) {
+        if (word.size() > 5 && ansi::EqualsNoCase(word.substr(0, 5), "/LOG=")) path = word.substr(5);
+    }
+    return path;
 }
 
 std::variant<SetupSwitches, SwitchError> ParseSetupCommandLine(std::string_view commandLine)

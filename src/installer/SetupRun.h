@@ -47,6 +47,9 @@ std::vector<std::string> CommandLineWords(std::string_view commandLine);
 // must then not show a window either.
 bool AsksForSilentRun(std::string_view commandLine);
 
+// The file of a /LOG= word, even if the line is refused otherwise: the refusal goes into it.
+std::string LogPathAskedFor(std::string_view commandLine);
+
 // The usage text shown for a refused command line in an interactive run.
 extern const char kSetupUsageText[];
 

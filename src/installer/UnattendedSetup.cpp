@@ -63,6 +63,7 @@ void ReadSetupCommandLine()
     if (const SwitchError* error = std::get_if<SwitchError>(&parsed)) {
         CommandLineError() = error->message;
         SetUnattended(AsksForSilentRun(commandLine));
+        Switches().logPath = LogPathAskedFor(commandLine);
     } else {
         Switches() = std::get<SetupSwitches>(parsed);
         SetUnattended(Switches().silent);

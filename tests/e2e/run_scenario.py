@@ -589,9 +589,10 @@ class Run:
         run = step["run"]
         if run == "uninstall":
             key = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + step["key"]
-            command = prefix.reg_query(key, "UninstallString")
+            value = step.get("value", "UninstallString")
+            command = prefix.reg_query(key, value)
             if not command:
-                raise ScenarioError("no UninstallString under %s" % key)
+                raise ScenarioError("no %s under %s" % (value, key))
             self.notes.append("uninstall command: %s" % command)
             # Wine joins the arguments with blanks again; the uninstaller parses its own command line.
             program, _, rest = command.partition(" ")

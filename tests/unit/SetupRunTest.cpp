@@ -61,6 +61,8 @@ TEST(SetupCommandLine, SwitchesAndRefusals)
     // A refused line still tells whether it asked for a run without windows.
     EXPECT_TRUE(AsksForSilentRun("setup /bogus /s"));
     EXPECT_FALSE(AsksForSilentRun("\"C:\\x /S\\setup.exe\" /bogus"));
+    EXPECT_EQ(LogPathAskedFor("setup /S /bogus \"/log=C:\\a b.log\""), "C:\\a b.log");
+    EXPECT_EQ(LogPathAskedFor("setup /S /LOG= /bogus"), "");
 }
 
 TEST(SetupCommandLine, SectionsChosenForAnUnattendedRun)
