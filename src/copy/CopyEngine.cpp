@@ -68,8 +68,13 @@ private:
 
 class WinTreeCopyHost : public TreeCopyHost {
 public:
-    WinTreeCopyHost(HWND sourceNameControl, HWND destNameControl, int fieldWidth)
-        : sourceNameControl_(sourceNameControl), destNameControl_(destNameControl), fieldWidth_(fieldWidth)
+    WinTreeCopyHost(HWND sourceNameControl, HWND destNameControl, int fieldWidth, HWND progressWindow = nullptr,
+                    TreeCount total = {})
+        : sourceNameControl_(sourceNameControl),
+          destNameControl_(destNameControl),
+          fieldWidth_(fieldWidth),
+          progressWindow_(progressWindow),
+          total_(total)
     {
     }
 
@@ -131,9 +136,38 @@ public:
         return expanded;
     }
     bool StopRequested() override { return ::WaitForSingleObject(copyStopEvent.get(), 0) == WAIT_OBJECT_0; }
+    void FileDone(const FoundEntry& entry) override
+    {
+        ++filesDone_;
+        bytesDone_ += entry.size;
+        if (!progressWindow_) return;
+        // Posted, so the worker never waits for the dialog; at most one per interval, and the last one.
+        const ULONGLONG now = ::GetTickCount64();
+        if (filesDone_ < total_.files && now - lastProgress_ < kShowIntervalMs) return;
+        lastProgress_ = now;
+        PostProgress();
+    }
+    // The bar at its end, whatever the walk counted (files may have been skipped or changed since).
+    void PostFinalProgress()
+    {
+        if (progressWindow_) ::PostMessageA(progressWindow_, WM_COPY_PROGRESS, static_cast<WPARAM>(filesDone_), 1000);
+    }
 
 private:
     static constexpr ULONGLONG kShowIntervalMs = 40;
+
+    void PostProgress()
+    {
+        unsigned long long perMille = 1000;
+        if (total_.bytes > 0) {
+            perMille = bytesDone_ * 1000 / total_.bytes;
+        } else if (total_.files > 0) {
+            perMille = filesDone_ * 1000 / total_.files;
+        }
+        if (perMille > 1000) perMille = 1000;
+        ::PostMessageA(progressWindow_, WM_COPY_PROGRESS, static_cast<WPARAM>(filesDone_),
+                       static_cast<LPARAM>(perMille));
+    }
 
     // Called right after the operation, while the system's error code is still its own.
     void LogFileResult(bool done, const char* what, const std::string& sourceName, const std::string& destPath)
@@ -155,6 +189,11 @@ private:
     bool shownOnce_ = false;
     ULONGLONG lastShown_ = 0;
     bool replacing_ = false;  // the next file replaces an existing one
+    HWND progressWindow_;     // receives WM_COPY_PROGRESS; null without a dialog
+    TreeCount total_;
+    unsigned long long filesDone_ = 0;
+    unsigned long long bytesDone_ = 0;
+    ULONGLONG lastProgress_ = 0;
 };
 
 void CopySection(const CopyWorkerParams& params)
@@ -185,7 +224,20 @@ void CopySection(const CopyWorkerParams& params)
         return;
     }
     LogLine("copying " + *source + " to " + destDir);
-    CopyTree(destDir, params.sourceNameControl, params.destNameControl, params.fieldWidth);
+    if (!params.dialogWindow) {
+        CopyTree(destDir, nullptr, nullptr, 0);
+        return;
+    }
+    // The walk runs on the worker, in the folder the copy starts from, before the first file.
+    WinTreeCopyHost host(params.sourceNameControl, params.destNameControl, params.fieldWidth, params.dialogWindow);
+    const TreeCount total = CountTree(host);
+    ::PostMessageA(params.dialogWindow, WM_COPY_COUNTED, static_cast<WPARAM>(total.files), 0);
+    WinTreeCopyHost copying(params.sourceNameControl, params.destNameControl, params.fieldWidth, params.dialogWindow,
+                            total);
+    TreeCopyState state{setupSettings.filesCompressed, setupSettings.useUnderscores, setupSettings.cancelRequested,
+                        yesToAllChosen, expansionFailed};
+    CopyTree(destDir, copying, state);
+    if (!setupSettings.cancelRequested) copying.PostFinalProgress();
 }
 }  // namespace
 

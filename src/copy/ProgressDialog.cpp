@@ -1,5 +1,6 @@
 #include "copy/ProgressDialog.h"
 
+#include <commctrl.h>
 #include <process.h>
 
 #include <memory>
@@ -39,6 +40,11 @@ bool CProgressDialog::OnInitDialog()
 
     yesToAllChosen = false;
     ::SetEvent(copyReadyEvent.get());
+
+    filesTotal_ = 0;
+    ::SendMessageA(Item(IDC_COPY_BAR), PBM_SETRANGE32, 0, 1000);
+    ::SendMessageA(Item(IDC_COPY_BAR), PBM_SETPOS, 0, 0);
+    SetItemText(IDC_FILE_COUNT, "");
 
     sourceNameControl_ = Item(IDC_SOURCE_NAME);
     destNameControl_ = Item(IDC_DEST_NAME);
@@ -88,10 +94,30 @@ void CProgressDialog::OnCancel()
 
 bool CProgressDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
-    if (message != WM_SECTION_COPIED) return false;
-    OnSectionCopied();
+    switch (message) {
+        case WM_SECTION_COPIED:
+            OnSectionCopied();
+            break;
+        case WM_COPY_COUNTED:
+            filesTotal_ = wParam;
+            ShowProgress(0, 0);
+            break;
+        case WM_COPY_PROGRESS:
+            ShowProgress(wParam, static_cast<int>(lParam));
+            break;
+        default:
+            return false;
+    }
     result = 0;
     return true;
+}
+
+void CProgressDialog::ShowProgress(unsigned long long filesDone, int perMille)
+{
+    ::SendMessageA(Item(IDC_COPY_BAR), PBM_SETPOS, static_cast<WPARAM>(perMille), 0);
+    // Files that appeared after the count are still counted, so "n of m" never shows n above m.
+    const unsigned long long total = filesDone > filesTotal_ ? filesDone : filesTotal_;
+    SetItemText(IDC_FILE_COUNT, "File " + std::to_string(filesDone) + " of " + std::to_string(total));
 }
 
 void CProgressDialog::OnSectionCopied()

@@ -28,11 +28,13 @@ protected:
 
 private:
     void OnSectionCopied();
+    void ShowProgress(unsigned long long filesDone, int perMille);
 
     HWND sourceNameControl_ = nullptr;
     HWND destNameControl_ = nullptr;
     std::string shortcutPath_;
     UniqueHandle workerThread_;
+    unsigned long long filesTotal_ = 0;  // from the worker's count walk
     bool sectionEnded_ = false;
     bool confirmingExit_ = false;
 };

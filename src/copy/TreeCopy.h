@@ -56,6 +56,8 @@ public:
     virtual bool ExpandCompressedFile(const std::string& sourceName, const std::string& destPath) = 0;
     // Tests the stop request without waiting; a request is consumed by the test that sees it.
     virtual bool StopRequested() = 0;
+    // A file has been copied, expanded, kept or skipped: for the progress bar.
+    virtual void FileDone(const FoundEntry& entry) {}
 };
 
 struct TreeCopyState {
@@ -70,6 +72,14 @@ struct TreeCopyState {
 // is copied, when a stop was requested, or when the user chose Exit (cancelRequested is then set).
 // Destination paths beyond 259 characters are skipped, folders with everything below them.
 void CopyTree(const std::string& destFolder, TreeCopyHost& host, TreeCopyState& state);
+
+// The files and bytes below the current folder, walked as CopyTree walks it (the same folders left
+// out), for the progress bar.
+struct TreeCount {
+    unsigned long long files = 0;
+    unsigned long long bytes = 0;
+};
+TreeCount CountTree(TreeCopyHost& host);
 
 // The underscore rule: MY_BOOK.TXT -> "My Book.txt", CHAPTER_1 -> "Chapter 1".
 std::string MakeLongName(const std::string& name);
