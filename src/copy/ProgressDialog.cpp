@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "copy/CopyEngine.h"
+#include "copy/Formatters.h"
 #include "framework/AppMessages.h"
 #include "framework/MessageBox.h"
 #include "framework/MessagePump.h"
@@ -41,7 +42,7 @@ bool CProgressDialog::OnInitDialog()
     yesToAllChosen = false;
     ::SetEvent(copyReadyEvent.get());
 
-    filesTotal_ = 0;
+    filesTotal_ = kibTotal_ = filesDone_ = kibDone_ = 0;
     ::SendMessageA(Item(IDC_COPY_BAR), PBM_SETRANGE32, 0, 1000);
     ::SendMessageA(Item(IDC_COPY_BAR), PBM_SETPOS, 0, 0);
     SetItemText(IDC_FILE_COUNT, "");
@@ -100,10 +101,13 @@ bool CProgressDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
             break;
         case WM_COPY_COUNTED:
             filesTotal_ = wParam;
-            ShowProgress(0, 0);
+            kibTotal_ = static_cast<unsigned long>(lParam);
+            ShowProgress();
             break;
         case WM_COPY_PROGRESS:
-            ShowProgress(wParam, static_cast<int>(lParam));
+            filesDone_ = wParam;
+            kibDone_ = static_cast<unsigned long>(lParam);
+            ShowProgress();
             break;
         default:
             return false;
@@ -112,12 +116,11 @@ bool CProgressDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
     return true;
 }
 
-void CProgressDialog::ShowProgress(unsigned long long filesDone, int perMille)
+void CProgressDialog::ShowProgress()
 {
-    ::SendMessageA(Item(IDC_COPY_BAR), PBM_SETPOS, static_cast<WPARAM>(perMille), 0);
-    // Files that appeared after the count are still counted, so "n of m" never shows n above m.
-    const unsigned long long total = filesDone > filesTotal_ ? filesDone : filesTotal_;
-    SetItemText(IDC_FILE_COUNT, "File " + std::to_string(filesDone) + " of " + std::to_string(total));
+    const ProgressTexts shown = ComputeProgress(filesDone_, kibDone_, filesTotal_, kibTotal_);
+    ::SendMessageA(Item(IDC_COPY_BAR), PBM_SETPOS, static_cast<WPARAM>(shown.perMille), 0);
+    SetItemText(IDC_FILE_COUNT, shown.fileCount);
 }
 
 void CProgressDialog::OnSectionCopied()

@@ -77,12 +77,13 @@ void CopyTree(const std::string& destFolder, TreeCopyHost& host, TreeCopyState& 
 }
 
 namespace {
-void CountFolder(TreeCopyHost& host, TreeCount& count, int depth)
+void CountFolder(FolderWalker& host, TreeCount& count, int depth, const std::atomic<bool>* stop)
 {
     std::unique_ptr<FolderEnumeration> entries = host.EnumerateCurrentFolder();
     if (!entries) return;
     FoundEntry entry;
     while (entries->Next(entry)) {
+        if (stop && *stop) return;
         if (!entry.isFolder) {
             ++count.files;
             count.bytes += entry.size;
@@ -93,16 +94,16 @@ void CountFolder(TreeCopyHost& host, TreeCount& count, int depth)
         // that limit in levels is never copied either; a loop of links cannot hold the count forever.
         if (depth >= static_cast<int>(kMaxPathChars) / 2) continue;
         if (!host.EnterFolder(entry.name)) continue;
-        CountFolder(host, count, depth + 1);
+        CountFolder(host, count, depth + 1, stop);
         host.LeaveFolder();
     }
 }
 }  // namespace
 
-TreeCount CountTree(TreeCopyHost& host)
+TreeCount CountTree(FolderWalker& walker, const std::atomic<bool>* stop)
 {
     TreeCount count;
-    CountFolder(host, count, 0);
+    CountFolder(walker, count, 0, stop);
     return count;
 }
 

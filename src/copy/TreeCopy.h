@@ -73,13 +73,22 @@ struct TreeCopyState {
 // Destination paths beyond 259 characters are skipped, folders with everything below them.
 void CopyTree(const std::string& destFolder, TreeCopyHost& host, TreeCopyState& state);
 
-// The files and bytes below the current folder, walked as CopyTree walks it (the same folders left
-// out), for the progress bar.
+// What the count walk needs: a folder to enumerate and a way into and out of its sub-folders.
+class FolderWalker {
+public:
+    virtual ~FolderWalker() = default;
+    virtual std::unique_ptr<FolderEnumeration> EnumerateCurrentFolder() = 0;
+    virtual bool EnterFolder(const std::string& name) = 0;
+    virtual void LeaveFolder() = 0;
+};
+
+// The files and bytes below the walker's folder, walked as CopyTree walks it (the same folders left
+// out), for the progress bar. Ends early, with what it has counted, once `stop` is set.
 struct TreeCount {
     unsigned long long files = 0;
     unsigned long long bytes = 0;
 };
-TreeCount CountTree(TreeCopyHost& host);
+TreeCount CountTree(FolderWalker& walker, const std::atomic<bool>* stop = nullptr);
 
 // The underscore rule: MY_BOOK.TXT -> "My Book.txt", CHAPTER_1 -> "Chapter 1".
 std::string MakeLongName(const std::string& name);

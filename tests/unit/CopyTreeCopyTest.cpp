@@ -11,7 +11,7 @@
 namespace {
 // An in-memory CD (folders by their path below the section folder, "" is the section folder) and a
 // destination that remembers what was created, copied and asked.
-class FakeHost : public TreeCopyHost {
+class FakeHost : public TreeCopyHost, public FolderWalker {
 public:
     std::map<std::string, std::vector<FoundEntry>> cd;
     std::set<std::string> unenterable;
@@ -290,9 +290,12 @@ TEST_F(TreeCopyTest, CountWalksWhatTheCopyVisitsAndEveryVisitedFileIsReportedDon
     host.existing["X\\A"] = {1, 0};
     host.answers = {ReplaceAnswer::No};
 
-    const TreeCount count = CountTree(host);
+    const TreeCount count = CountTree(static_cast<FolderWalker&>(host));
     EXPECT_EQ(count.files, 4u);
     EXPECT_EQ(count.bytes, 127u);
+    // A stop ends the walk at the next entry.
+    std::atomic<bool> stop{true};
+    EXPECT_EQ(CountTree(static_cast<FolderWalker&>(host), &stop).files, 0u);
     EXPECT_TRUE(host.folder.empty()) << "the walk leaves the current folder as it found it";
     EXPECT_TRUE(host.Only("copy").empty()) << "the walk copies nothing";
 
