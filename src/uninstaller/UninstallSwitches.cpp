@@ -47,6 +47,7 @@ int UninstallExitCode(UninstallOutcome outcome)
         case UninstallOutcome::Declined:
             return 1;
         case UninstallOutcome::RemovalFailed:
+        case UninstallOutcome::FolderUnreachable:  // the files are still on a drive that is not there
             return 2;
         case UninstallOutcome::NoRights:
             return 5;

@@ -32,6 +32,7 @@ TEST(UninstallSwitches, SwitchesBeforeTheCommandAndExitCodes)
     const std::pair<UninstallOutcome, int> codes[] = {
         {UninstallOutcome::Removed, 0},       {UninstallOutcome::FolderWasGone, 0},
         {UninstallOutcome::Declined, 1},      {UninstallOutcome::RemovalFailed, 2},
+        {UninstallOutcome::FolderUnreachable, 2},
         {UninstallOutcome::NoCommand, 3},     {UninstallOutcome::BadCommand, 3},
         {UninstallOutcome::UnsafeName, 3},    {UninstallOutcome::NoEntry, 3},
         {UninstallOutcome::EntryMismatch, 3}, {UninstallOutcome::UnsafeFolder, 3},
