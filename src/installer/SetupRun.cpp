@@ -166,7 +166,8 @@ std::variant<std::vector<SilentChoice>, SilentRefusal> ChooseSilentSections(cons
                                                                             const SetupSwitches& switches,
                                                                             const std::string& windowsDir,
                                                                             const std::string& noChangeText,
-                                                                            const std::string& noWindowsDirText)
+                                                                            const std::string& noWindowsDirText,
+                                                                            const PathResolver& resolver)
 {
     const int count = static_cast<int>(sections.size());
     const std::string countText = " SETUP.INI has " + std::to_string(count) + " section(s).";
@@ -203,7 +204,8 @@ std::variant<std::vector<SilentChoice>, SilentRefusal> ChooseSilentSections(cons
         if (IsBareDriveRoot(folder)) return SilentRefusal{SetupResult::BadInput, which + noChangeText};
         if (!IsFullFolderPath(folder))
             return SilentRefusal{SetupResult::BadInput, which + "not a full folder path (X:\\folder)."};
-        if (IsInWindowsFolder(folder, windowsDir))
+        folder = RealFolderPath(folder, resolver);
+        if (IsInWindowsFolder(folder, RealFolderPath(windowsDir, resolver)))
             return SilentRefusal{SetupResult::BadInput, which + noWindowsDirText};
         choices.push_back({i, folder});
     }

@@ -8,6 +8,8 @@
 #include <variant>
 #include <vector>
 
+#include "options/OptionsModel.h"
+
 // The run's end, and the process exit code of each (the README lists them).
 enum class SetupResult {
     Installed,        // 0
@@ -75,8 +77,11 @@ struct SilentRefusal {
 // section's DestDir. Refused: a section number that SETUP.INI does not have, a /DIRn for a section that
 // is not installed by this run, a folder that is not a full path (X:\...), a bare drive root, and a
 // folder in the Windows folder (`windowsDir`), with `noChangeText` / `noWindowsDirText` as the reason.
+// The Windows-folder test compares both folders as `resolver` resolves them (see RealFolderPath), so
+// that "C:\Books\..\Windows" or an 8.3 alias cannot reach it; a chosen folder is kept as resolved.
 std::variant<std::vector<SilentChoice>, SilentRefusal> ChooseSilentSections(const std::vector<SectionFacts>& sections,
                                                                             const SetupSwitches& switches,
                                                                             const std::string& windowsDir,
                                                                             const std::string& noChangeText,
-                                                                            const std::string& noWindowsDirText);
+                                                                            const std::string& noWindowsDirText,
+                                                                            const PathResolver& resolver = {});

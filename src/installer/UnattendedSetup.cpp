@@ -10,6 +10,7 @@
 #include "installer/UninstallRegistration.h"
 #include "options/DiskSpace.h"
 #include "options/DiskSpaceWin.h"
+#include "options/OptionsDialog.h"
 #include "scripts/ScriptRunner.h"
 #include "scripts/Shortcuts.h"
 #include "settings/SettingsWin.h"
@@ -163,7 +164,8 @@ SetupResult CSetupApp::RunUnattendedSequence()
     }
     auto chosen =
         ChooseSilentSections(facts, Switches(), specialFolders.Get(SpecialFolder::WindowsDir),
-                             setupSettings.GetText(TextId::NoChange), setupSettings.GetText(TextId::NoWindowsDir));
+                             setupSettings.GetText(TextId::NoChange), setupSettings.GetText(TextId::NoWindowsDir),
+                             SystemPathResolver());
     if (const SilentRefusal* refusal = std::get_if<SilentRefusal>(&chosen)) {
         LogError(refusal->message);
         return refusal->result;

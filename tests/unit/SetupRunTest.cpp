@@ -87,15 +87,27 @@ TEST(SetupCommandLine, SectionsChosenForAnUnattendedRun)
         {"setup /S /SECTIONS=5", "!Section 5 does not exist. SETUP.INI has 4 section(s)."},
         {"setup /S /DIR5=C:\\x", "!section 5 does not exist"},
         {"setup /S /DIR2=C:\\x", "!section 2 is not installed by this run"},
-        {"setup /S /DIR1=E:", "!not a full folder path"},
+        {"setup /S /DIR1=E:", "!NOCHANGE"},
+        {"setup /S /DIR1=C:\\Books\\..\\Windows\\x", "!NOWINDOWS"},
+        {"setup /S /DIR1=C:\\WINDOW~1\\x", "!NOWINDOWS"},
         {"setup /S /DIR1=Widgets", "!not a full folder path"},
         {"setup /S /DIR1=\\\\server\\share", "!not a full folder path"},
         {"setup /S /DIR1=D:\\", "!NOCHANGE"},
         {"setup /S /DIR1=c:\\WINDOWS\\Books", "!NOWINDOWS"},
     };
+    // The system as the folder tests see it: ".." resolved, and an 8.3 alias of the Windows folder.
+    PathResolver resolver;
+    resolver.fullPath = [](const std::string& path) -> std::optional<std::string> {
+        const size_t up = path.find("\\Books\\..");
+        return up == std::string::npos ? path : path.substr(0, up) + path.substr(up + 9);
+    };
+    resolver.longName = [](const std::string& path) -> std::optional<std::string> {
+        if (path == "C:\\WINDOW~1" || path == "C:\\windows") return std::string("C:\\windows");
+        return std::nullopt;
+    };
     for (const Case& c : cases) {
         const SetupSwitches switches = std::get<SetupSwitches>(ParseSetupCommandLine(c.line));
-        auto chosen = ChooseSilentSections(facts, switches, "C:\\windows", "NOCHANGE", "NOWINDOWS");
+        auto chosen = ChooseSilentSections(facts, switches, "C:\\windows", "NOCHANGE", "NOWINDOWS", resolver);
         if (c.expected[0] == '!') {
             ASSERT_TRUE(std::holds_alternative<SilentRefusal>(chosen)) << c.line;
             EXPECT_EQ(std::get<SilentRefusal>(chosen).result, SetupResult::BadInput);
