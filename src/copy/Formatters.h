@@ -1,5 +1,6 @@
 #pragma once
-// Size and date texts of the replace question and the options dialog's space figures.
+// Size and date texts of the replace question and the options dialog's space figures, and the
+// progress dialog's bar and file count.
 
 #include <string>
 
@@ -31,3 +32,13 @@ struct CalendarTime {
 
 // "Tuesday,  January 5, 1999,  3:07:09  PM" (two blanks where shown, 12-hour clock).
 std::string FormatFileDate(const CalendarTime& time);
+
+// The progress bar's position (0 to 1000, by bytes; by files when the section has no bytes) and
+// "File n of m". Until the count walk has reported (a total of 0) the count shows "File n" and the
+// bar stays empty. Files that appeared after the walk raise the total, so n never exceeds m.
+struct ProgressTexts {
+    int perMille = 0;
+    std::string fileCount;
+};
+ProgressTexts ComputeProgress(unsigned long long filesDone, unsigned long long kibDone, unsigned long long filesTotal,
+                              unsigned long long kibTotal);

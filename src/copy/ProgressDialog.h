@@ -28,11 +28,17 @@ protected:
 
 private:
     void OnSectionCopied();
+    void ShowProgress();
 
     HWND sourceNameControl_ = nullptr;
     HWND destNameControl_ = nullptr;
     std::string shortcutPath_;
     UniqueHandle workerThread_;
+    // From the count walk (zero until it has ended) and from the worker.
+    unsigned long long filesTotal_ = 0;
+    unsigned long long kibTotal_ = 0;
+    unsigned long long filesDone_ = 0;
+    unsigned long long kibDone_ = 0;
     bool sectionEnded_ = false;
     bool confirmingExit_ = false;
 };

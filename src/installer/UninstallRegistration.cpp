@@ -8,6 +8,7 @@
 #include "copy/TreeCopy.h"
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
+#include "framework/RunLog.h"
 #include "installer/UninstallEntry.h"
 #include "settings/SettingsWin.h"
 
@@ -50,9 +51,13 @@ void WriteEntry(const UninstallEntry& entry)
 {
     UniqueRegKey key;
     DWORD disposition = 0;
-    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, entry.keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                          KEY_ALL_ACCESS, nullptr, key.put(), &disposition) != ERROR_SUCCESS)
+    const LONG status = ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, entry.keyPath.c_str(), 0, nullptr,
+                                          REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, key.put(), &disposition);
+    if (status != ERROR_SUCCESS) {
+        LogError("uninstall entry HKLM\\" + entry.keyPath + " not written: " + SystemErrorText(status));
         return;
+    }
+    LogLine("uninstall entry HKLM\\" + entry.keyPath);
     for (const EntryValue& value : entry.values) {
         if (value.kind == EntryValue::Kind::String) {
             ::RegSetValueExA(key.get(), value.name.c_str(), 0, REG_SZ,
@@ -71,10 +76,16 @@ void RegisterSectionForUninstall()
 {
     const std::string& startDir = specialFolders.Get(SpecialFolder::StartDir);
     ::SetCurrentDirectoryA(startDir.c_str());
-    if (!PathExists(kUninstallerFileName)) return;
+    if (!PathExists(kUninstallerFileName)) {
+        LogLine("no uninstall entry: the CD has no uninstall program");
+        return;
+    }
     const std::string target = UninstallerTargetPath(specialFolders.Get(SpecialFolder::WindowsDir));
     ::SetCurrentDirectoryA(specialFolders.Get(SpecialFolder::SourceDir).c_str());
-    if (!IsTrueValue(setupSettings.GetSectionValue(SectionKey::Uninstall))) return;
+    if (!IsTrueValue(setupSettings.GetSectionValue(SectionKey::Uninstall))) {
+        LogLine("no uninstall entry: Uninstall is not TRUE");
+        return;
+    }
 
     UninstallEntrySource source;
     source.uninstallerPath = target;

@@ -37,17 +37,17 @@ std::optional<std::string> LongPathName(const std::string& path)
     return std::string(buffer, n);
 }
 
-PathResolver SystemPathResolver()
-{
-    return PathResolver{&FullPathName, &LongPathName};
-}
-
 unsigned OsMajorVersion()
 {
     // Start-up fills osVersion; a caller that did not (a test) gets the running system's version.
     return osVersion.major != 0 ? osVersion.major : QueryOsVersion().major;
 }
 }  // namespace
+
+PathResolver SystemPathResolver()
+{
+    return PathResolver{&FullPathName, &LongPathName};
+}
 
 COptionsDialog::COptionsDialog() : Dialog(IDD_OPTIONS) {}
 
