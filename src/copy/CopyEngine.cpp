@@ -6,11 +6,11 @@
 #include "copy/PathFunctions.h"
 #include "copy/ReplaceDialog.h"
 #include "copy/TreeCopy.h"
-#include "framework/AppMessages.h"
 #include "framework/MessageBox.h"
 #include "framework/SafeFormat.h"
-#include "installer/ExitConfirmation.h"
+#include "settings/ExitConfirmation.h"
 #include "settings/SettingsWin.h"
+#include "settings/SetupMessages.h"
 
 const UniqueHandle copyReadyEvent{::CreateEventA(nullptr, FALSE, FALSE, nullptr)};
 const UniqueHandle copyStopEvent{::CreateEventA(nullptr, FALSE, FALSE, nullptr)};

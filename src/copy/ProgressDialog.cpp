@@ -3,17 +3,20 @@
 #include <process.h>
 
 #include <memory>
+#include <utility>
 
 #include "copy/CopyEngine.h"
-#include "framework/AppMessages.h"
 #include "framework/MessageBox.h"
 #include "framework/MessagePump.h"
-#include "installer/ExitConfirmation.h"
 #include "resource.h"
-#include "scripts/Shortcuts.h"
+#include "settings/ExitConfirmation.h"
 #include "settings/SettingsWin.h"
+#include "settings/SetupMessages.h"
 
-CProgressDialog::CProgressDialog() : Dialog(IDD_PROGRESS) {}
+CProgressDialog::CProgressDialog(std::function<std::string()> makeShortcut)
+    : Dialog(IDD_PROGRESS), makeShortcut_(std::move(makeShortcut))
+{
+}
 
 CProgressDialog::~CProgressDialog()
 {
@@ -103,7 +106,7 @@ void CProgressDialog::OnSectionCopied()
         EndDialog(IDOK);
         return;
     }
-    shortcutPath_ = CreateSectionShortcut();
+    shortcutPath_ = makeShortcut_();
     // Reported once per section however many expansions failed; the worker has ended its writes.
     if (expansionFailed) {
         AppMessageBox(setupSettings.GetText(TextId::LongFilenameProblemText), MB_OK | MB_ICONEXCLAMATION);

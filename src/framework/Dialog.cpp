@@ -1,7 +1,6 @@
 #include "framework/Dialog.h"
 
 #include "framework/App.h"
-#include "framework/AppMessages.h"
 
 namespace {
 HINSTANCE ResourceInstance()

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "framework/App.h"
-#include "framework/AppMessages.h"
+#include "framework/Dialog.h"
 #include "resource.h"
 #include "settings/SettingsWin.h"
 

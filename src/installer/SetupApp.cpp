@@ -13,6 +13,7 @@
 #include "installer/UninstallRegistration.h"
 #include "options/OptionsDialog.h"
 #include "scripts/ScriptRunner.h"
+#include "scripts/Shortcuts.h"
 #include "settings/SettingsWin.h"
 
 namespace {
@@ -95,7 +96,7 @@ void CSetupApp::RunSequence()
     specialFolders.Set(SpecialFolder::StartDir, startDir);
     specialFolders.Set(SpecialFolder::SourceDir, startDir);
 
-    CProgressDialog progress;
+    CProgressDialog progress(CreateSectionShortcut);
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
 

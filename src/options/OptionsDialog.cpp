@@ -1,14 +1,14 @@
 #include "options/OptionsDialog.h"
 
-#include "framework/AppMessages.h"
 #include "framework/MessageBox.h"
-#include "installer/ExitConfirmation.h"
 #include "options/BrowseDialog.h"
 #include "options/DiskSpaceWin.h"
 #include "options/OptionsModel.h"
 #include "options/SectionCheckList.h"
 #include "resource.h"
+#include "settings/ExitConfirmation.h"
 #include "settings/SettingsWin.h"
+#include "settings/SetupMessages.h"
 
 namespace {
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";

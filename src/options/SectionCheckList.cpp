@@ -5,9 +5,9 @@
 #include <string>
 
 #include "framework/App.h"
-#include "framework/AppMessages.h"
 #include "options/CheckListLayout.h"
 #include "resource.h"
+#include "settings/SetupMessages.h"
 
 namespace {
 HINSTANCE ResourceInstance()

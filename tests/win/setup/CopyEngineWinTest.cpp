@@ -18,6 +18,7 @@
 #include "framework/Dialog.h"
 #include "framework/MessageBox.h"
 #include "resource.h"
+#include "scripts/Shortcuts.h"
 #include "settings/SettingsWin.h"
 
 namespace {
@@ -491,7 +492,7 @@ TEST_F(ProgressDialogTest, CopiesTheSectionAndClosesWithOk)
     setupSettings.SetText(TextId::InstallingTitle, "Installing");
     setupSettings.SetText(TextId::InstallingText2, "into");
     WriteFile(cd + "\\SECTION\\README.TXT", "readme");
-    CProgressDialog dialog;
+    CProgressDialog dialog(CreateSectionShortcut);
     EXPECT_EQ(dialog.DoModal(), IDOK);
     dialog.WaitForWorkerToEnd();
     EXPECT_EQ(ReadFile(dest + "\\Book\\README.TXT"), "readme");
@@ -504,7 +505,7 @@ TEST_F(ProgressDialogTest, MissingSourceFolderIsReportedAndCancels)
     setupSettings.settingsValid = true;
     setupSettings.SetSectionValueAt(SectionKey::CodeDir, 0, "NOSUCH");
     DialogAnswerer answerer({{Kind::MessageBox, IDOK}});
-    CProgressDialog dialog;
+    CProgressDialog dialog(CreateSectionShortcut);
     dialog.DoModal();
     dialog.WaitForWorkerToEnd();
     ASSERT_TRUE(answerer.Finished());
@@ -524,7 +525,7 @@ TEST_F(ProgressDialogTest, EmptyCodeDirOrAFolderThatCannotBeEnteredCountsAsMissi
         // The section's own folder is current, as the sequence leaves it; nothing of it may be copied.
         ASSERT_TRUE(::SetCurrentDirectoryA((cd + "\\SECTION").c_str()));
         DialogAnswerer answerer({{Kind::MessageBox, IDOK}});
-        CProgressDialog dialog;
+        CProgressDialog dialog(CreateSectionShortcut);
         dialog.DoModal();
         dialog.WaitForWorkerToEnd();
         EXPECT_TRUE(answerer.Finished()) << codeDir;
@@ -543,7 +544,7 @@ TEST_F(ProgressDialogTest, ExitWhileAReplaceQuestionIsUpWaitsForTheAnswer)
     // question is answered Yes only after the dialog has closed.
     DialogAnswerer answerer(
         {{Kind::Replace, 0}, {Kind::Progress, IDCANCEL}, {Kind::ExitConfirmation, IDCANCEL}, {Kind::Replace, IDOK}});
-    CProgressDialog dialog;
+    CProgressDialog dialog(CreateSectionShortcut);
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
     dialog.WaitForWorkerToEnd();
     EXPECT_TRUE(answerer.Finished());
@@ -561,7 +562,7 @@ TEST_F(ProgressDialogTest, FailedExpansionIsReportedOnceAtTheEnd)
     WriteFile(cd + "\\SECTION\\ONE.TXT", "1");
     WriteFile(cd + "\\SECTION\\TWO.TXT", "2");
     DialogAnswerer answerer({{Kind::MessageBox, IDOK}, {Kind::MessageBox, IDOK}});
-    CProgressDialog dialog;
+    CProgressDialog dialog(CreateSectionShortcut);
     EXPECT_EQ(dialog.DoModal(), IDOK);
     dialog.WaitForWorkerToEnd();
     ASSERT_EQ(answerer.seen.size(), 1u) << "one message for the section";
@@ -584,7 +585,7 @@ TEST_F(ProgressDialogTest, AFileThatCannotBeReplacedIsNamedWithTheReasonAndTheIn
         UniqueFile hold(::CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(hold);
         DialogAnswerer answerer({{Kind::Replace, IDOK}, {Kind::MessageBox, IDOK}});
-        CProgressDialog dialog;
+        CProgressDialog dialog(CreateSectionShortcut);
         EXPECT_EQ(dialog.DoModal(), IDOK);
         dialog.WaitForWorkerToEnd();
         hold.reset();

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "OptionsTestSupport.h"
-#include "framework/AppMessages.h"
+#include "settings/SetupMessages.h"
 #include "options/SectionCheckList.h"
 
 namespace {

@@ -1,9 +1,0 @@
-#pragma once
-// The programs' own window messages. The two WM_USER + 5 go to different windows; the WM_APP one
-// may go to any dialog, so it stays out of the range that dialogs and their controls use.
-
-#include <windows.h>
-
-constexpr UINT WM_SECTION_COPIED = WM_USER + 5;    // copy worker -> progress dialog: the section's copy has ended
-constexpr UINT WM_CHECKLIST_NOTIFY = WM_USER + 5;  // section check list -> options dialog: a row was clicked
-constexpr UINT WM_CANCEL_REQUEST = WM_APP + 1;     // owner -> any dialog: cancel as your Cancel button would
