@@ -3,10 +3,11 @@
 #include <memory>
 
 #include "copy/PathDisplay.h"
-#include "copy/PathFunctions.h"
 #include "copy/ReplaceDialog.h"
 #include "copy/TreeCopy.h"
 #include "framework/MessageBox.h"
+#include "framework/PathFunctions.h"
+#include "framework/PathText.h"
 #include "framework/SafeFormat.h"
 #include "settings/ExitConfirmation.h"
 #include "settings/SettingsWin.h"

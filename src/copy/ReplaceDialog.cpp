@@ -1,6 +1,6 @@
 #include "copy/ReplaceDialog.h"
 
-#include "copy/Formatters.h"
+#include "framework/Formatters.h"
 #include "framework/SafeFormat.h"
 #include "resource.h"
 #include "settings/SettingsWin.h"

@@ -4,10 +4,10 @@
 
 #include <memory>
 
-#include "copy/PathFunctions.h"
 #include "copy/ProgressDialog.h"
 #include "framework/MessageBox.h"
 #include "framework/MessagePump.h"
+#include "framework/PathFunctions.h"
 #include "installer/Backdrop.h"
 #include "installer/SequenceDialogs.h"
 #include "installer/UninstallRegistration.h"

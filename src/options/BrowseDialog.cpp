@@ -2,9 +2,10 @@
 
 #include <vector>
 
-#include "copy/PathCompaction.h"
-#include "copy/PathFunctions.h"
 #include "framework/App.h"
+#include "framework/PathCompaction.h"
+#include "framework/PathFunctions.h"
+#include "framework/PathText.h"
 #include "options/BrowseModel.h"
 #include "resource.h"
 #include "settings/SettingsWin.h"

@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "copy/Formatters.h"
+#include "framework/Formatters.h"
 #include "settings/SetupSettings.h"
 
 // The unit words of SETUP.TXT (Bytes, KBytes, MBytes), whatever they say.

@@ -6,10 +6,10 @@
 #include <new>
 #include <vector>
 
-#include "copy/PathFunctions.h"
 #include "framework/ComPtr.h"
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
+#include "framework/PathFunctions.h"
 #include "scripts/Shortcuts.h"
 #include "settings/SettingsWin.h"
 

@@ -4,8 +4,8 @@
 #include <objidl.h>
 #include <shlobj.h>
 
-#include "copy/DirectoryPath.h"
 #include "framework/ComPtr.h"
+#include "framework/PathText.h"
 #include "scripts/ScriptCommands.h"
 #include "settings/SettingsWin.h"
 

@@ -7,8 +7,8 @@
 #include <limits>
 #include <string>
 
+#include "framework/Formatters.h"
 #include "FuzzInput.h"
-#include "copy/Formatters.h"
 
 namespace {
 

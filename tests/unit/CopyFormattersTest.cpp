@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "copy/Formatters.h"
+#include "framework/Formatters.h"
 
 namespace {
 const SizeUnitTexts kUnits{"Bytes", "KBytes", "MBytes"};

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "copy/DirectoryPath.h"
+#include "framework/PathText.h"
 
 using Steps = std::vector<std::string>;
 

@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "copy/CopyEngine.h"
-#include "copy/PathFunctions.h"
 #include "copy/ProgressDialog.h"
 #include "copy/ReplaceDialog.h"
 #include "framework/Dialog.h"
 #include "framework/MessageBox.h"
+#include "framework/PathFunctions.h"
 #include "resource.h"
 #include "scripts/Shortcuts.h"
 #include "settings/SettingsWin.h"

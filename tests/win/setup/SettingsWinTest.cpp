@@ -4,7 +4,7 @@
 
 #include <fstream>
 
-#include "copy/PathFunctions.h"
+#include "framework/PathFunctions.h"
 #include "settings/SettingsWin.h"
 
 namespace {

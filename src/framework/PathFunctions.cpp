@@ -1,8 +1,8 @@
-#include "copy/PathFunctions.h"
+#include "framework/PathFunctions.h"
 
 #include <windows.h>
 
-#include "copy/DirectoryPath.h"
+#include "framework/PathText.h"
 
 bool PathExists(const std::string& path)
 {

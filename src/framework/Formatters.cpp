@@ -1,4 +1,4 @@
-#include "copy/Formatters.h"
+#include "framework/Formatters.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "installer/UninstallEntry.h"
+#include "settings/UninstallEntry.h"
 
 #include "framework/AnsiText.h"
 #include "framework/SafeFormat.h"
