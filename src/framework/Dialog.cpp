@@ -3,12 +3,6 @@
 #include "framework/App.h"
 
 namespace {
-HINSTANCE ResourceInstance()
-{
-    App* app = App::Current();
-    return app && app->Instance() ? app->Instance() : ::GetModuleHandleA(nullptr);
-}
-
 // Messages whose result a dialog procedure returns directly instead of through DWLP_MSGRESULT.
 bool ReturnsDirectly(UINT message)
 {

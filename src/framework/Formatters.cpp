@@ -8,6 +8,19 @@ std::string TwoDigits(int n)
     std::string s = std::to_string(n);
     return s.size() < 2 ? "0" + s : s;
 }
+
+// `atBoundary`: exactly 1024 (1048576) bytes are already shown in KBytes (MBytes).
+template <typename Count>
+std::string FormatSize(Count bytes, bool atBoundary, const SizeUnitTexts& units)
+{
+    constexpr Count kKilo = 1024;
+    constexpr Count kMega = 1024 * 1024;
+    const bool kilo = atBoundary ? bytes >= kKilo : bytes > kKilo;
+    const bool mega = atBoundary ? bytes >= kMega : bytes > kMega;
+    if (!kilo) return std::to_string(bytes) + " " + units.bytes;
+    if (!mega) return FormatTwoDecimals(static_cast<double>(bytes) / kKilo) + " " + units.kiloBytes;
+    return FormatTwoDecimals(static_cast<double>(bytes) / kMega) + " " + units.megaBytes;
+}
 }  // namespace
 
 std::string FormatTwoDecimals(double value)
@@ -25,13 +38,14 @@ std::string FormatTwoDecimals(double value)
     return (negative && hundredths != 0) ? "-" + text : text;
 }
 
-std::string FormatFileSize(long long bytes, const SizeUnitTexts& units)
+std::string FormatSizeSwitchingAt1024(long long bytes, const SizeUnitTexts& units)
 {
-    constexpr long long kKilo = 1024;
-    constexpr long long kMega = 1024 * 1024;
-    if (bytes < kKilo) return std::to_string(bytes) + " " + units.bytes;
-    if (bytes < kMega) return FormatTwoDecimals(static_cast<double>(bytes) / kKilo) + " " + units.kiloBytes;
-    return FormatTwoDecimals(static_cast<double>(bytes) / kMega) + " " + units.megaBytes;
+    return FormatSize(bytes, true, units);
+}
+
+std::string FormatSizeSwitchingAbove1024(uint64_t bytes, const SizeUnitTexts& units)
+{
+    return FormatSize(bytes, false, units);
 }
 
 std::string FormatFileDate(const CalendarTime& time)

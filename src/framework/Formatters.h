@@ -1,6 +1,7 @@
 #pragma once
-// Size and date texts of the replace question and the options dialog's space figures.
+// Size and date texts: the replace question's file sizes and dates, the options dialog's space figures.
 
+#include <cstdint>
 #include <string>
 
 // A value with exactly two decimals, rounded half up, "." as separator, no thousands grouping.
@@ -14,9 +15,14 @@ struct SizeUnitTexts {
     std::string megaBytes;
 };
 
-// Below 1024: "975 Bytes"; below 1048576: "1.50 KBytes"; from there: "2.86 MBytes". The unit is chosen
-// before rounding, so 1048575 bytes give "1024.00 KBytes".
-std::string FormatFileSize(long long bytes, const SizeUnitTexts& units);
+// Sizes in the unit their size calls for, with two decimals in KBytes and MBytes. The unit is chosen
+// before rounding. The two differ only in where the next unit starts:
+// at 1024: 1023 gives "1023 Bytes", 1024 "1.00 KBytes", 1048575 "1024.00 KBytes", 1048576 "1.00 MBytes"
+// (the replace question's file sizes);
+std::string FormatSizeSwitchingAt1024(long long bytes, const SizeUnitTexts& units);
+// above 1024: 1024 gives "1024 Bytes", 1025 "1.00 KBytes", 1048576 "1024.00 KBytes", 1048577 "1.00 MBytes"
+// (the options dialog's sizes and free space).
+std::string FormatSizeSwitchingAbove1024(uint64_t bytes, const SizeUnitTexts& units);
 
 // A local date and time broken into calendar fields (day of week 0 is Sunday, month 1 is January).
 struct CalendarTime {

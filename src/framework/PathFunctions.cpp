@@ -4,7 +4,7 @@
 
 #include "framework/PathText.h"
 
-bool PathExists(const std::string& path)
+bool PathExistsUnlessFileNotFound(const std::string& path)
 {
     if (::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
     return ::GetLastError() != ERROR_FILE_NOT_FOUND;

@@ -10,17 +10,12 @@
 
 namespace {
 constexpr int kGradientSteps = 256;
-
-HINSTANCE Instance()
-{
-    App* app = App::Current();
-    return app && app->Instance() ? app->Instance() : ::GetModuleHandleA(nullptr);
-}
 }  // namespace
 
 int GradientBrushIndex(int y, int height) { return height > 0 ? (255 * y) / height : 0; }
 
-CBackdropWindow::CBackdropWindow() : Dialog(IDD_BACKDROP), icon_(::LoadIconA(Instance(), MAKEINTRESOURCEA(IDI_APP)))
+CBackdropWindow::CBackdropWindow()
+    : Dialog(IDD_BACKDROP), icon_(::LoadIconA(ResourceInstance(), MAKEINTRESOURCEA(IDI_APP)))
 {
 }
 

@@ -8,6 +8,7 @@
 #include "framework/MessageBox.h"
 #include "framework/MessagePump.h"
 #include "framework/PathFunctions.h"
+#include "framework/SystemWin.h"
 #include "installer/Backdrop.h"
 #include "installer/SequenceDialogs.h"
 #include "installer/UninstallRegistration.h"
@@ -41,12 +42,6 @@ int FirstChosenSection()
 }
 }  // namespace
 
-bool IsAdministrator()
-{
-    UniqueServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, GENERIC_READ | GENERIC_WRITE | GENERIC_EXECUTE));
-    return static_cast<bool>(manager);
-}
-
 InstanceClaim::InstanceClaim()
 {
     counter_.reset(
@@ -70,11 +65,11 @@ void CSetupApp::RunSequence()
 {
     osVersion = QueryOsVersion();
 
-    if (!PathExists(".\\SETUP.INI")) {
+    if (!PathExistsUnlessFileNotFound(".\\SETUP.INI")) {
         ShowEndMessage(kSetupIniMissingText);
         return;
     }
-    if (!PathExists(".\\SETUP.TXT")) {
+    if (!PathExistsUnlessFileNotFound(".\\SETUP.TXT")) {
         ShowEndMessage(kSetupTxtMissingText);
         return;
     }

@@ -33,5 +33,3 @@ private:
 
 extern InstanceClaim setupInstance;
 
-// Administrator test: the service control manager opens with read, write and execute access.
-bool IsAdministrator();

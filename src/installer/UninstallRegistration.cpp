@@ -65,7 +65,7 @@ void RegisterSectionForUninstall()
 {
     const std::string& startDir = specialFolders.Get(SpecialFolder::StartDir);
     ::SetCurrentDirectoryA(startDir.c_str());
-    if (!PathExists(kUninstallerFileName)) return;
+    if (!PathExistsUnlessFileNotFound(kUninstallerFileName)) return;
     const std::string target = UninstallerTargetPath(specialFolders.Get(SpecialFolder::WindowsDir));
     ::SetCurrentDirectoryA(specialFolders.Get(SpecialFolder::SourceDir).c_str());
     if (!IsTrueValue(setupSettings.GetSectionValue(SectionKey::Uninstall))) return;

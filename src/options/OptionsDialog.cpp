@@ -1,6 +1,8 @@
 #include "options/OptionsDialog.h"
 
 #include "framework/MessageBox.h"
+#include "framework/SystemFacts.h"
+#include "framework/SystemWin.h"
 #include "options/BrowseDialog.h"
 #include "options/DiskSpaceWin.h"
 #include "options/OptionsModel.h"
@@ -11,8 +13,6 @@
 #include "settings/SetupMessages.h"
 
 namespace {
-const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-
 // A product counts as installed when its uninstall entry can be opened.
 bool IsProductInstalled(const std::string& productName)
 {

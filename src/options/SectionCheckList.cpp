@@ -10,12 +10,6 @@
 #include "settings/SetupMessages.h"
 
 namespace {
-HINSTANCE ResourceInstance()
-{
-    App* app = App::Current();
-    return app && app->Instance() ? app->Instance() : ::GetModuleHandleA(nullptr);
-}
-
 // Before version 4 the flat boxes are only used when the 3-D controls library is there to match them.
 bool UseFlatStrip(unsigned osMajorVersion)
 {

@@ -43,7 +43,7 @@ FileVersion ReadFileVersionResource(const std::string& path)
 
 bool WinScriptPlatform::PathExists(const std::string& path)
 {
-    return ::PathExists(path);
+    return ::PathExistsUnlessFileNotFound(path);
 }
 
 unsigned long WinScriptPlatform::CopyOneFile(const std::string& source, const std::string& destination)

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "framework/MessageBox.h"
+#include "framework/SystemWin.h"
 
 std::string PrivateProfileFile::Read(const std::string& section, const std::string& key, const std::string& fallback)
 {
@@ -38,17 +39,6 @@ std::optional<std::string> ShellFoldersKey::Read(const std::string& name)
 void SettingsWarningBoxes::Show(const std::string& text) { SettingsWarningBox(text); }
 
 void AppMessageBoxes::Show(const std::string& text) { AppMessageBox(text, MB_OK | MB_ICONWARNING); }
-
-OsVersion QueryOsVersion()
-{
-    OSVERSIONINFOA info = {};
-    info.dwOSVersionInfoSize = sizeof(info);
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    ::GetVersionExA(&info);
-#pragma GCC diagnostic pop
-    return OsVersion{info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion};
-}
 
 void LoadStartupSettings(SetupSettings& settings)
 {

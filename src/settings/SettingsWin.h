@@ -45,7 +45,6 @@ public:
     void Show(const std::string& text) override;
 };
 
-OsVersion QueryOsVersion();
 // Reads .\SETUP.INI and .\SETUP.TXT of the current folder into `settings` and validates them.
 void LoadStartupSettings(SetupSettings& settings);
 // Builds `table` from the system and the user's shell folders.

@@ -2,10 +2,9 @@
 
 #include "framework/AnsiText.h"
 #include "framework/SafeFormat.h"
+#include "framework/SystemFacts.h"
 
 namespace {
-const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-
 EntryValue Text(const char* name, const std::string& text)
 {
     return {name, EntryValue::Kind::String, text, 0};

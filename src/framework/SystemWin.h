@@ -1,0 +1,9 @@
+#pragma once
+// Questions to the running system.
+
+#include "framework/SystemFacts.h"
+
+// The version the system reports (all zero when it does not answer).
+OsVersion QueryOsVersion();
+// Administrator test: the service control manager opens with read, write and execute access.
+bool IsAdministrator();
