@@ -126,9 +126,9 @@ void CBackdropWindow::CancelDialogInFront()
 
 void CBackdropWindow::Paint()
 {
-    PAINTSTRUCT ps;
-    HDC dc = ::BeginPaint(Hwnd(), &ps);
-    if (!dc) return;
+    PaintDc paint(Hwnd());
+    if (!paint) return;
+    const HDC dc = paint.get();
     RECT client;
     ::GetClientRect(Hwnd(), &client);
     const int width = client.right - client.left;
@@ -156,5 +156,4 @@ void CBackdropWindow::Paint()
             ::TextOutA(dc, 46, 46, message.c_str(), static_cast<int>(message.size()));
         }
     }
-    ::EndPaint(Hwnd(), &ps);
 }

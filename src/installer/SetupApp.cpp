@@ -47,11 +47,9 @@ InstanceClaim::InstanceClaim()
     counter_.reset(
         ::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG), kInstanceCounterName));
     if (!counter_) return;  // without the counter, let this copy run
-    void* view = ::MapViewOfFile(counter_.get(), FILE_MAP_WRITE, 0, 0, sizeof(LONG));
+    const UniqueMappedView view(::MapViewOfFile(counter_.get(), FILE_MAP_WRITE, 0, 0, sizeof(LONG)));
     if (!view) return;
-    const LONG value = ::InterlockedIncrement(static_cast<volatile LONG*>(view)) - 1;
-    ::UnmapViewOfFile(view);
-    first_ = value == 0;
+    first_ = ::InterlockedIncrement(static_cast<volatile LONG*>(view.get())) == 1;
 }
 
 bool CSetupApp::InitInstance()
