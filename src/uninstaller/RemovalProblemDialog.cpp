@@ -7,9 +7,7 @@
 namespace {
 HICON LoadAppIcon(int size)
 {
-    App* app = App::Current();
-    HINSTANCE instance = app && app->Instance() ? app->Instance() : ::GetModuleHandleA(nullptr);
-    return static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON, size, size, 0));
+    return static_cast<HICON>(::LoadImageA(ResourceInstance(), MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON, size, size, 0));
 }
 }  // namespace
 
