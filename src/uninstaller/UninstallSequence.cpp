@@ -16,7 +16,7 @@ const char kBadCommandText[] =
     "This uninstall command is not complete. It must name the installation folder between two backquotes (`), "
     "followed by a blank and the product name.\n\nNothing has been removed.";
 const char kUnsafeNameText[] =
-    "\"%s\" cannot be the name of an uninstall entry (it is empty or contains \"\\\" or \"..\").\n\n"
+    "\"%s\" cannot be the name of an uninstall entry (it is empty, \".\" or \"..\", or contains \"\\\").\n\n"
     "Nothing has been removed.";
 const char kNoEntryText[] = "The uninstall entry of %s cannot be found or opened.\n\nNothing has been removed.";
 const char kEntryMismatchText[] =
