@@ -8,7 +8,7 @@
 // Works in 64 bits, so sizes of many GiB keep all their digits; values below 1 get a leading "0".
 std::string FormatTwoDecimals(double value);
 
-// The texts of SETUP.TXT that name the units (Bytes, KBytes, MBytes).
+// The words that name the units, as the program's texts give them (Bytes, KBytes, MBytes).
 struct SizeUnitTexts {
     std::string bytes;
     std::string kiloBytes;

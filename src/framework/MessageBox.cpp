@@ -10,11 +10,6 @@ int AppMessageBox(const std::string& text, UINT flags, HWND owner)
     return ::MessageBoxA(owner ? owner : DefaultOwnerWindow(), text.c_str(), caption.c_str(), flags);
 }
 
-void SettingsWarningBox(const std::string& text)
-{
-    ::MessageBoxA(nullptr, text.c_str(), "Error!", MB_OK | MB_ICONWARNING);
-}
-
 int CaptionedMessageBox(const std::string& text, const std::string& caption, UINT flags)
 {
     return ::MessageBoxA(DefaultOwnerWindow(), text.c_str(), caption.c_str(), flags);

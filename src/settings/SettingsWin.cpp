@@ -36,7 +36,10 @@ std::optional<std::string> ShellFoldersKey::Read(const std::string& name)
     return std::string(buffer, length);
 }
 
-void SettingsWarningBoxes::Show(const std::string& text) { SettingsWarningBox(text); }
+void SettingsWarningBoxes::Show(const std::string& text)
+{
+    ::MessageBoxA(nullptr, text.c_str(), "Error!", MB_OK | MB_ICONWARNING);
+}
 
 void AppMessageBoxes::Show(const std::string& text) { AppMessageBox(text, MB_OK | MB_ICONWARNING); }
 

@@ -34,7 +34,7 @@ private:
     UniqueRegKey key_;
 };
 
-// SETUP.INI warnings: caption "Error!".
+// SETUP.INI warnings and validation findings: caption "Error!", warning icon, no owner.
 class SettingsWarningBoxes : public MessageSink {
 public:
     void Show(const std::string& text) override;
