@@ -49,6 +49,8 @@
 #define IDC_NEWDIR 1015            // browse: new folder name
 #define IDC_FOLDER_TREE 1016       // browse: drives and folders
 #define IDC_UPDATING_TEXT 1017     // updating files
+#define IDC_COPY_BAR 1018          // progress: bytes copied of the section's total
+#define IDC_FILE_COUNT 1019        // progress: "File n of m"
 #define IDC_INSTRUCTION 1031       // options
 #define IDC_OPTIONS_LABEL 1032     // options
 #define IDC_DESCRIPTION_LABEL 1033 // options

@@ -18,6 +18,8 @@ extern std::atomic<bool> yesToAllChosen;
 extern std::atomic<bool> expansionFailed;
 // Read by the user-interface thread only after the worker has reported the end of the section.
 extern ReplaceFailures notReplacedFiles;
+// An unattended run asks no replace question: an existing file is replaced, or kept when this is set.
+extern std::atomic<bool> keepExistingFiles;
 
 // The block the progress dialog hands to its worker; the worker frees it as its first act.
 struct CopyWorkerParams {
@@ -30,6 +32,13 @@ struct CopyWorkerParams {
 // The worker thread's entry (for _beginthreadex): copies the section addressed by currentSection,
 // then posts WM_SECTION_COPIED to the dialog. Takes ownership of a CopyWorkerParams allocated with new.
 unsigned __stdcall CopyWorkerProc(void* params);
+
+// The unattended copy of the section addressed by currentSection: on the calling thread, without a
+// dialog, with the worker's checks (a missing CodeDir sets cancelRequested).
+void CopyCurrentSection();
+// After a section's copy has ended: names the existing files that could not be replaced, with the
+// system's reasons, and marks the installation failed.
+void ReportFilesNotReplaced();
 
 // Copies everything below the current folder into destFolder, showing each file in the two controls
 // (either may be null) and asking before replacing. Runs on the worker thread.

@@ -1,11 +1,13 @@
 #include "copy/ProgressDialog.h"
 
+#include <commctrl.h>
 #include <process.h>
 
 #include <memory>
 #include <utility>
 
 #include "copy/CopyEngine.h"
+#include "copy/ProgressTexts.h"
 #include "framework/MessageBox.h"
 #include "framework/MessagePump.h"
 #include "resource.h"
@@ -42,6 +44,11 @@ bool CProgressDialog::OnInitDialog()
 
     yesToAllChosen = false;
     ::SetEvent(copyReadyEvent.get());
+
+    filesTotal_ = kibTotal_ = filesDone_ = kibDone_ = 0;
+    ::SendMessageA(Item(IDC_COPY_BAR), PBM_SETRANGE32, 0, 1000);
+    ::SendMessageA(Item(IDC_COPY_BAR), PBM_SETPOS, 0, 0);
+    SetItemText(IDC_FILE_COUNT, "");
 
     sourceNameControl_ = Item(IDC_SOURCE_NAME);
     destNameControl_ = Item(IDC_DEST_NAME);
@@ -92,10 +99,32 @@ void CProgressDialog::OnCancel()
 
 bool CProgressDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
-    if (message != WM_SECTION_COPIED) return false;
-    OnSectionCopied();
+    switch (message) {
+        case WM_SECTION_COPIED:
+            OnSectionCopied();
+            break;
+        case WM_COPY_COUNTED:
+            filesTotal_ = wParam;
+            kibTotal_ = static_cast<unsigned long>(lParam);
+            ShowProgress();
+            break;
+        case WM_COPY_PROGRESS:
+            filesDone_ = wParam;
+            kibDone_ = static_cast<unsigned long>(lParam);
+            ShowProgress();
+            break;
+        default:
+            return false;
+    }
     result = 0;
     return true;
+}
+
+void CProgressDialog::ShowProgress()
+{
+    const ProgressTexts shown = ComputeProgress(filesDone_, kibDone_, filesTotal_, kibTotal_);
+    ::SendMessageA(Item(IDC_COPY_BAR), PBM_SETPOS, static_cast<WPARAM>(shown.perMille), 0);
+    SetItemText(IDC_FILE_COUNT, shown.fileCount);
 }
 
 void CProgressDialog::OnSectionCopied()
@@ -111,13 +140,6 @@ void CProgressDialog::OnSectionCopied()
     if (expansionFailed) {
         AppMessageBox(setupSettings.GetText(TextId::LongFilenameProblemText), MB_OK | MB_ICONEXCLAMATION);
     }
-    // An old file left in place would otherwise pass for installed: the user learns which and why,
-    // and the installation ends as failed.
-    if (!notReplacedFiles.Empty()) {
-        AppMessageBox(ReplaceFailureText(setupSettings.GetText(TextId::ProblemInstallingText), notReplacedFiles,
-                                         [](unsigned long code) { return SystemErrorText(code); }),
-                      MB_OK | MB_ICONEXCLAMATION);
-        setupSettings.installFailed = true;
-    }
+    ReportFilesNotReplaced();
     OnOK();
 }

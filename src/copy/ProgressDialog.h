@@ -30,12 +30,18 @@ protected:
 
 private:
     void OnSectionCopied();
+    void ShowProgress();
 
     std::function<std::string()> makeShortcut_;
     HWND sourceNameControl_ = nullptr;
     HWND destNameControl_ = nullptr;
     std::string shortcutPath_;
     UniqueHandle workerThread_;
+    // From the count walk (zero until it has ended) and from the worker.
+    unsigned long long filesTotal_ = 0;
+    unsigned long long kibTotal_ = 0;
+    unsigned long long filesDone_ = 0;
+    unsigned long long kibDone_ = 0;
     bool sectionEnded_ = false;
     bool confirmingExit_ = false;
 };

@@ -74,9 +74,42 @@ void CopyTree(const std::string& destFolder, TreeCopyHost& host, TreeCopyState& 
             CopyFolderEntry(entry, destFolder, host, state);
         } else if (!CopyFileEntry(entry, destFolder, host, state)) {
             return;
+        } else {
+            host.FileDone(entry);
         }
         if (host.StopRequested()) return;
     }
+}
+
+namespace {
+void CountFolder(FolderWalker& host, TreeCount& count, int depth, const std::atomic<bool>* stop)
+{
+    std::unique_ptr<FolderEnumeration> entries = host.EnumerateCurrentFolder();
+    if (!entries) return;
+    FoundEntry entry;
+    while (entries->Next(entry)) {
+        if (stop && *stop) return;
+        if (!entry.isFolder) {
+            ++count.files;
+            count.bytes += entry.size;
+            continue;
+        }
+        if (entry.name.empty() || entry.name[0] == '.') continue;
+        // The copy skips folders whose destination is beyond the path limit, so a tree deeper than
+        // that limit in levels is never copied either; a loop of links cannot hold the count forever.
+        if (depth >= static_cast<int>(kMaxPathChars) / 2) continue;
+        if (!host.EnterFolder(entry.name)) continue;
+        CountFolder(host, count, depth + 1, stop);
+        host.LeaveFolder();
+    }
+}
+}  // namespace
+
+TreeCount CountTree(FolderWalker& walker, const std::atomic<bool>* stop)
+{
+    TreeCount count;
+    CountFolder(walker, count, 0, stop);
+    return count;
 }
 
 std::string MakeLongName(const std::string& name)

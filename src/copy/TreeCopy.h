@@ -59,6 +59,8 @@ public:
     virtual unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& destPath) = 0;
     // Tests the stop request without waiting; a request is consumed by the test that sees it.
     virtual bool StopRequested() = 0;
+    // A file has been copied, expanded, kept or skipped: for the progress bar.
+    virtual void FileDone(const FoundEntry& entry) {}
 };
 
 struct TreeCopyState {
@@ -77,6 +79,23 @@ struct TreeCopyState {
 // file is replaced whatever its attributes; one that still cannot be replaced is collected in
 // notReplaced. Any other failed copy is silent, any other failed expansion sets expansionFailed.
 void CopyTree(const std::string& destFolder, TreeCopyHost& host, TreeCopyState& state);
+
+// What the count walk needs: a folder to enumerate and a way into and out of its sub-folders.
+class FolderWalker {
+public:
+    virtual ~FolderWalker() = default;
+    virtual std::unique_ptr<FolderEnumeration> EnumerateCurrentFolder() = 0;
+    virtual bool EnterFolder(const std::string& name) = 0;
+    virtual void LeaveFolder() = 0;
+};
+
+// The files and bytes below the walker's folder, walked as CopyTree walks it (the same folders left
+// out), for the progress bar. Ends early, with what it has counted, once `stop` is set.
+struct TreeCount {
+    unsigned long long files = 0;
+    unsigned long long bytes = 0;
+};
+TreeCount CountTree(FolderWalker& walker, const std::atomic<bool>* stop = nullptr);
 
 // The underscore rule: MY_BOOK.TXT -> "My Book.txt", CHAPTER_1 -> "Chapter 1".
 std::string MakeLongName(const std::string& name);

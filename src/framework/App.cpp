@@ -30,7 +30,7 @@ int App::Run(HINSTANCE instance)
     } catch (...) {
         keepRunning = false;
     }
-    if (!keepRunning) return 0;
+    if (!keepRunning) return ExitCode();
     MSG msg;
     while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
         ::TranslateMessage(&msg);

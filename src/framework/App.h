@@ -25,6 +25,8 @@ public:
 
 protected:
     virtual bool InitInstance() = 0;
+    // The process's exit code when the start-up hook ends the program.
+    virtual int ExitCode() const { return 0; }
 
 private:
     HINSTANCE instance_ = nullptr;

@@ -2,16 +2,49 @@
 
 #include "framework/App.h"
 #include "framework/Handles.h"
+#include "framework/RunLog.h"
+
+namespace {
+// Every box goes into the log. Unattended, none is shown: the box counts as a failure of the run and
+// takes the answer that changes nothing more: No, Cancel, or OK where that is the only button.
+int LogMessageBox(const std::string& text, UINT flags, bool& shown)
+{
+    shown = !IsUnattended();
+    if (shown) {
+        LogLine("message: " + text);
+        return 0;
+    }
+    LogError("error: " + text);
+    switch (flags & MB_TYPEMASK) {
+        case MB_YESNO:
+            return IDNO;
+        case MB_OKCANCEL:
+        case MB_RETRYCANCEL:
+        case MB_YESNOCANCEL:
+            return IDCANCEL;
+        case MB_ABORTRETRYIGNORE:
+            return IDABORT;
+        default:
+            return IDOK;
+    }
+}
+}  // namespace
 
 int AppMessageBox(const std::string& text, UINT flags, HWND owner)
 {
     App* app = App::Current();
+    bool shown = false;
+    const int answer = LogMessageBox(text, flags, shown);
+    if (!shown) return answer;
     const std::string caption = app ? app->Title() : ModuleFileName();
     return ::MessageBoxA(owner ? owner : DefaultOwnerWindow(), text.c_str(), caption.c_str(), flags);
 }
 
 int CaptionedMessageBox(const std::string& text, const std::string& caption, UINT flags)
 {
+    bool shown = false;
+    const int answer = LogMessageBox(caption + ": " + text, flags, shown);
+    if (!shown) return answer;
     return ::MessageBoxA(DefaultOwnerWindow(), text.c_str(), caption.c_str(), flags);
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The programs' message boxes. The application's box has the application's title as caption, or
 // the program file's path while no application object exists yet. Boxes opened without an owner are
-// owned by the application's main window while it exists (DefaultOwnerWindow).
+// owned by the application's main window while it exists (DefaultOwnerWindow). Every box is written to
+// the run's log; in an unattended run none is shown (see RunLog.h) and each returns No, Cancel or OK.
 
 #include <windows.h>
 #include <string>

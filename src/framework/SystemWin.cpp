@@ -20,3 +20,10 @@ bool IsAdministrator()
     UniqueServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, GENERIC_READ | GENERIC_WRITE | GENERIC_EXECUTE));
     return static_cast<bool>(manager);
 }
+
+bool IsProductInstalled(const std::string& productName)
+{
+    UniqueRegKey key;
+    const std::string path = kUninstallKey + productName;
+    return ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) == ERROR_SUCCESS;
+}

@@ -7,10 +7,13 @@
 #include "settings/SettingsWin.h"
 
 InstanceClaim setupInstance;
+// The command line next: an unattended run shows not even the settings' warnings.
+static const bool commandLineRead = (ReadSetupCommandLine(), true);
 SetupSettings setupSettings;
 static const bool settingsLoaded = setupInstance.IsFirst() && (LoadStartupSettings(setupSettings), true);
 SpecialFolderTable specialFolders;
 OsVersion osVersion;
 static const bool specialFoldersBuilt =
     setupInstance.IsFirst() && (BuildSpecialFolders(specialFolders, setupSettings), true);
+static const bool settingsLogged = setupInstance.IsFirst() && (LogSettingsRead(), true);
 CSetupApp theApp;

@@ -8,6 +8,7 @@
 #include "framework/MessageBox.h"
 #include "framework/MessagePump.h"
 #include "framework/PathFunctions.h"
+#include "framework/RunLog.h"
 #include "framework/SystemWin.h"
 #include "installer/Backdrop.h"
 #include "installer/SequenceDialogs.h"
@@ -15,6 +16,7 @@
 #include "options/OptionsDialog.h"
 #include "scripts/ScriptRunner.h"
 #include "scripts/Shortcuts.h"
+#include "settings/ExitConfirmation.h"
 #include "settings/SettingsWin.h"
 
 namespace {
@@ -26,10 +28,12 @@ void ShowEndMessage(const std::string& text) { AppMessageBox(text, MB_OK | MB_IC
 
 void SetCurrentFolder(const std::string& folder) { ::SetCurrentDirectoryA(folder.c_str()); }
 
-void RunSetupFailed()
+// Setup failed: cancelled when the user chose Exit, failed otherwise.
+SetupResult RunSetupFailed()
 {
     CMessageDialog dialog = MakeSetupFailedDialog();
     dialog.DoModal();
+    return exitChosenByUser ? SetupResult::Cancelled : SetupResult::Failed;
 }
 
 // The first section chosen for installation; the last section when none is.
@@ -54,8 +58,19 @@ InstanceClaim::InstanceClaim()
 
 bool CSetupApp::InitInstance()
 {
-    if (!setupInstance.IsFirst()) return false;
-    RunSequence();
+    if (!SetupCommandLineError().empty()) {
+        result_ = SetupResult::BadInput;
+        LogError("command line refused: " + SetupCommandLineError());
+        if (!IsUnattended()) AppMessageBox(SetupCommandLineError() + "\n\n" + kSetupUsageText, MB_OK | MB_ICONWARNING);
+    } else if (!setupInstance.IsFirst()) {
+        result_ = SetupResult::AlreadyRunning;
+        LogError("another copy of setup is running");
+    } else if (IsUnattended()) {
+        result_ = RunUnattendedSequence();
+    } else {
+        RunSequence();
+    }
+    LogLine(std::string("result: ") + ResultName(result_) + ", exit code " + std::to_string(ExitCodeOf(result_)));
     return false;
 }
 
@@ -65,20 +80,24 @@ void CSetupApp::RunSequence()
 
     if (!PathExistsUnlessFileNotFound(".\\SETUP.INI")) {
         ShowEndMessage(kSetupIniMissingText);
+        result_ = SetupResult::BadInput;
         return;
     }
     if (!PathExistsUnlessFileNotFound(".\\SETUP.TXT")) {
         ShowEndMessage(kSetupTxtMissingText);
+        result_ = SetupResult::BadInput;
         return;
     }
     if (osVersion.IsNtFamily() && !IsAdministrator()) {
         ShowEndMessage(setupSettings.GetText(TextId::UpdateRegistryError));
+        result_ = SetupResult::NoAdministrator;
         return;
     }
     const std::string programPath = ModuleFileName();
     if (programPath.size() < 2 || programPath[1] != ':') {
         ShowEndMessage("Please run this program from a mapped network drive. (Yes, I know this restriction is lame, "
                        "but I don't have time to fix it right now.)");
+        result_ = SetupResult::Failed;
         return;
     }
 
@@ -117,10 +136,11 @@ void CSetupApp::RunSequence()
 
     RunOptionsDialog();
     if (setupSettings.cancelRequested) {
-        RunSetupFailed();
+        result_ = RunSetupFailed();
         closeBackdrop();
         return;
     }
+    LogChosenSections();
 
     const std::string& sourceDir = specialFolders.Get(SpecialFolder::SourceDir);
     for (int s = 0; s < setupSettings.sectionCount && !setupSettings.cancelRequested; ++s) {
@@ -135,7 +155,7 @@ void CSetupApp::RunSequence()
         RegisterSectionForUninstall();
     }
     if (setupSettings.cancelRequested) {
-        RunSetupFailed();
+        result_ = RunSetupFailed();
         closeBackdrop();
         return;
     }
@@ -162,10 +182,12 @@ void CSetupApp::RunSequence()
     }
 
     if (setupSettings.cancelRequested || setupSettings.installFailed) {
-        RunSetupFailed();
+        result_ = RunSetupFailed();
     } else {
         CMessageDialog finished = MakeFinishedDialog();
         finished.DoModal();
+        // The dialogs ran with template texts: nothing could be installed from settings that incomplete.
+        result_ = setupSettings.settingsValid ? SetupResult::Installed : SetupResult::BadInput;
     }
     closeBackdrop();
 }

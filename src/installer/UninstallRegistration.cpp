@@ -8,6 +8,7 @@
 #include "framework/MessageBox.h"
 #include "framework/PathFunctions.h"
 #include "framework/PathText.h"
+#include "framework/RunLog.h"
 #include "settings/SettingsWin.h"
 #include "settings/UninstallEntry.h"
 
@@ -44,9 +45,13 @@ void WriteEntry(const UninstallEntry& entry)
 {
     UniqueRegKey key;
     DWORD disposition = 0;
-    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, entry.keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                          KEY_ALL_ACCESS, nullptr, key.put(), &disposition) != ERROR_SUCCESS)
+    const LONG status = ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, entry.keyPath.c_str(), 0, nullptr,
+                                          REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, key.put(), &disposition);
+    if (status != ERROR_SUCCESS) {
+        LogError("uninstall entry HKLM\\" + entry.keyPath + " not written: " + SystemErrorText(status));
         return;
+    }
+    LogLine("uninstall entry HKLM\\" + entry.keyPath);
     for (const EntryValue& value : entry.values) {
         if (value.kind == EntryValue::Kind::String) {
             ::RegSetValueExA(key.get(), value.name.c_str(), 0, REG_SZ,
@@ -65,10 +70,16 @@ void RegisterSectionForUninstall()
 {
     const std::string& startDir = specialFolders.Get(SpecialFolder::StartDir);
     ::SetCurrentDirectoryA(startDir.c_str());
-    if (!PathExistsUnlessFileNotFound(kUninstallerFileName)) return;
+    if (!PathExistsUnlessFileNotFound(kUninstallerFileName)) {
+        LogLine("no uninstall entry: the CD has no uninstall program");
+        return;
+    }
     const std::string target = UninstallerTargetPath(specialFolders.Get(SpecialFolder::WindowsDir));
     ::SetCurrentDirectoryA(specialFolders.Get(SpecialFolder::SourceDir).c_str());
-    if (!IsTrueValue(setupSettings.GetSectionValue(SectionKey::Uninstall))) return;
+    if (!IsTrueValue(setupSettings.GetSectionValue(SectionKey::Uninstall))) {
+        LogLine("no uninstall entry: Uninstall is not TRUE");
+        return;
+    }
 
     UninstallEntrySource source;
     source.uninstallerPath = target;

@@ -1,7 +1,6 @@
 #include "options/OptionsDialog.h"
 
 #include "framework/MessageBox.h"
-#include "framework/SystemFacts.h"
 #include "framework/SystemWin.h"
 #include "options/BrowseDialog.h"
 #include "options/DiskSpaceWin.h"
@@ -13,14 +12,6 @@
 #include "settings/SetupMessages.h"
 
 namespace {
-// A product counts as installed when its uninstall entry can be opened.
-bool IsProductInstalled(const std::string& productName)
-{
-    UniqueRegKey key;
-    const std::string path = kUninstallKey + productName;
-    return ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) == ERROR_SUCCESS;
-}
-
 std::optional<std::string> FullPathName(const std::string& path)
 {
     char buffer[MAX_PATH] = {};
@@ -37,17 +28,17 @@ std::optional<std::string> LongPathName(const std::string& path)
     return std::string(buffer, n);
 }
 
-PathResolver SystemPathResolver()
-{
-    return PathResolver{&FullPathName, &LongPathName};
-}
-
 unsigned OsMajorVersion()
 {
     // Start-up fills osVersion; a caller that did not (a test) gets the running system's version.
     return osVersion.major != 0 ? osVersion.major : QueryOsVersion().major;
 }
 }  // namespace
+
+PathResolver SystemPathResolver()
+{
+    return PathResolver{&FullPathName, &LongPathName};
+}
 
 COptionsDialog::COptionsDialog() : Dialog(IDD_OPTIONS) {}
 

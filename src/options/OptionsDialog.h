@@ -9,8 +9,12 @@
 #include <vector>
 
 #include "framework/Dialog.h"
+#include "options/OptionsModel.h"
 
 class SectionCheckList;
+
+// The folder tests' questions answered by the system (GetFullPathNameA, GetLongPathNameA).
+PathResolver SystemPathResolver();
 
 // Runs the dialog modally with no owner; IDOK after Continue, IDCANCEL after a confirmed Exit.
 INT_PTR RunOptionsDialog();

@@ -5,6 +5,7 @@
 
 #include "framework/AnsiText.h"
 #include "framework/PathText.h"
+#include "framework/RunLog.h"
 #include "framework/SafeFormat.h"
 
 bool operator<(const FileVersion& a, const FileVersion& b)
@@ -321,6 +322,12 @@ void RunScriptLine(std::string_view line, ScriptFieldTable& fields, const Placeh
     if (CutScriptLine(line, fields) != LineCut::Cut) return;
     for (auto& field : fields)
         field = ExpandPlaceholder(field, values);
+    if (TheRunLog().On()) {
+        std::string command = "script command:";
+        for (const auto& field : fields)
+            if (!field.empty()) command += " " + field;
+        LogLine(command);
+    }
     ExecuteScriptCommand(fields, platform);
 }
 

@@ -1,7 +1,5 @@
 #include "scripts/ScriptPlatformWin.h"
 
-#include "framework/MessagePump.h"
-
 #include <cstring>
 #include <new>
 #include <vector>
@@ -9,9 +7,24 @@
 #include "framework/ComPtr.h"
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
+#include "framework/MessagePump.h"
 #include "framework/PathFunctions.h"
+#include "framework/RunLog.h"
 #include "scripts/Shortcuts.h"
 #include "settings/SettingsWin.h"
+
+namespace {
+// One log line per operation of a script command, with the system's reason when it failed.
+void LogOperation(bool done, const std::string& what)
+{
+    const DWORD error = done ? 0 : ::GetLastError();
+    if (done) {
+        LogLine("  " + what + ": done");
+    } else {
+        LogError("  " + what + ": failed: " + SystemErrorText(error));
+    }
+}
+}  // namespace
 
 FileVersion ReadFileVersionResource(const std::string& path)
 {
@@ -48,8 +61,10 @@ bool WinScriptPlatform::PathExists(const std::string& path)
 
 unsigned long WinScriptPlatform::CopyOneFile(const std::string& source, const std::string& destination)
 {
-    if (::CopyFileA(source.c_str(), destination.c_str(), FALSE)) return 0;
-    const DWORD error = ::GetLastError();
+    const bool done = ::CopyFileA(source.c_str(), destination.c_str(), FALSE) != FALSE;
+    const DWORD error = done ? 0 : ::GetLastError();
+    LogOperation(done, "copy " + source + " to " + destination);
+    if (done) return 0;
     return error != 0 ? error : ERROR_GEN_FAILURE;
 }
 
@@ -72,13 +87,17 @@ bool WinScriptPlatform::FoundOnSearchPath(const std::string& name, const std::st
 
 void WinScriptPlatform::DeleteOneFile(const std::string& path)
 {
-    ::DeleteFileA(path.c_str());
+    LogOperation(::DeleteFileA(path.c_str()) != FALSE, "delete " + path);
 }
 
 unsigned long WinScriptPlatform::MoveOneFile(const std::string& from, const std::string& to)
 {
-    if (::MoveFileA(from.c_str(), to.c_str())) return 0;
+    if (::MoveFileA(from.c_str(), to.c_str())) {
+        LogLine("  rename " + from + " to " + to + ": done");
+        return 0;
+    }
     const DWORD error = ::GetLastError();
+    LogLine("  rename " + from + " to " + to + ": " + SystemErrorText(error));
     return error != 0 ? error : ERROR_GEN_FAILURE;
 }
 
@@ -100,7 +119,13 @@ void WinScriptPlatform::CreateDirectoryPath(const std::string& path)
 void WinScriptPlatform::CreateShortcut(const std::string& target, const std::string& linkPath)
 {
     ComInitGuard com;
-    CreateShortcutFile(target, linkPath, "");
+    const HRESULT result = CreateShortcutFile(target, linkPath, "");
+    if (SUCCEEDED(result)) {
+        LogLine("  shortcut " + linkPath + " to " + target + ": done");
+    } else {
+        LogError("  shortcut " + linkPath + " to " + target +
+                 ": failed: " + SystemErrorText(static_cast<DWORD>(result)));
+    }
 }
 
 ScriptPlatform::RunResult WinScriptPlatform::RunProgram(const std::string& program, const std::string& commandLine,
@@ -117,11 +142,17 @@ ScriptPlatform::RunResult WinScriptPlatform::RunProgram(const std::string& progr
     if (!::CreateProcessA(program.c_str(), arguments.data(), &processAttributes, nullptr, FALSE, 0, nullptr, nullptr,
                           &startup, &info)) {
         errorCode = ::GetLastError();
+        LogError("  run " + program + ": not started: " + SystemErrorText(errorCode));
         return RunResult::NotStarted;
     }
     UniqueHandle process(info.hProcess);
     UniqueHandle thread(info.hThread);
-    return WaitHandlingMessages(process.get()) ? RunResult::Ended : RunResult::WaitFailed;
+    const bool ended = WaitHandlingMessages(process.get());
+    DWORD exitCode = 0;
+    if (ended && ::GetExitCodeProcess(process.get(), &exitCode)) {
+        LogLine("  run " + program + ": ended with exit code " + std::to_string(exitCode));
+    }
+    return ended ? RunResult::Ended : RunResult::WaitFailed;
 }
 
 std::optional<unsigned> WinScriptPlatform::GetAttributes(const std::string& path)
@@ -133,7 +164,7 @@ std::optional<unsigned> WinScriptPlatform::GetAttributes(const std::string& path
 
 void WinScriptPlatform::SetAttributes(const std::string& path, unsigned attributes)
 {
-    ::SetFileAttributesA(path.c_str(), attributes);
+    LogOperation(::SetFileAttributesA(path.c_str(), attributes) != FALSE, "attributes of " + path);
 }
 
 void WinScriptPlatform::ShowMessage(const std::string& text)

@@ -5,7 +5,9 @@
 #include <shlobj.h>
 
 #include "framework/ComPtr.h"
+#include "framework/MessageBox.h"
 #include "framework/PathText.h"
+#include "framework/RunLog.h"
 #include "scripts/ScriptCommands.h"
 #include "settings/SettingsWin.h"
 
@@ -33,8 +35,16 @@ std::string CreateSectionShortcut()
     const std::string path =
         SectionShortcutPath(setupSettings.GetSectionValue(SectionKey::ShortcutLocation),
                             setupSettings.GetSectionValue(SectionKey::ShortcutName), specialFolders);
-    if (path.empty()) return path;
-    CreateShortcutFile(setupSettings.GetSectionValue(SectionKey::DestDir), path, "");
+    if (path.empty()) {
+        LogLine("no shortcut: ShortcutLocation names no known folder");
+        return path;
+    }
+    const HRESULT result = CreateShortcutFile(setupSettings.GetSectionValue(SectionKey::DestDir), path, "");
+    if (SUCCEEDED(result)) {
+        LogLine("shortcut " + path);
+    } else {
+        LogError("shortcut " + path + " failed: " + SystemErrorText(static_cast<DWORD>(result)));
+    }
     // The uninstaller deletes the shortcut by this path, whether or not the save worked.
     setupSettings.SetSectionValue(SectionKey::ShortcutLocation, path);
     return path;

@@ -4,6 +4,8 @@
 #include "resource.h"
 #include "settings/SettingsWin.h"
 
+std::atomic<bool> exitChosenByUser{false};
+
 namespace {
 class CExitConfirmDialog : public Dialog {
 public:
@@ -24,6 +26,7 @@ protected:
     void OnCancel() override
     {
         setupSettings.cancelRequested = true;
+        exitChosenByUser = true;
         EndDialog(IDCANCEL);
     }
     // Closing the backdrop asks the question this dialog already asks; its Cancel button is Exit.

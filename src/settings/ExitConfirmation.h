@@ -7,3 +7,8 @@
 
 // True when the user chose Exit.
 bool RunExitConfirmation(HWND owner = nullptr);
+
+#include <atomic>
+
+// Set when the user chose Exit in any of them; tells a run the user ended from one that failed.
+extern std::atomic<bool> exitChosenByUser;

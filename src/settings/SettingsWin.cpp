@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "framework/MessageBox.h"
+#include "framework/RunLog.h"
 #include "framework/SystemWin.h"
 
 std::string PrivateProfileFile::Read(const std::string& section, const std::string& key, const std::string& fallback)
@@ -38,6 +39,12 @@ std::optional<std::string> ShellFoldersKey::Read(const std::string& name)
 
 void SettingsWarningBoxes::Show(const std::string& text)
 {
+    // A finding of the settings check is a warning: the run goes on, so it is not counted as a failure.
+    if (IsUnattended()) {
+        LogLine("warning: " + text);
+        return;
+    }
+    LogLine("message: " + text);
     ::MessageBoxA(nullptr, text.c_str(), "Error!", MB_OK | MB_ICONWARNING);
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// Setup's own window messages. Both are WM_USER + 5: they go to different windows, the first to the
+// Setup's own window messages. The two WM_USER + 5 go to different windows, the first to the
 // progress dialog and the second to the options dialog. The framework's WM_CANCEL_REQUEST, which
 // may go to any dialog, is in framework/Dialog.h.
 
@@ -7,3 +7,5 @@
 
 constexpr UINT WM_SECTION_COPIED = WM_USER + 5;    // copy worker -> progress dialog: the section's copy has ended
 constexpr UINT WM_CHECKLIST_NOTIFY = WM_USER + 5;  // section check list -> options dialog: a row was clicked
+constexpr UINT WM_COPY_COUNTED = WM_USER + 6;   // count walk -> progress dialog: wParam = files, lParam = KiB in the section
+constexpr UINT WM_COPY_PROGRESS = WM_USER + 7;  // copy worker -> progress dialog: wParam = files done, lParam = KiB done

@@ -36,6 +36,12 @@ std::string ComposeUninstallString(const std::string& uninstallerPath, const std
     return uninstallerPath + " `" + destDir + "` " + productName;
 }
 
+std::string ComposeQuietUninstallString(const std::string& uninstallerPath, const std::string& destDir,
+                                        const std::string& productName)
+{
+    return uninstallerPath + " /S `" + destDir + "` " + productName;
+}
+
 uint32_t EstimatedSizeKiB(const std::string& fileSize)
 {
     const long long bytes = ansi::ParseLeadingInteger(fileSize);
@@ -84,5 +90,9 @@ std::variant<UninstallEntry, EntryRefusal> BuildUninstallEntry(const UninstallEn
                            {name, value.name})};
         }
     }
+    // For deployment tools: the same command with /S right after the program. It is only offered,
+    // never read back, so an entry whose quiet command would not fit is kept without it.
+    const std::string quiet = ComposeQuietUninstallString(source.uninstallerPath, source.destDir, name);
+    if (quiet.size() <= kMaxEntryValueChars) entry.values.push_back(Text("QuietUninstallString", quiet));
     return entry;
 }

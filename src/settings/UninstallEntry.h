@@ -44,12 +44,15 @@ std::string UninstallerTargetPath(const std::string& windowsDir);
 // The uninstaller's path, a blank, the folder between backquotes, a blank and the product name.
 std::string ComposeUninstallString(const std::string& uninstallerPath, const std::string& destDir,
                                    const std::string& productName);
+// The same with /S between the uninstaller's path and the folder: removal without any window.
+std::string ComposeQuietUninstallString(const std::string& uninstallerPath, const std::string& destDir,
+                                        const std::string& productName);
 // FileSize in KiB, rounded up, limited to 32 bits; 0 for an empty or negative size.
 uint32_t EstimatedSizeKiB(const std::string& fileSize);
 
 // The key and its values in the order they are written: DisplayName, UninstallString, UninstallText,
 // UninstallProblemText, ShortcutLocation (unless exactly "NULL"), then InstallLocation,
-// EstimatedSize, DisplayIcon, NoModify, NoRepair. Refused for a product name that is empty, "." or
-// "..", or holds "\", a folder with a backquote (the uninstaller could not split it back) and a value beyond
-// 255 characters.
+// EstimatedSize, DisplayIcon, NoModify, NoRepair, and QuietUninstallString when it fits in 255
+// characters. Refused for a product name that is empty, "." or "..", or holds "\", a folder with a
+// backquote (the uninstaller could not split it back) and a value beyond 255 characters.
 std::variant<UninstallEntry, EntryRefusal> BuildUninstallEntry(const UninstallEntrySource& source);

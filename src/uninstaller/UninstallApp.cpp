@@ -6,11 +6,13 @@
 
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
+#include "framework/RunLog.h"
 #include "framework/SystemWin.h"
 #include "uninstaller/RemovalProblemDialog.h"
 #include "uninstaller/RemovalWin.h"
 #include "uninstaller/UninstallCommandLine.h"
 #include "uninstaller/UninstallSequence.h"
+#include "uninstaller/UninstallSwitches.h"
 
 namespace {
 class Win32UninstallPlatform : public UninstallPlatform {
@@ -18,7 +20,15 @@ public:
     bool IsNtFamily() override { return QueryOsVersion().IsNtFamily(); }
     bool IsAdministrator() override { return ::IsAdministrator(); }
     void ShowMessage(const std::string& text) override { AppMessageBox(text, MB_OK | MB_ICONWARNING); }
-    bool AskYesNo(const std::string& text) override { return AppMessageBox(text, MB_YESNO | MB_ICONQUESTION) == IDYES; }
+    bool AskYesNo(const std::string& text) override
+    {
+        // The quiet removal was asked for by whoever started it: the question is answered Yes.
+        if (IsUnattended()) {
+            LogLine("question answered Yes: " + text);
+            return true;
+        }
+        return AppMessageBox(text, MB_YESNO | MB_ICONQUESTION) == IDYES;
+    }
     std::string CurrentFolder() override { return ::CurrentFolder(); }
     bool SetCurrentFolder(const std::string& path) override { return ::SetCurrentDirectoryA(path.c_str()) != FALSE; }
     bool OpenEntry(const std::string& entryPath) override
@@ -44,8 +54,16 @@ public:
         if (end != std::string::npos) value.resize(end);
         return value;
     }
-    void DeleteEntryTree(const std::string& entryPath) override { DeleteRegistryKeyTree(entry_.get(), entryPath); }
-    void DeleteShortcut(const std::string& path) override { DeleteFileItself(path); }
+    void DeleteEntryTree(const std::string& entryPath) override
+    {
+        DeleteRegistryKeyTree(entry_.get(), entryPath);
+        LogLine("uninstall entry HKLM\\" + entryPath + " removed");
+    }
+    void DeleteShortcut(const std::string& path) override
+    {
+        const bool deleted = DeleteFileItself(path);
+        LogLine("shortcut " + path + (deleted ? " deleted" : " not deleted: " + SystemErrorText(::GetLastError())));
+    }
     PathKind QueryPath(const std::string& path) override { return ::QueryPath(path); }
     std::optional<std::string> FinalPath(const std::string& path) override { return FinalPathOf(path); }
     std::optional<std::string> VolumeRoot(const std::string& path) override
@@ -80,7 +98,12 @@ public:
         return length > 0 && length < MAX_PATH ? std::string(buffer, length) : std::string();
     }
     void RemoveFolderContents(const std::string& path) override { ::RemoveFolderContents(path); }
-    bool RemoveFolder(const std::string& path) override { return RemoveFolderOrLink(path); }
+    bool RemoveFolder(const std::string& path) override
+    {
+        const bool removed = RemoveFolderOrLink(path);
+        LogLine("folder " + path + (removed ? " removed" : " not removed: " + SystemErrorText(::GetLastError())));
+        return removed;
+    }
     std::vector<std::string> ProtectedFolders() override { return ::ProtectedFolders(); }
     std::string LongPathName(const std::string& path) override
     {
@@ -90,6 +113,10 @@ public:
     }
     void ShowProblemDialog() override
     {
+        if (IsUnattended()) {
+            LogError("error: " + problemText);
+            return;
+        }
         CRemovalProblemDialog dialog;
         dialog.DoModal(nullptr);
     }
@@ -111,8 +138,24 @@ std::string CUninstallApp::Title() const
 bool CUninstallApp::InitInstance()
 {
     ::InitCommonControls();
-    Win32UninstallPlatform platform;
     // The framework keeps no command line; the process's own one holds it after the program name.
-    RunUninstall(platform, ArgumentsAfterProgramName(::GetCommandLineA()));
+    const char* commandLine = ::GetCommandLineA();
+    const UninstallSwitches switches =
+        SplitUninstallSwitches(ArgumentsAfterProgramName(commandLine ? commandLine : ""));
+    SetUnattended(switches.quiet);
+    if (switches.logPath.empty()) {
+        TheRunLog().TurnOff();
+    } else {
+        TheRunLog().Open(switches.logPath);
+    }
+    LogLine(std::string("uninstall started: ") + (commandLine ? commandLine : ""));
+    if (!switches.error.empty()) {
+        AppMessageBox(switches.error);
+        exitCode_ = 3;
+    } else {
+        Win32UninstallPlatform platform;
+        exitCode_ = UninstallExitCode(RunUninstall(platform, switches.command));
+    }
+    LogLine("result: exit code " + std::to_string(exitCode_));
     return false;
 }

@@ -10,4 +10,8 @@ public:
 
 protected:
     bool InitInstance() override;
+    int ExitCode() const override { return exitCode_; }
+
+private:
+    int exitCode_ = 0;
 };

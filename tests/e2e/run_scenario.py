@@ -703,6 +703,10 @@ def window_matches(expected, window):
             for cid, text in want.items():
                 if cid not in by_id or text not in by_id[cid].get("text", ""):
                     return False
+        if key == "controls_re":
+            for cid, pattern in want.items():
+                if cid not in by_id or not re.fullmatch(pattern, by_id[cid].get("text", "")):
+                    return False
         if key == "rows":
             for cid, rows in want.items():
                 if cid not in by_id or by_id[cid].get("rows", []) != rows:
@@ -749,9 +753,10 @@ class Run:
         run = step["run"]
         if run == "uninstall":
             key = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + step["key"]
-            command = prefix.reg_query(key, "UninstallString")
+            value = step.get("value", "UninstallString")
+            command = prefix.reg_query(key, value)
             if not command:
-                raise ScenarioError("no UninstallString under %s" % key)
+                raise ScenarioError("no %s under %s" % (value, key))
             self.notes.append("uninstall command: %s" % command)
             # Wine joins the arguments with blanks again; the uninstaller parses its own command line.
             program, _, rest = command.partition(" ")
@@ -991,6 +996,10 @@ class Run:
             if "windows_filter" in expect:
                 compared = [w for w in seen if window_matches(expect["windows_filter"], w)]
             self.check_windows(expect["windows"], compared, expect.get("windows_mode", "exact"))
+        snapshots = [e for e in read_log(os.path.join(self.out, "log.jsonl")) if e.get("event") == "snapshot"]
+        for matcher in expect.get("snapshots", []):
+            if not any(window_matches(matcher, s) for s in snapshots):
+                self.fail("no recorded snapshot matches %r" % matcher)
         registry = prefix.registry() if expect.get("registry") else None
         for item in expect.get("files", []):
             self.check_file(prefix, item)

@@ -11,7 +11,7 @@
 namespace {
 // An in-memory CD (folders by their path below the section folder, "" is the section folder) and a
 // destination that remembers what was created, copied and asked.
-class FakeHost : public TreeCopyHost {
+class FakeHost : public TreeCopyHost, public FolderWalker {
 public:
     std::map<std::string, std::vector<FoundEntry>> cd;
     std::set<std::string> unenterable;
@@ -121,6 +121,7 @@ public:
         log.push_back("attrib " + path + " " + std::to_string(value));
     }
     bool StopRequested() override { return stopAfterEntries >= 0 && --stopAfterEntries < 0; }
+    void FileDone(const FoundEntry& entry) override { log.push_back("done " + entry.name); }
 
     std::vector<std::string> Only(const std::string& prefix) const
     {
@@ -342,3 +343,28 @@ TEST(CopySourceFolder, BuiltFromStartDirOrTakenWhole)
     EXPECT_EQ(SourceFolderName(std::string(256, 'c'), "D:\\"), "D:\\" + std::string(256, 'c'));
 }
 }  // namespace
+
+TEST_F(TreeCopyTest, CountWalksWhatTheCopyVisitsAndEveryVisitedFileIsReportedDone)
+{
+    // Kept (No), copied and skipped-for-length files all count; dot folders and unenterable ones do not.
+    host.cd[""] = {File("A", 100), Folder(".svn"), Folder("SUB"), Folder("LOCKED"), File("B", 20)};
+    host.cd[".svn"] = {File("ENTRIES", 5000)};
+    host.cd["SUB"] = {File("C", 3), Folder("DEEP")};
+    host.cd["SUB\\DEEP"] = {File("D", 4)};
+    host.cd["LOCKED"] = {File("E", 7000)};
+    host.unenterable.insert("LOCKED");
+    host.existing["X\\A"] = {1, 0};
+    host.answers = {ReplaceAnswer::No};
+
+    const TreeCount count = CountTree(static_cast<FolderWalker&>(host));
+    EXPECT_EQ(count.files, 4u);
+    EXPECT_EQ(count.bytes, 127u);
+    // A stop ends the walk at the next entry.
+    std::atomic<bool> stop{true};
+    EXPECT_EQ(CountTree(static_cast<FolderWalker&>(host), &stop).files, 0u);
+    EXPECT_TRUE(host.folder.empty()) << "the walk leaves the current folder as it found it";
+    EXPECT_TRUE(host.Only("copy").empty()) << "the walk copies nothing";
+
+    CopyTree("X", host, state);
+    EXPECT_EQ(host.Only("done"), (std::vector<std::string>{"done A", "done C", "done D", "done B"}));
+}

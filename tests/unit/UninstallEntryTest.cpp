@@ -36,9 +36,10 @@ TEST(UninstallEntry, ValuesComeInTheirWrittenOrderWithTheExtrasLast)
     ASSERT_TRUE(std::holds_alternative<UninstallEntry>(built));
     const UninstallEntry& entry = std::get<UninstallEntry>(built);
     EXPECT_EQ(entry.keyPath, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\My Book");
-    EXPECT_EQ(Names(entry), (std::vector<std::string>{"DisplayName", "UninstallString", "UninstallText",
-                                                      "UninstallProblemText", "ShortcutLocation", "InstallLocation",
-                                                      "EstimatedSize", "DisplayIcon", "NoModify", "NoRepair"}));
+    EXPECT_EQ(Names(entry),
+              (std::vector<std::string>{"DisplayName", "UninstallString", "UninstallText", "UninstallProblemText",
+                                        "ShortcutLocation", "InstallLocation", "EstimatedSize", "DisplayIcon",
+                                        "NoModify", "NoRepair", "QuietUninstallString"}));
     EXPECT_EQ(entry.values[1].text, "C:\\WINDOWS\\TOVRADE.EXE `C:\\Program Files\\My Book` My Book");
     EXPECT_EQ(entry.values[4].text, "C:\\Users\\me\\Desktop\\My Book.lnk");
     EXPECT_EQ(entry.values[6].kind, EntryValue::Kind::Dword);
@@ -46,6 +47,7 @@ TEST(UninstallEntry, ValuesComeInTheirWrittenOrderWithTheExtrasLast)
     EXPECT_EQ(entry.values[7].text, "C:\\WINDOWS\\TOVRADE.EXE");
     EXPECT_EQ(entry.values[8].number, 1u);
     EXPECT_EQ(entry.values[9].number, 1u);
+    EXPECT_EQ(entry.values[10].text, "C:\\WINDOWS\\TOVRADE.EXE /S `C:\\Program Files\\My Book` My Book");
 }
 
 TEST(UninstallEntry, OnlyAnExactNullLeavesTheShortcutOut)
@@ -64,7 +66,10 @@ TEST(UninstallEntry, RefusedRatherThanShortened)
 {
     UninstallEntrySource fits = Source();
     fits.destDir = "C:\\" + std::string(255 - std::string("C:\\WINDOWS\\TOVRADE.EXE `C:\\` My Book").size(), 'd');
-    EXPECT_TRUE(std::holds_alternative<UninstallEntry>(BuildUninstallEntry(fits)));
+    auto fitting = BuildUninstallEntry(fits);
+    ASSERT_TRUE(std::holds_alternative<UninstallEntry>(fitting));
+    // The quiet command is three characters longer: left out, the entry itself kept.
+    EXPECT_EQ(Names(std::get<UninstallEntry>(fitting)).back(), "NoRepair");
     UninstallEntrySource tooLong = fits;
     tooLong.destDir += "d";
     auto refused = BuildUninstallEntry(tooLong);
