@@ -31,6 +31,13 @@ unsigned long KiB(unsigned long long bytes)
     return kib > 0xFFFFFFFFull ? 0xFFFFFFFFul : static_cast<unsigned long>(kib);
 }
 
+// The copy's switches and the flags it shares with the user-interface thread.
+TreeCopyState SectionCopyState()
+{
+    return TreeCopyState{setupSettings.filesCompressed, setupSettings.useUnderscores, setupSettings.cancelRequested,
+                         yesToAllChosen, expansionFailed, notReplacedFiles};
+}
+
 unsigned long long Combine(DWORD high, DWORD low)
 {
     return (static_cast<unsigned long long>(high) << 32) | low;
@@ -281,12 +288,7 @@ void CopySection(const CopyWorkerParams& params)
         // Without a thread there is no total; the copy itself is not affected.
     }
     WinTreeCopyHost copying(params.sourceNameControl, params.destNameControl, params.fieldWidth, params.dialogWindow);
-    TreeCopyState state{setupSettings.filesCompressed,
-                        setupSettings.useUnderscores,
-                        setupSettings.cancelRequested,
-                        yesToAllChosen,
-                        expansionFailed,
-                        notReplacedFiles};
+    TreeCopyState state = SectionCopyState();
     CopyTree(destDir, copying, state);
     stopCount = true;
     if (counter.joinable()) counter.join();
@@ -333,12 +335,7 @@ unsigned __stdcall CopyWorkerProc(void* block)
 void CopyTree(const std::string& destFolder, HWND sourceNameControl, HWND destNameControl, int fieldWidth)
 {
     WinTreeCopyHost host(sourceNameControl, destNameControl, fieldWidth);
-    TreeCopyState state{setupSettings.filesCompressed,
-                        setupSettings.useUnderscores,
-                        setupSettings.cancelRequested,
-                        yesToAllChosen,
-                        expansionFailed,
-                        notReplacedFiles};
+    TreeCopyState state = SectionCopyState();
     CopyTree(destFolder, host, state);
 }
 
