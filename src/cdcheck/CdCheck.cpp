@@ -11,17 +11,17 @@
 #include <system_error>
 #include <tuple>
 
-#include "copy/DirectoryPath.h"
 #include "copy/Szdd.h"
 #include "copy/TreeCopy.h"
 #include "framework/AnsiText.h"
+#include "framework/PathText.h"
 #include "framework/SafeFormat.h"
-#include "installer/UninstallEntry.h"
 #include "scripts/ScriptCommands.h"
 #include "scripts/ScriptText.h"
 #include "settings/ProfileText.h"
 #include "settings/SetupSettings.h"
 #include "settings/SpecialFolders.h"
+#include "settings/UninstallEntry.h"
 
 namespace fs = std::filesystem;
 

@@ -5,15 +5,16 @@
 #include <vector>
 
 #include "copy/PathDisplay.h"
-#include "copy/PathFunctions.h"
 #include "copy/ReplaceDialog.h"
 #include "copy/TreeCopy.h"
-#include "framework/AppMessages.h"
 #include "framework/MessageBox.h"
+#include "framework/PathFunctions.h"
+#include "framework/PathText.h"
 #include "framework/RunLog.h"
 #include "framework/SafeFormat.h"
-#include "installer/ExitConfirmation.h"
+#include "settings/ExitConfirmation.h"
 #include "settings/SettingsWin.h"
+#include "settings/SetupMessages.h"
 
 const UniqueHandle copyReadyEvent{::CreateEventA(nullptr, FALSE, FALSE, nullptr)};
 const UniqueHandle copyStopEvent{::CreateEventA(nullptr, FALSE, FALSE, nullptr)};
@@ -123,7 +124,7 @@ public:
     bool EnterFolder(const std::string& name) override { return ::SetCurrentDirectoryA(name.c_str()) != FALSE; }
     void LeaveFolder() override { ::SetCurrentDirectoryA(".."); }
     void CreateFolder(const std::string& path) override { ::CreateDirectoryA(path.c_str(), nullptr); }
-    bool PathExists(const std::string& path) override { return ::PathExists(path); }
+    bool PathExists(const std::string& path) override { return ::PathExistsUnlessFileNotFound(path); }
     std::optional<ExistingFile> FindExisting(const std::string& path) override
     {
         // Size and time come from one look-up.
@@ -250,7 +251,7 @@ void CopySection(const CopyWorkerParams& params)
     // existence test but cannot be entered (under a missing folder, no medium, no access), counts as
     // missing rather than letting the copy run on whatever folder happens to be current.
     bool missing = !source;
-    if (!missing) missing = !PathExists(setupSettings.settingsValid ? *source : std::string("Code"));
+    if (!missing) missing = !PathExistsUnlessFileNotFound(setupSettings.settingsValid ? *source : std::string("Code"));
     if (!missing) missing = !::SetCurrentDirectoryA(source->c_str());
     if (missing) {
         const std::string text =

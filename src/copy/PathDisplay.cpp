@@ -1,8 +1,8 @@
 #include "copy/PathDisplay.h"
 
-#include "copy/PathCompaction.h"
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
+#include "framework/PathCompaction.h"
 
 namespace {
 class DcTextMeasurer : public TextMeasurer {

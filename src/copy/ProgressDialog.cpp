@@ -4,18 +4,21 @@
 #include <process.h>
 
 #include <memory>
+#include <utility>
 
 #include "copy/CopyEngine.h"
-#include "copy/Formatters.h"
-#include "framework/AppMessages.h"
+#include "copy/ProgressTexts.h"
 #include "framework/MessageBox.h"
 #include "framework/MessagePump.h"
-#include "installer/ExitConfirmation.h"
 #include "resource.h"
-#include "scripts/Shortcuts.h"
+#include "settings/ExitConfirmation.h"
 #include "settings/SettingsWin.h"
+#include "settings/SetupMessages.h"
 
-CProgressDialog::CProgressDialog() : Dialog(IDD_PROGRESS) {}
+CProgressDialog::CProgressDialog(std::function<std::string()> makeShortcut)
+    : Dialog(IDD_PROGRESS), makeShortcut_(std::move(makeShortcut))
+{
+}
 
 CProgressDialog::~CProgressDialog()
 {
@@ -132,7 +135,7 @@ void CProgressDialog::OnSectionCopied()
         EndDialog(IDOK);
         return;
     }
-    shortcutPath_ = CreateSectionShortcut();
+    shortcutPath_ = makeShortcut_();
     // Reported once per section however many expansions failed; the worker has ended its writes.
     if (expansionFailed) {
         AppMessageBox(setupSettings.GetText(TextId::LongFilenameProblemText), MB_OK | MB_ICONEXCLAMATION);

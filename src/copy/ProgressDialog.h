@@ -3,6 +3,7 @@
 // run modally for each selected section (currentSection set, SourceDir current): it copies the
 // section on a worker thread and, unless cancelled, makes the section's shortcut before it closes.
 
+#include <functional>
 #include <string>
 
 #include "framework/Dialog.h"
@@ -10,7 +11,8 @@
 
 class CProgressDialog : public Dialog {
 public:
-    CProgressDialog();
+    // `makeShortcut` makes the shortcut of the section just copied and returns its path (empty for none).
+    explicit CProgressDialog(std::function<std::string()> makeShortcut);
     ~CProgressDialog() override;
 
     // After DoModal: waits until the section's worker has ended, handling messages meanwhile (the
@@ -30,6 +32,7 @@ private:
     void OnSectionCopied();
     void ShowProgress();
 
+    std::function<std::string()> makeShortcut_;
     HWND sourceNameControl_ = nullptr;
     HWND destNameControl_ = nullptr;
     std::string shortcutPath_;

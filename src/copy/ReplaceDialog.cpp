@@ -1,6 +1,6 @@
 #include "copy/ReplaceDialog.h"
 
-#include "copy/Formatters.h"
+#include "framework/Formatters.h"
 #include "framework/SafeFormat.h"
 #include "resource.h"
 #include "settings/SettingsWin.h"
@@ -38,10 +38,10 @@ bool CReplaceDialog::OnInitDialog()
         SetTitle(setupSettings.GetText(TextId::ConfirmReplaceTitle));
         SetItemText(IDC_MESSAGE, FormatText(setupSettings.GetText(TextId::ConfirmReplaceText1), {fileName_}));
         SetItemText(IDC_REPLACE_QUESTION, setupSettings.GetText(TextId::ConfirmReplaceText2));
-        SetItemText(IDC_FIRST_SIZE, FormatFileSize(static_cast<long long>(firstSize_), units));
+        SetItemText(IDC_FIRST_SIZE, FormatSizeSwitchingAt1024(static_cast<long long>(firstSize_), units));
         SetItemText(IDC_FIRST_DATE, FormatText(dateFormat, {FormatUniversalFileTime(firstTime_)}));
         SetItemText(IDC_WITH_THIS, setupSettings.GetText(TextId::ConfirmReplaceText4));
-        SetItemText(IDC_SECOND_SIZE, FormatFileSize(static_cast<long long>(secondSize_), units));
+        SetItemText(IDC_SECOND_SIZE, FormatSizeSwitchingAt1024(static_cast<long long>(secondSize_), units));
         SetItemText(IDC_SECOND_DATE, FormatText(dateFormat, {FormatUniversalFileTime(secondTime_)}));
         // The Yes button carries YesToAllButton and the Yes To All button YesToAllTitle; No keeps "No".
         SetItemText(IDOK, setupSettings.GetText(TextId::YesToAllButton));

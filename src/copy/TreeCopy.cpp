@@ -1,7 +1,7 @@
 #include "copy/TreeCopy.h"
 
-#include "copy/DirectoryPath.h"
 #include "framework/AnsiText.h"
+#include "framework/PathText.h"
 
 namespace {
 std::string DestinationName(const std::string& name, const TreeCopyState& state)
@@ -130,12 +130,6 @@ std::string MakeLongName(const std::string& name)
         i = next;
     }
     return out;
-}
-
-std::string AppendToFolder(const std::string& folder, const std::string& name)
-{
-    if (ansi::EndsWithChar(folder, '\\')) return folder + name;
-    return folder + "\\" + name;
 }
 
 std::optional<std::string> SourceFolderName(const std::string& codeDir, const std::string& startDir)

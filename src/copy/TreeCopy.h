@@ -100,9 +100,6 @@ TreeCount CountTree(FolderWalker& walker, const std::atomic<bool>* stop = nullpt
 // The underscore rule: MY_BOOK.TXT -> "My Book.txt", CHAPTER_1 -> "Chapter 1".
 std::string MakeLongName(const std::string& name);
 
-// destFolder + "\" + name, without doubling a backslash that destFolder already ends with.
-std::string AppendToFolder(const std::string& folder, const std::string& name);
-
 // The section's folder on the CD: CodeDir itself when it begins with a backslash, else below StartDir.
 // Nothing when CodeDir is empty or the result is longer than 259 characters: the section then has no
 // folder to copy from.

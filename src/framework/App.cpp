@@ -39,6 +39,12 @@ int App::Run(HINSTANCE instance)
     return static_cast<int>(msg.wParam);
 }
 
+HINSTANCE ResourceInstance()
+{
+    App* app = App::Current();
+    return app && app->Instance() ? app->Instance() : ::GetModuleHandleA(nullptr);
+}
+
 HWND DefaultOwnerWindow()
 {
     App* app = App::Current();

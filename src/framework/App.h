@@ -37,6 +37,10 @@ private:
 // it exists, so that a click on it never hides them behind it; otherwise none.
 HWND DefaultOwnerWindow();
 
+// The module whose resources the program uses: the application's instance, or the program file's
+// module before the application has run (and in test programs, which have no application object).
+HINSTANCE ResourceInstance();
+
 // Full path of the running program file.
 std::string ModuleFileName();
 // The process's current folder.

@@ -1,15 +1,8 @@
 #include "framework/Dialog.h"
 
 #include "framework/App.h"
-#include "framework/AppMessages.h"
 
 namespace {
-HINSTANCE ResourceInstance()
-{
-    App* app = App::Current();
-    return app && app->Instance() ? app->Instance() : ::GetModuleHandleA(nullptr);
-}
-
 // Messages whose result a dialog procedure returns directly instead of through DWLP_MSGRESULT.
 bool ReturnsDirectly(UINT message)
 {

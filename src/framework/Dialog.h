@@ -5,6 +5,10 @@
 #include <windows.h>
 #include <string>
 
+// Owner -> any dialog: cancel as your Cancel button would. WM_APP keeps it out of the range that
+// dialogs and their controls use.
+constexpr UINT WM_CANCEL_REQUEST = WM_APP + 1;
+
 class Dialog {
 public:
     explicit Dialog(int templateId);

@@ -2,6 +2,8 @@
 
 #include <map>
 
+#include "framework/Handles.h"
+
 namespace {
 std::map<std::string, std::function<std::unique_ptr<DynamicObject>()>>& Registry()
 {
@@ -63,10 +65,8 @@ LRESULT CALLBACK FrameWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
             case WM_CREATE:
                 return self->OnCreate(reinterpret_cast<CREATESTRUCTA*>(lParam));
             case WM_PAINT: {
-                PAINTSTRUCT ps;
-                HDC dc = ::BeginPaint(hwnd, &ps);
-                self->OnPaint(dc);
-                ::EndPaint(hwnd, &ps);
+                PaintDc paint(hwnd);
+                self->OnPaint(paint.get());
                 return 0;
             }
             case WM_NCDESTROY:

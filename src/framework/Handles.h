@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <lzexpand.h>
+#include <type_traits>
 #include <utility>
 
 template <typename Traits>
@@ -42,85 +43,46 @@ private:
     Type value_ = Traits::Invalid();
 };
 
-struct KernelHandleTraits {
-    using Type = HANDLE;
-    static Type Invalid() { return nullptr; }
-    static bool IsValid(Type v) { return v != nullptr && v != INVALID_HANDLE_VALUE; }
-    static void Close(Type v) { ::CloseHandle(v); }
-};
-struct FileHandleTraits {
-    using Type = HANDLE;
-    static Type Invalid() { return INVALID_HANDLE_VALUE; }
-    static bool IsValid(Type v) { return v != INVALID_HANDLE_VALUE && v != nullptr; }
-    static void Close(Type v) { ::CloseHandle(v); }
-};
-struct FindHandleTraits {
-    using Type = HANDLE;
-    static Type Invalid() { return INVALID_HANDLE_VALUE; }
-    static bool IsValid(Type v) { return v != INVALID_HANDLE_VALUE && v != nullptr; }
-    static void Close(Type v) { ::FindClose(v); }
-};
-struct RegKeyTraits {
-    using Type = HKEY;
-    static Type Invalid() { return nullptr; }
-    static bool IsValid(Type v) { return v != nullptr; }
-    static void Close(Type v) { ::RegCloseKey(v); }
-};
-struct GdiObjectTraits {
-    using Type = HGDIOBJ;
-    static Type Invalid() { return nullptr; }
-    static bool IsValid(Type v) { return v != nullptr; }
-    static void Close(Type v) { ::DeleteObject(v); }
-};
-struct IconTraits {
-    using Type = HICON;
-    static Type Invalid() { return nullptr; }
-    static bool IsValid(Type v) { return v != nullptr; }
-    static void Close(Type v) { ::DestroyIcon(v); }
-};
-struct ImageListTraits {
-    using Type = HIMAGELIST;
-    static Type Invalid() { return nullptr; }
-    static bool IsValid(Type v) { return v != nullptr; }
-    static void Close(Type v) { ::ImageList_Destroy(v); }
-};
-struct ServiceHandleTraits {
-    using Type = SC_HANDLE;
-    static Type Invalid() { return nullptr; }
-    static bool IsValid(Type v) { return v != nullptr; }
-    static void Close(Type v) { ::CloseServiceHandle(v); }
-};
-struct LibraryTraits {
-    using Type = HMODULE;
-    static Type Invalid() { return nullptr; }
-    static bool IsValid(Type v) { return v != nullptr; }
-    static void Close(Type v) { ::FreeLibrary(v); }
-};
-struct LocalMemoryTraits {
-    using Type = HLOCAL;
-    static Type Invalid() { return nullptr; }
-    static bool IsValid(Type v) { return v != nullptr; }
-    static void Close(Type v) { ::LocalFree(v); }
-};
-// LZ32 handles are non-negative on success and negative error codes on failure.
-struct LzHandleTraits {
-    using Type = INT;
-    static Type Invalid() { return -1; }
-    static bool IsValid(Type v) { return v >= 0; }
-    static void Close(Type v) { ::LZClose(v); }
+// How a kind of handle is released, and which value means none: null (`kNull`), or the all-ones
+// value (`kAllOnes`: INVALID_HANDLE_VALUE for files and find handles, -1 for LZ32 handles). Null and
+// INVALID_HANDLE_VALUE never count as a handle to release; an integer handle is one when non-negative,
+// as LZ32 returns negative error codes.
+enum class NoHandle { kNull, kAllOnes };
+
+template <typename T, auto CloseFunction, NoHandle kNoHandle = NoHandle::kNull>
+struct HandleTraits {
+    using Type = T;
+    static Type Invalid() { return kNoHandle == NoHandle::kNull ? Type{} : AllOnes(); }
+    static bool IsValid(Type v)
+    {
+        if constexpr (std::is_pointer_v<Type>) return v != nullptr && v != AllOnes();
+        else return v >= 0;
+    }
+    static void Close(Type v) { CloseFunction(v); }
+
+private:
+    static Type AllOnes()
+    {
+        if constexpr (std::is_pointer_v<Type>) return reinterpret_cast<Type>(static_cast<INT_PTR>(-1));
+        else return static_cast<Type>(-1);
+    }
 };
 
-using UniqueHandle = UniqueResource<KernelHandleTraits>;
-using UniqueFile = UniqueResource<FileHandleTraits>;
-using UniqueFind = UniqueResource<FindHandleTraits>;
-using UniqueRegKey = UniqueResource<RegKeyTraits>;
-using UniqueGdiObject = UniqueResource<GdiObjectTraits>;
-using UniqueIcon = UniqueResource<IconTraits>;
-using UniqueImageList = UniqueResource<ImageListTraits>;
-using UniqueServiceHandle = UniqueResource<ServiceHandleTraits>;
-using UniqueLibrary = UniqueResource<LibraryTraits>;
-using UniqueLocalMemory = UniqueResource<LocalMemoryTraits>;
-using UniqueLzHandle = UniqueResource<LzHandleTraits>;
+using UniqueHandle = UniqueResource<HandleTraits<HANDLE, &::CloseHandle>>;
+using UniqueFile = UniqueResource<HandleTraits<HANDLE, &::CloseHandle, NoHandle::kAllOnes>>;
+using UniqueFind = UniqueResource<HandleTraits<HANDLE, &::FindClose, NoHandle::kAllOnes>>;
+using UniqueRegKey = UniqueResource<HandleTraits<HKEY, &::RegCloseKey>>;
+using UniqueGdiObject = UniqueResource<HandleTraits<HGDIOBJ, &::DeleteObject>>;
+using UniqueIcon = UniqueResource<HandleTraits<HICON, &::DestroyIcon>>;
+using UniqueImageList = UniqueResource<HandleTraits<HIMAGELIST, &::ImageList_Destroy>>;
+using UniqueServiceHandle = UniqueResource<HandleTraits<SC_HANDLE, &::CloseServiceHandle>>;
+using UniqueLibrary = UniqueResource<HandleTraits<HMODULE, &::FreeLibrary>>;
+using UniqueLocalMemory = UniqueResource<HandleTraits<HLOCAL, &::LocalFree>>;
+using UniqueLzHandle = UniqueResource<HandleTraits<INT, &::LZClose, NoHandle::kAllOnes>>;
+// A device context made with CreateCompatibleDC or CreateDC (not one from GetDC or BeginPaint).
+using UniqueDc = UniqueResource<HandleTraits<HDC, &::DeleteDC>>;
+// A view of a file mapping, from MapViewOfFile.
+using UniqueMappedView = UniqueResource<HandleTraits<void*, &::UnmapViewOfFile>>;
 
 // A window's device context, released to the window it came from.
 class WindowDc {
@@ -137,6 +99,25 @@ public:
 
 private:
     HWND hwnd_;
+    HDC dc_;
+};
+
+// The painting of one WM_PAINT: BeginPaint in the constructor, EndPaint in the destructor.
+class PaintDc {
+public:
+    explicit PaintDc(HWND hwnd) : hwnd_(hwnd), dc_(::BeginPaint(hwnd, &paint_)) {}
+    ~PaintDc()
+    {
+        if (dc_) ::EndPaint(hwnd_, &paint_);
+    }
+    PaintDc(const PaintDc&) = delete;
+    PaintDc& operator=(const PaintDc&) = delete;
+    HDC get() const { return dc_; }
+    explicit operator bool() const { return dc_ != nullptr; }
+
+private:
+    HWND hwnd_;
+    PAINTSTRUCT paint_{};
     HDC dc_;
 };
 

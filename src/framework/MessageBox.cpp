@@ -40,17 +40,6 @@ int AppMessageBox(const std::string& text, UINT flags, HWND owner)
     return ::MessageBoxA(owner ? owner : DefaultOwnerWindow(), text.c_str(), caption.c_str(), flags);
 }
 
-void SettingsWarningBox(const std::string& text)
-{
-    // A finding of the settings check is a warning: the run goes on, so it is not counted as a failure.
-    if (IsUnattended()) {
-        LogLine("warning: " + text);
-        return;
-    }
-    LogLine("message: " + text);
-    ::MessageBoxA(nullptr, text.c_str(), "Error!", MB_OK | MB_ICONWARNING);
-}
-
 int CaptionedMessageBox(const std::string& text, const std::string& caption, UINT flags)
 {
     bool shown = false;

@@ -8,8 +8,6 @@
 #include <string>
 
 int AppMessageBox(const std::string& text, UINT flags = MB_OK | MB_ICONWARNING, HWND owner = nullptr);
-// SETUP.INI warnings and validation findings: caption "Error!", warning icon, no owner.
-void SettingsWarningBox(const std::string& text);
 // A plain system box with a caption of its own ("Out of Memory", "Error", "GetLastError").
 int CaptionedMessageBox(const std::string& text, const std::string& caption, UINT flags);
 

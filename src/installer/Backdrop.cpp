@@ -4,23 +4,18 @@
 #include <vector>
 
 #include "framework/App.h"
-#include "framework/AppMessages.h"
+#include "framework/Dialog.h"
 #include "resource.h"
 #include "settings/SettingsWin.h"
 
 namespace {
 constexpr int kGradientSteps = 256;
-
-HINSTANCE Instance()
-{
-    App* app = App::Current();
-    return app && app->Instance() ? app->Instance() : ::GetModuleHandleA(nullptr);
-}
 }  // namespace
 
 int GradientBrushIndex(int y, int height) { return height > 0 ? (255 * y) / height : 0; }
 
-CBackdropWindow::CBackdropWindow() : Dialog(IDD_BACKDROP), icon_(::LoadIconA(Instance(), MAKEINTRESOURCEA(IDI_APP)))
+CBackdropWindow::CBackdropWindow()
+    : Dialog(IDD_BACKDROP), icon_(::LoadIconA(ResourceInstance(), MAKEINTRESOURCEA(IDI_APP)))
 {
 }
 
@@ -131,9 +126,9 @@ void CBackdropWindow::CancelDialogInFront()
 
 void CBackdropWindow::Paint()
 {
-    PAINTSTRUCT ps;
-    HDC dc = ::BeginPaint(Hwnd(), &ps);
-    if (!dc) return;
+    PaintDc paint(Hwnd());
+    if (!paint) return;
+    const HDC dc = paint.get();
     RECT client;
     ::GetClientRect(Hwnd(), &client);
     const int width = client.right - client.left;
@@ -161,5 +156,4 @@ void CBackdropWindow::Paint()
             ::TextOutA(dc, 46, 46, message.c_str(), static_cast<int>(message.size()));
         }
     }
-    ::EndPaint(Hwnd(), &ps);
 }

@@ -4,17 +4,19 @@
 
 #include <memory>
 
-#include "copy/PathFunctions.h"
 #include "copy/ProgressDialog.h"
 #include "framework/MessageBox.h"
 #include "framework/MessagePump.h"
+#include "framework/PathFunctions.h"
 #include "framework/RunLog.h"
+#include "framework/SystemWin.h"
 #include "installer/Backdrop.h"
-#include "installer/ExitConfirmation.h"
 #include "installer/SequenceDialogs.h"
 #include "installer/UninstallRegistration.h"
 #include "options/OptionsDialog.h"
 #include "scripts/ScriptRunner.h"
+#include "scripts/Shortcuts.h"
+#include "settings/ExitConfirmation.h"
 #include "settings/SettingsWin.h"
 
 namespace {
@@ -44,22 +46,14 @@ int FirstChosenSection()
 }
 }  // namespace
 
-bool IsAdministrator()
-{
-    UniqueServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, GENERIC_READ | GENERIC_WRITE | GENERIC_EXECUTE));
-    return static_cast<bool>(manager);
-}
-
 InstanceClaim::InstanceClaim()
 {
     counter_.reset(
         ::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG), kInstanceCounterName));
     if (!counter_) return;  // without the counter, let this copy run
-    void* view = ::MapViewOfFile(counter_.get(), FILE_MAP_WRITE, 0, 0, sizeof(LONG));
+    const UniqueMappedView view(::MapViewOfFile(counter_.get(), FILE_MAP_WRITE, 0, 0, sizeof(LONG)));
     if (!view) return;
-    const LONG value = ::InterlockedIncrement(static_cast<volatile LONG*>(view)) - 1;
-    ::UnmapViewOfFile(view);
-    first_ = value == 0;
+    first_ = ::InterlockedIncrement(static_cast<volatile LONG*>(view.get())) == 1;
 }
 
 bool CSetupApp::InitInstance()
@@ -84,12 +78,12 @@ void CSetupApp::RunSequence()
 {
     osVersion = QueryOsVersion();
 
-    if (!PathExists(".\\SETUP.INI")) {
+    if (!PathExistsUnlessFileNotFound(".\\SETUP.INI")) {
         ShowEndMessage(kSetupIniMissingText);
         result_ = SetupResult::BadInput;
         return;
     }
-    if (!PathExists(".\\SETUP.TXT")) {
+    if (!PathExistsUnlessFileNotFound(".\\SETUP.TXT")) {
         ShowEndMessage(kSetupTxtMissingText);
         result_ = SetupResult::BadInput;
         return;
@@ -114,7 +108,7 @@ void CSetupApp::RunSequence()
     specialFolders.Set(SpecialFolder::StartDir, startDir);
     specialFolders.Set(SpecialFolder::SourceDir, startDir);
 
-    CProgressDialog progress;
+    CProgressDialog progress(CreateSectionShortcut);
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
 

@@ -39,9 +39,6 @@ private:
 
 extern InstanceClaim setupInstance;
 
-// Administrator test: the service control manager opens with read, write and execute access.
-bool IsAdministrator();
-
 // The command line, read before the settings so that an unattended run shows not even their warnings
 // (UnattendedSetup.cpp). Sets the unattended flag for /S and opens the /LOG file.
 void ReadSetupCommandLine();

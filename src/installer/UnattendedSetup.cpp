@@ -3,9 +3,10 @@
 #include <windows.h>
 
 #include "copy/CopyEngine.h"
-#include "copy/PathFunctions.h"
 #include "framework/Handles.h"
+#include "framework/PathFunctions.h"
 #include "framework/RunLog.h"
+#include "framework/SystemWin.h"
 #include "installer/SetupApp.h"
 #include "installer/UninstallRegistration.h"
 #include "options/DiskSpace.h"
@@ -27,13 +28,6 @@ std::string& CommandLineError()
 {
     static std::string error;
     return error;
-}
-
-bool IsProductInstalled(const std::string& productName)
-{
-    UniqueRegKey key;
-    const std::string path = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + productName;
-    return ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) == ERROR_SUCCESS;
 }
 
 std::string TemporaryFolder()
@@ -120,11 +114,11 @@ void LogChosenSections()
 SetupResult CSetupApp::RunUnattendedSequence()
 {
     osVersion = QueryOsVersion();
-    if (!PathExists(".\\SETUP.INI")) {
+    if (!PathExistsUnlessFileNotFound(".\\SETUP.INI")) {
         LogError("Can't find Setup.ini.");
         return SetupResult::BadInput;
     }
-    if (!PathExists(".\\SETUP.TXT")) {
+    if (!PathExistsUnlessFileNotFound(".\\SETUP.TXT")) {
         LogError("Can't find Setup.txt.");
         return SetupResult::BadInput;
     }

@@ -4,22 +4,16 @@
 
 #include <variant>
 
-#include "copy/PathFunctions.h"
-#include "copy/TreeCopy.h"
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
+#include "framework/PathFunctions.h"
+#include "framework/PathText.h"
 #include "framework/RunLog.h"
-#include "installer/UninstallEntry.h"
 #include "settings/SettingsWin.h"
+#include "settings/UninstallEntry.h"
 
 namespace {
 const char kCopyFailedText[] = "Couldn't copy uninstall program.";
-
-std::string FolderOf(const std::string& path)
-{
-    const size_t slash = path.find_last_of('\\');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
-}
 
 // One uninstaller serves every product already registered, so it is never left half-written: the
 // start folder's TOVRADE.EXE is expanded (or copied, when it is not compressed) into a temporary
@@ -31,7 +25,7 @@ bool CopyUninstaller(std::string source, const std::string& target)
     UniqueLzHandle input(::LZOpenFileA(source.data(), &sourceInfo, OF_READ));
     if (!input) return false;
     char temporary[MAX_PATH] = {};
-    if (::GetTempFileNameA(FolderOf(target).c_str(), "tov", 0, temporary) == 0) return false;
+    if (::GetTempFileNameA(FolderWithBackslash(target).c_str(), "tov", 0, temporary) == 0) return false;
     ScopeExit removeTemporary([&] { ::DeleteFileA(temporary); });
     {
         OFSTRUCT targetInfo{};
@@ -76,7 +70,7 @@ void RegisterSectionForUninstall()
 {
     const std::string& startDir = specialFolders.Get(SpecialFolder::StartDir);
     ::SetCurrentDirectoryA(startDir.c_str());
-    if (!PathExists(kUninstallerFileName)) {
+    if (!PathExistsUnlessFileNotFound(kUninstallerFileName)) {
         LogLine("no uninstall entry: the CD has no uninstall program");
         return;
     }

@@ -2,9 +2,10 @@
 
 #include <vector>
 
-#include "copy/PathCompaction.h"
-#include "copy/PathFunctions.h"
 #include "framework/App.h"
+#include "framework/PathCompaction.h"
+#include "framework/PathFunctions.h"
+#include "framework/PathText.h"
 #include "options/BrowseModel.h"
 #include "resource.h"
 #include "settings/SettingsWin.h"
@@ -14,12 +15,6 @@ enum TreeImage { kImageHardDisk = 0, kImageFloppy, kImageCd, kImageFolder, kImag
 
 // Set at each initialisation: the first fixed drive in letter order becomes the selection.
 bool firstFixedDrivePending = true;
-
-HINSTANCE ResourceInstance()
-{
-    App* app = App::Current();
-    return app && app->Instance() ? app->Instance() : ::GetModuleHandleA(nullptr);
-}
 
 // Measures in the control's context as obtained, without selecting the control's font into it. A failed
 // measurement is not reported here: the text then counts as fitting.
@@ -261,7 +256,7 @@ void CBrowseDialog::OnOK()
     const std::string saved = currentDir;
     newDir = GetItemText(IDC_NEWDIR);
     if (!newDir.empty()) currentDir = JoinPath(currentDir, newDir);
-    if (!PathExists(currentDir)) {
+    if (!PathExistsUnlessFileNotFound(currentDir)) {
         EndDialog(IDOK);
         return;
     }

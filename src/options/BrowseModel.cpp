@@ -44,12 +44,6 @@ void SortFolderNames(std::vector<std::string>& names)
         names.push_back(std::move(entry.second));
 }
 
-std::string JoinPath(const std::string& base, const std::string& name)
-{
-    if (base.empty() || ansi::EndsWithChar(base, '\\')) return base + name;
-    return base + '\\' + name;
-}
-
 std::string TreeItemPath(const std::string& text, const std::vector<std::string>& ancestorsNearestFirst)
 {
     std::string path = text;

@@ -21,9 +21,6 @@ std::optional<FilteredFolderName> FilterFolderNameInput(const std::string& text,
 // Folders in ascending order of their upper-cased names, so the order ignores case.
 void SortFolderNames(std::vector<std::string>& names);
 
-// `base` and `name` joined by one backslash ("C:\" + "Books" gives "C:\Books").
-std::string JoinPath(const std::string& base, const std::string& name);
-
 // The full path of a tree item from its own text and its ancestors' texts, nearest first.
 std::string TreeItemPath(const std::string& text, const std::vector<std::string>& ancestorsNearestFirst);
 

@@ -7,15 +7,6 @@ SizeUnitTexts UnitsFrom(const SetupSettings& settings)
     return {settings.GetText(TextId::Bytes), settings.GetText(TextId::KBytes), settings.GetText(TextId::MBytes)};
 }
 
-std::string FormatByteCount(uint64_t count, const SizeUnitTexts& units)
-{
-    constexpr uint64_t kKilo = 1024;
-    constexpr uint64_t kMega = 1048576;
-    if (count <= kKilo) return std::to_string(count) + ' ' + units.bytes;
-    if (count <= kMega) return FormatTwoDecimals(static_cast<double>(count) / kKilo) + ' ' + units.kiloBytes;
-    return FormatTwoDecimals(static_cast<double>(count) / kMega) + ' ' + units.megaBytes;
-}
-
 uint64_t ReadFileSize(const std::string& fileSize)
 {
     const long long value = ansi::ParseLeadingInteger(fileSize);
@@ -25,7 +16,7 @@ uint64_t ReadFileSize(const std::string& fileSize)
 std::string FormatSectionSize(const std::string& fileSize, const SizeUnitTexts& units)
 {
     if (fileSize.empty()) return {};
-    return FormatByteCount(ReadFileSize(fileSize), units);
+    return FormatSizeSwitchingAbove1024(ReadFileSize(fileSize), units);
 }
 
 int DriveIndexOf(const std::string& destDir)

@@ -8,14 +8,12 @@
 #include <functional>
 #include <string>
 
-#include "copy/Formatters.h"
+#include "framework/Formatters.h"
 #include "settings/SetupSettings.h"
 
 // The unit words of SETUP.TXT (Bytes, KBytes, MBytes), whatever they say.
 SizeUnitTexts UnitsFrom(const SetupSettings& settings);
 
-// Up to 1024: "n Bytes"; up to 1048576: two decimals of KBytes; above: two decimals of MBytes.
-std::string FormatByteCount(uint64_t count, const SizeUnitTexts& units);
 // A FileSize value as a byte count: a leading decimal integer; text without one, and a negative
 // value, count 0.
 uint64_t ReadFileSize(const std::string& fileSize);

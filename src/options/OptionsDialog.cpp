@@ -1,26 +1,17 @@
 #include "options/OptionsDialog.h"
 
-#include "framework/AppMessages.h"
 #include "framework/MessageBox.h"
-#include "installer/ExitConfirmation.h"
+#include "framework/SystemWin.h"
 #include "options/BrowseDialog.h"
 #include "options/DiskSpaceWin.h"
 #include "options/OptionsModel.h"
 #include "options/SectionCheckList.h"
 #include "resource.h"
+#include "settings/ExitConfirmation.h"
 #include "settings/SettingsWin.h"
+#include "settings/SetupMessages.h"
 
 namespace {
-const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-
-// A product counts as installed when its uninstall entry can be opened.
-bool IsProductInstalled(const std::string& productName)
-{
-    UniqueRegKey key;
-    const std::string path = kUninstallKey + productName;
-    return ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) == ERROR_SUCCESS;
-}
-
 std::optional<std::string> FullPathName(const std::string& path)
 {
     char buffer[MAX_PATH] = {};

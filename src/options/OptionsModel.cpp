@@ -83,10 +83,11 @@ OptionsRefreshTexts ComputeRefreshTexts(SetupSettings& settings, int selectedSec
     const std::string destDir = settings.GetSectionValue(SectionKey::DestDir);
     if (!destDir.empty()) {
         const char letter = destDir[0];
+        const uint64_t available = freeBytes ? freeBytes(letter) : 0;
         texts.spaceAvailable = FormatText(settings.GetText(TextId::SpaceAvailable),
-                                          {letter, FormatByteCount(freeBytes ? freeBytes(letter) : 0, units)});
+                                          {letter, FormatSizeSwitchingAbove1024(available, units)});
         texts.spaceRequired = FormatText(settings.GetText(TextId::SpaceRequired),
-                                         {letter, FormatByteCount(RequiredBytesTotal(settings), units)});
+                                         {letter, FormatSizeSwitchingAbove1024(RequiredBytesTotal(settings), units)});
     }
     settings.currentSection = selectedSection;
     texts.destFolder = destDir;

@@ -5,17 +5,11 @@
 #include <string>
 
 #include "framework/App.h"
-#include "framework/AppMessages.h"
 #include "options/CheckListLayout.h"
 #include "resource.h"
+#include "settings/SetupMessages.h"
 
 namespace {
-HINSTANCE ResourceInstance()
-{
-    App* app = App::Current();
-    return app && app->Instance() ? app->Instance() : ::GetModuleHandleA(nullptr);
-}
-
 // Before version 4 the flat boxes are only used when the 3-D controls library is there to match them.
 bool UseFlatStrip(unsigned osMajorVersion)
 {
@@ -126,15 +120,12 @@ void SectionCheckList::DrawCheckBox(HDC dc, const RECT& row, int state, COLORREF
     UniqueGdiObject brush(::CreateSolidBrush(background));
     ::FillRect(dc, &area, static_cast<HBRUSH>(brush.get()));
     if (!strip_) return;
-    HDC memory = ::CreateCompatibleDC(dc);
+    UniqueDc memory(::CreateCompatibleDC(dc));
     if (!memory) return;
-    {
-        SelectedObject bitmap(memory, strip_.get());
-        const int cell = (state < 0 || state > 2) ? 0 : state;
-        ::BitBlt(dc, row.left + 1, row.top + CheckImageTop(row.bottom - row.top, cellHeight_), checkBoxWidth_,
-                 cellHeight_, memory, cell * checkBoxWidth_, 0, SRCCOPY);
-    }
-    ::DeleteDC(memory);
+    SelectedObject bitmap(memory.get(), strip_.get());
+    const int cell = (state < 0 || state > 2) ? 0 : state;
+    ::BitBlt(dc, row.left + 1, row.top + CheckImageTop(row.bottom - row.top, cellHeight_), checkBoxWidth_,
+             cellHeight_, memory.get(), cell * checkBoxWidth_, 0, SRCCOPY);
 }
 
 bool SectionCheckList::DrawItem(const DRAWITEMSTRUCT& item)

@@ -3,8 +3,8 @@
 #include <climits>
 #include <tuple>
 
-#include "copy/DirectoryPath.h"
 #include "framework/AnsiText.h"
+#include "framework/PathText.h"
 #include "framework/RunLog.h"
 #include "framework/SafeFormat.h"
 

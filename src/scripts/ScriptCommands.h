@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "copy/FileReplace.h"
+#include "framework/FileOverwrite.h"
 #include "scripts/ScriptText.h"
 #include "settings/SpecialFolders.h"
 

@@ -4,11 +4,11 @@
 #include <new>
 #include <vector>
 
-#include "copy/PathFunctions.h"
 #include "framework/ComPtr.h"
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
 #include "framework/MessagePump.h"
+#include "framework/PathFunctions.h"
 #include "framework/RunLog.h"
 #include "scripts/Shortcuts.h"
 #include "settings/SettingsWin.h"
@@ -56,7 +56,7 @@ FileVersion ReadFileVersionResource(const std::string& path)
 
 bool WinScriptPlatform::PathExists(const std::string& path)
 {
-    return ::PathExists(path);
+    return ::PathExistsUnlessFileNotFound(path);
 }
 
 unsigned long WinScriptPlatform::CopyOneFile(const std::string& source, const std::string& destination)

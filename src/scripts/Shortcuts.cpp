@@ -4,9 +4,9 @@
 #include <objidl.h>
 #include <shlobj.h>
 
-#include "copy/DirectoryPath.h"
 #include "framework/ComPtr.h"
 #include "framework/MessageBox.h"
+#include "framework/PathText.h"
 #include "framework/RunLog.h"
 #include "scripts/ScriptCommands.h"
 #include "settings/SettingsWin.h"

@@ -3,6 +3,8 @@
 #include <vector>
 
 #include "framework/MessageBox.h"
+#include "framework/RunLog.h"
+#include "framework/SystemWin.h"
 
 std::string PrivateProfileFile::Read(const std::string& section, const std::string& key, const std::string& fallback)
 {
@@ -35,20 +37,18 @@ std::optional<std::string> ShellFoldersKey::Read(const std::string& name)
     return std::string(buffer, length);
 }
 
-void SettingsWarningBoxes::Show(const std::string& text) { SettingsWarningBox(text); }
+void SettingsWarningBoxes::Show(const std::string& text)
+{
+    // A finding of the settings check is a warning: the run goes on, so it is not counted as a failure.
+    if (IsUnattended()) {
+        LogLine("warning: " + text);
+        return;
+    }
+    LogLine("message: " + text);
+    ::MessageBoxA(nullptr, text.c_str(), "Error!", MB_OK | MB_ICONWARNING);
+}
 
 void AppMessageBoxes::Show(const std::string& text) { AppMessageBox(text, MB_OK | MB_ICONWARNING); }
-
-OsVersion QueryOsVersion()
-{
-    OSVERSIONINFOA info = {};
-    info.dwOSVersionInfoSize = sizeof(info);
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    ::GetVersionExA(&info);
-#pragma GCC diagnostic pop
-    return OsVersion{info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion};
-}
 
 void LoadStartupSettings(SetupSettings& settings)
 {

@@ -34,7 +34,7 @@ private:
     UniqueRegKey key_;
 };
 
-// SETUP.INI warnings: caption "Error!".
+// SETUP.INI warnings and validation findings: caption "Error!", warning icon, no owner.
 class SettingsWarningBoxes : public MessageSink {
 public:
     void Show(const std::string& text) override;
@@ -45,7 +45,6 @@ public:
     void Show(const std::string& text) override;
 };
 
-OsVersion QueryOsVersion();
 // Reads .\SETUP.INI and .\SETUP.TXT of the current folder into `settings` and validates them.
 void LoadStartupSettings(SetupSettings& settings);
 // Builds `table` from the system and the user's shell folders.

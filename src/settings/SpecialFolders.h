@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "framework/SystemFacts.h"
 #include "settings/SetupSettings.h"
 
 enum class SpecialFolder {
@@ -24,13 +25,6 @@ enum class SpecialFolder {
     StartDir
 };
 constexpr int kSpecialFolderCount = 13;
-
-struct OsVersion {
-    unsigned platformId = 0;  // 2: the Windows NT family
-    unsigned major = 0;
-    unsigned minor = 0;
-    bool IsNtFamily() const { return platformId == 2; }
-};
 
 // The user's Shell Folders key.
 class ShellFolderSource {

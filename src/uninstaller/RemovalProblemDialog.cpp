@@ -7,9 +7,7 @@
 namespace {
 HICON LoadAppIcon(int size)
 {
-    App* app = App::Current();
-    HINSTANCE instance = app && app->Instance() ? app->Instance() : ::GetModuleHandleA(nullptr);
-    return static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON, size, size, 0));
+    return static_cast<HICON>(::LoadImageA(ResourceInstance(), MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON, size, size, 0));
 }
 }  // namespace
 
@@ -31,14 +29,13 @@ bool CRemovalProblemDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam
     switch (message) {
         case WM_PAINT: {
             if (!::IsIconic(Hwnd())) return false;
-            PAINTSTRUCT paint;
-            HDC dc = ::BeginPaint(Hwnd(), &paint);
+            PaintDc paint(Hwnd());
+            const HDC dc = paint.get();
             ::SendMessageA(Hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
             RECT client;
             ::GetClientRect(Hwnd(), &client);
             const int width = ::GetSystemMetrics(SM_CXICON), height = ::GetSystemMetrics(SM_CYICON);
             ::DrawIcon(dc, (client.right - width + 1) / 2, (client.bottom - height + 1) / 2, largeIcon_.get());
-            ::EndPaint(Hwnd(), &paint);
             result = 0;
             return true;
         }

@@ -7,7 +7,7 @@
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
 
-bool PathExists(const std::string& path)
+bool PathExistsUnlessFileOrPathNotFound(const std::string& path)
 {
     if (::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
     const DWORD error = ::GetLastError();
@@ -315,12 +315,6 @@ void DeleteRegistryKeyTree(HKEY key, const std::string& keyPath)
         DeleteRegistryKeyTree(subkey.get(), path);
     }
     DeleteOpenKey(key, keyPath);
-}
-
-bool IsAdministrator()
-{
-    UniqueServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, GENERIC_READ | GENERIC_WRITE | GENERIC_EXECUTE));
-    return static_cast<bool>(manager);
 }
 
 std::vector<std::string> ProtectedFolders()

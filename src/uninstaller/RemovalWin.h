@@ -14,7 +14,7 @@
 // The uninstaller's own existence test, as the installer's: a path counts as present unless its
 // attribute query fails with "file not found" or, because a folder whose parent is gone is just as
 // absent, "path not found".
-bool PathExists(const std::string& path);
+bool PathExistsUnlessFileOrPathNotFound(const std::string& path);
 
 // The process's current folder and the find functions; messages in the program's message box.
 // Every folder entered is held open without delete sharing until the removal leaves it, so that on
@@ -72,9 +72,6 @@ void RemoveFolderContents(const std::string& folder);
 // `key` must be open on that key. When its subkeys cannot be counted the system's error text is shown
 // in a box captioned "Error" and nothing below it is deleted.
 void DeleteRegistryKeyTree(HKEY key, const std::string& keyPath);
-
-// The service control manager of this computer opens with read, write and execute access.
-bool IsAdministrator();
 
 // The Windows, system, program, data and profile folders and the user's shell folders, which the
 // uninstaller never empties.

@@ -7,6 +7,7 @@
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
 #include "framework/RunLog.h"
+#include "framework/SystemWin.h"
 #include "uninstaller/RemovalProblemDialog.h"
 #include "uninstaller/RemovalWin.h"
 #include "uninstaller/UninstallCommandLine.h"
@@ -16,12 +17,7 @@
 namespace {
 class Win32UninstallPlatform : public UninstallPlatform {
 public:
-    bool IsNtFamily() override
-    {
-        OSVERSIONINFOA version{};
-        version.dwOSVersionInfoSize = sizeof version;
-        return ::GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
-    }
+    bool IsNtFamily() override { return QueryOsVersion().IsNtFamily(); }
     bool IsAdministrator() override { return ::IsAdministrator(); }
     void ShowMessage(const std::string& text) override { AppMessageBox(text, MB_OK | MB_ICONWARNING); }
     bool AskYesNo(const std::string& text) override

@@ -1,6 +1,7 @@
 #include "uninstaller/UninstallCommandLine.h"
 
 #include "framework/AnsiText.h"
+#include "framework/SystemFacts.h"
 
 namespace {
 bool IsBlank(char c)
@@ -43,7 +44,7 @@ bool IsSafeProductName(std::string_view name)
 
 std::string UninstallEntryPath(std::string_view productName)
 {
-    return "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + std::string(productName);
+    return kUninstallKey + std::string(productName);
 }
 
 bool UninstallStringMatches(std::string_view uninstallString, std::string_view arguments)

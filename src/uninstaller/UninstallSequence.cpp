@@ -3,6 +3,7 @@
 #include <map>
 
 #include "framework/AnsiText.h"
+#include "framework/PathText.h"
 #include "framework/SafeFormat.h"
 #include "uninstaller/FolderRemoval.h"
 #include "uninstaller/InstallFolderCheck.h"
@@ -216,13 +217,6 @@ bool StillTheCheckedFolder(UninstallPlatform& platform, const ResolvedFolder& fo
         if (step != folder.canonical && platform.QueryPath(step) == PathKind::LinkedFolder) return false;
     }
     return true;
-}
-
-std::string ParentFolder(const std::string& path)
-{
-    const size_t slash = path.find_last_of('\\');
-    if (slash == std::string::npos) return path;
-    return slash > 0 && path[slash - 1] == ':' ? path.substr(0, slash + 1) : path.substr(0, slash);
 }
 }  // namespace
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "framework/PathText.h"
 #include "FuzzInput.h"
-#include "copy/DirectoryPath.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -7,8 +7,8 @@
 #include <limits>
 #include <string>
 
+#include "framework/Formatters.h"
 #include "FuzzInput.h"
-#include "copy/Formatters.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         *field = static_cast<int>(input.Number(std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
     const std::string rest = input.Rest();
 
-    const std::string sizeText = FormatFileSize(bytes, units);
+    const std::string sizeText = FormatSizeSwitchingAt1024(bytes, units);
     if (bytes < 1024) {
         FUZZ_CHECK(sizeText == std::to_string(bytes) + " " + units.bytes);
     } else {

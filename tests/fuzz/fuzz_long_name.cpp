@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <string>
 
-#include "FuzzInput.h"
-#include "copy/DirectoryPath.h"
 #include "copy/TreeCopy.h"
 #include "framework/AnsiText.h"
+#include "framework/PathText.h"
+#include "FuzzInput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

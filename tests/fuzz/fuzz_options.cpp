@@ -11,8 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "FuzzInput.h"
 #include "framework/AnsiText.h"
+#include "framework/PathText.h"
+#include "FuzzInput.h"
 #include "options/BrowseModel.h"
 #include "options/CheckListLayout.h"
 #include "options/DiskSpace.h"

@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
+#include "framework/PathCompaction.h"
+#include "framework/PathText.h"
 #include "FuzzInput.h"
-#include "copy/DirectoryPath.h"
-#include "copy/PathCompaction.h"
 
 namespace {
 

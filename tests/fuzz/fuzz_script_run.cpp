@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "framework/PathText.h"
 #include "FuzzInput.h"
-#include "copy/DirectoryPath.h"
 #include "scripts/ScriptCommands.h"
 #include "scripts/ScriptText.h"
 

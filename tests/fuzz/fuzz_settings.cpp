@@ -9,15 +9,15 @@
 #include <string>
 #include <variant>
 
-#include "FuzzInput.h"
-#include "copy/DirectoryPath.h"
 #include "copy/TreeCopy.h"
 #include "framework/AnsiText.h"
+#include "framework/PathText.h"
 #include "framework/SafeFormat.h"
-#include "installer/UninstallEntry.h"
+#include "FuzzInput.h"
 #include "scripts/ScriptText.h"
 #include "settings/ProfileText.h"
 #include "settings/SetupSettings.h"
+#include "settings/UninstallEntry.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "FuzzInput.h"
 #include "framework/AnsiText.h"
-#include "installer/UninstallEntry.h"
+#include "FuzzInput.h"
+#include "settings/UninstallEntry.h"
 #include "uninstaller/InstallFolderCheck.h"
 #include "uninstaller/UninstallCommandLine.h"
 #include "uninstaller/UninstallSequence.h"

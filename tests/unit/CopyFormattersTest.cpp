@@ -2,36 +2,37 @@
 
 #include <cmath>
 
-#include "copy/Formatters.h"
+#include "copy/ProgressTexts.h"
+#include "framework/Formatters.h"
 
 namespace {
 const SizeUnitTexts kUnits{"Bytes", "KBytes", "MBytes"};
 
 TEST(CopyFormatters, FileSizeUnitBoundaries)
 {
-    EXPECT_EQ(FormatFileSize(0, kUnits), "0 Bytes");
-    EXPECT_EQ(FormatFileSize(975, kUnits), "975 Bytes");
-    EXPECT_EQ(FormatFileSize(1023, kUnits), "1023 Bytes");
-    EXPECT_EQ(FormatFileSize(1024, kUnits), "1.00 KBytes");
-    EXPECT_EQ(FormatFileSize(1536, kUnits), "1.50 KBytes");
+    EXPECT_EQ(FormatSizeSwitchingAt1024(0, kUnits), "0 Bytes");
+    EXPECT_EQ(FormatSizeSwitchingAt1024(975, kUnits), "975 Bytes");
+    EXPECT_EQ(FormatSizeSwitchingAt1024(1023, kUnits), "1023 Bytes");
+    EXPECT_EQ(FormatSizeSwitchingAt1024(1024, kUnits), "1.00 KBytes");
+    EXPECT_EQ(FormatSizeSwitchingAt1024(1536, kUnits), "1.50 KBytes");
     // The unit is chosen before rounding: just below one mebibyte rounds up to 1024.00 KBytes.
-    EXPECT_EQ(FormatFileSize(1048575, kUnits), "1024.00 KBytes");
-    EXPECT_EQ(FormatFileSize(1048570, kUnits), "1023.99 KBytes");
-    EXPECT_EQ(FormatFileSize(1048576, kUnits), "1.00 MBytes");
-    EXPECT_EQ(FormatFileSize(3000000, kUnits), "2.86 MBytes");
+    EXPECT_EQ(FormatSizeSwitchingAt1024(1048575, kUnits), "1024.00 KBytes");
+    EXPECT_EQ(FormatSizeSwitchingAt1024(1048570, kUnits), "1023.99 KBytes");
+    EXPECT_EQ(FormatSizeSwitchingAt1024(1048576, kUnits), "1.00 MBytes");
+    EXPECT_EQ(FormatSizeSwitchingAt1024(3000000, kUnits), "2.86 MBytes");
 }
 
 TEST(CopyFormatters, FileSizeBeyondThirtyTwoBits)
 {
-    EXPECT_EQ(FormatFileSize(2147483648LL, kUnits), "2048.00 MBytes");
-    EXPECT_EQ(FormatFileSize(5LL * 1024 * 1024 * 1024 + 512 * 1024, kUnits), "5120.50 MBytes");
-    EXPECT_EQ(FormatFileSize(1LL << 50, kUnits), "1073741824.00 MBytes");
+    EXPECT_EQ(FormatSizeSwitchingAt1024(2147483648LL, kUnits), "2048.00 MBytes");
+    EXPECT_EQ(FormatSizeSwitchingAt1024(5LL * 1024 * 1024 * 1024 + 512 * 1024, kUnits), "5120.50 MBytes");
+    EXPECT_EQ(FormatSizeSwitchingAt1024(1LL << 50, kUnits), "1073741824.00 MBytes");
 }
 
 TEST(CopyFormatters, FileSizeUsesTheGivenUnitTexts)
 {
-    EXPECT_EQ(FormatFileSize(12, {"Octets", "Ko", "Mo"}), "12 Octets");
-    EXPECT_EQ(FormatFileSize(2048, {"Octets", "Ko", "Mo"}), "2.00 Ko");
+    EXPECT_EQ(FormatSizeSwitchingAt1024(12, {"Octets", "Ko", "Mo"}), "12 Octets");
+    EXPECT_EQ(FormatSizeSwitchingAt1024(2048, {"Octets", "Ko", "Mo"}), "2.00 Ko");
 }
 
 TEST(CopyFormatters, TwoDecimalsRoundHalfUp)

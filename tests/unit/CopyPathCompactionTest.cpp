@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "copy/PathCompaction.h"
 #include "framework/AnsiText.h"
+#include "framework/PathCompaction.h"
 
 namespace {
 // Every byte is `perChar` pixels wide; records what it was asked to measure.

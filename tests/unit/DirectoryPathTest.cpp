@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "copy/DirectoryPath.h"
+#include "framework/PathText.h"
 
 using Steps = std::vector<std::string>;
 
@@ -21,4 +21,27 @@ TEST(DirectoryPath, RefusesNetworkPathsAndOverlongPaths)
     EXPECT_FALSE(DirectoryPathSteps("\\\\server\\share\\dir"));
     EXPECT_TRUE(DirectoryPathSteps("C:\\" + std::string(256, 'a')));
     EXPECT_FALSE(DirectoryPathSteps("C:\\" + std::string(257, 'a')));
+}
+
+TEST(PathText, JoinsAndSplitsAtTheLastBackslash)
+{
+    struct Case {
+        std::string path, appended, joined, folder, parent;
+    };
+    // path + "x" by AppendToFolder and JoinPath, then FolderWithBackslash(path) and ParentFolder(path).
+    const Case cases[] = {
+        {"C:\\Book", "C:\\Book\\x", "C:\\Book\\x", "C:\\", "C:\\"},
+        {"C:\\Book\\Samples", "C:\\Book\\Samples\\x", "C:\\Book\\Samples\\x", "C:\\Book\\", "C:\\Book"},
+        {"C:\\Book\\", "C:\\Book\\x", "C:\\Book\\x", "C:\\Book\\", "C:\\Book"},
+        {"\\Book", "\\Book\\x", "\\Book\\x", "\\", ""},
+        {"SETUP.EXE", "SETUP.EXE\\x", "SETUP.EXE\\x", ".", "SETUP.EXE"},
+        {"", "\\x", "x", ".", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(AppendToFolder(c.path, "x"), c.appended);
+        EXPECT_EQ(JoinPath(c.path, "x"), c.joined);
+        EXPECT_EQ(FolderWithBackslash(c.path), c.folder);
+        EXPECT_EQ(ParentFolder(c.path), c.parent);
+    }
 }

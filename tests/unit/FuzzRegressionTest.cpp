@@ -5,7 +5,7 @@
 #include <variant>
 
 #include "framework/AnsiText.h"
-#include "installer/UninstallEntry.h"
+#include "settings/UninstallEntry.h"
 #include "uninstaller/UninstallCommandLine.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "framework/AnsiText.h"
+#include "framework/PathText.h"
 #include "options/BrowseModel.h"
 #include "options/CheckListLayout.h"
 #include "options/OptionsModel.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "installer/UninstallEntry.h"
+#include "settings/UninstallEntry.h"
 #include "uninstaller/InstallFolderCheck.h"
 #include "uninstaller/UninstallCommandLine.h"
 

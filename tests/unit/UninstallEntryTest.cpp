@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "installer/UninstallEntry.h"
+#include "settings/UninstallEntry.h"
 
 namespace {
 const std::string kUninstallKeyPrefix = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";

@@ -329,9 +329,9 @@ bool SaveScreenshot(HWND hwnd, const std::string& path)
     if (width <= 0 || height <= 0) return false;
     WindowDc screen(nullptr);
     if (!screen) return false;
-    HDC memory = ::CreateCompatibleDC(screen.get());
-    if (!memory) return false;
-    ScopeExit deleteDc([&] { ::DeleteDC(memory); });
+    UniqueDc memoryDc(::CreateCompatibleDC(screen.get()));
+    if (!memoryDc) return false;
+    const HDC memory = memoryDc.get();
     UniqueGdiObject bitmap(::CreateCompatibleBitmap(screen.get(), width, height));
     if (!bitmap) return false;
     {

@@ -11,12 +11,13 @@
 #include "DialogAnswerer.h"
 #include "GlobalSettingsTest.h"
 #include "copy/CopyEngine.h"
-#include "copy/PathFunctions.h"
 #include "copy/ProgressDialog.h"
 #include "copy/ReplaceDialog.h"
 #include "framework/Dialog.h"
 #include "framework/MessageBox.h"
+#include "framework/PathFunctions.h"
 #include "resource.h"
+#include "scripts/Shortcuts.h"
 #include "settings/SettingsWin.h"
 
 namespace {
@@ -367,7 +368,7 @@ TEST_F(CopyEngineTest, PresentButUnfindableDestinationIsNotAskedAbout)
     const std::string missingDest = dest + "\\NOT\\THERE";
     DialogAnswerer watch(IDCANCEL);
     ASSERT_TRUE(::SetCurrentDirectoryA(cd.c_str()));
-    ASSERT_TRUE(PathExists(missingDest + "\\A.TXT"));
+    ASSERT_TRUE(PathExistsUnlessFileNotFound(missingDest + "\\A.TXT"));
     CopyTree(missingDest, nullptr, nullptr, 0);
     EXPECT_TRUE(watch.Answered().empty());
 }
@@ -393,7 +394,7 @@ TEST_F(ProgressDialogTest, CopiesTheSectionAndClosesWithOk)
     setupSettings.SetText(TextId::InstallingTitle, "Installing");
     setupSettings.SetText(TextId::InstallingText2, "into");
     WriteFile(cd + "\\SECTION\\README.TXT", "readme");
-    CProgressDialog dialog;
+    CProgressDialog dialog(CreateSectionShortcut);
     EXPECT_EQ(dialog.DoModal(), IDOK);
     dialog.WaitForWorkerToEnd();
     EXPECT_EQ(ReadFile(dest + "\\Book\\README.TXT"), "readme");
@@ -406,7 +407,7 @@ TEST_F(ProgressDialogTest, MissingSourceFolderIsReportedAndCancels)
     setupSettings.settingsValid = true;
     setupSettings.SetSectionValueAt(SectionKey::CodeDir, 0, "NOSUCH");
     DialogAnswerer answerer({{kMessageBox, IDOK}});
-    CProgressDialog dialog;
+    CProgressDialog dialog(CreateSectionShortcut);
     dialog.DoModal();
     dialog.WaitForWorkerToEnd();
     ASSERT_TRUE(answerer.Finished());
@@ -426,7 +427,7 @@ TEST_F(ProgressDialogTest, EmptyCodeDirOrAFolderThatCannotBeEnteredCountsAsMissi
         // The section's own folder is current, as the sequence leaves it; nothing of it may be copied.
         ASSERT_TRUE(::SetCurrentDirectoryA((cd + "\\SECTION").c_str()));
         DialogAnswerer answerer({{kMessageBox, IDOK}});
-        CProgressDialog dialog;
+        CProgressDialog dialog(CreateSectionShortcut);
         dialog.DoModal();
         dialog.WaitForWorkerToEnd();
         EXPECT_TRUE(answerer.Finished()) << codeDir;
@@ -444,7 +445,7 @@ TEST_F(ProgressDialogTest, ExitWhileAReplaceQuestionIsUpWaitsForTheAnswer)
     // The worker asks about A.TXT; meanwhile the user cancels the progress dialog and chooses Exit; the
     // question is answered Yes only after the dialog has closed.
     DialogAnswerer answerer({{kReplace, 0}, {kProgress, IDCANCEL}, {kExitConfirmation, IDCANCEL}, {kReplace, IDOK}});
-    CProgressDialog dialog;
+    CProgressDialog dialog(CreateSectionShortcut);
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
     dialog.WaitForWorkerToEnd();
     EXPECT_TRUE(answerer.Finished());
@@ -462,7 +463,7 @@ TEST_F(ProgressDialogTest, FailedExpansionIsReportedOnceAtTheEnd)
     WriteFile(cd + "\\SECTION\\ONE.TXT", "1");
     WriteFile(cd + "\\SECTION\\TWO.TXT", "2");
     DialogAnswerer answerer({{kMessageBox, IDOK}, {kMessageBox, IDOK}});
-    CProgressDialog dialog;
+    CProgressDialog dialog(CreateSectionShortcut);
     EXPECT_EQ(dialog.DoModal(), IDOK);
     dialog.WaitForWorkerToEnd();
     ASSERT_EQ(answerer.Answered().size(), 1u) << "one message for the section";
@@ -485,7 +486,7 @@ TEST_F(ProgressDialogTest, AFileThatCannotBeReplacedIsNamedWithTheReasonAndTheIn
         UniqueFile hold(::CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(hold);
         DialogAnswerer answerer({{kReplace, IDOK}, {kMessageBox, IDOK}});
-        CProgressDialog dialog;
+        CProgressDialog dialog(CreateSectionShortcut);
         EXPECT_EQ(dialog.DoModal(), IDOK);
         dialog.WaitForWorkerToEnd();
         hold.reset();

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "DialogAnswerer.h"
-#include "framework/AppMessages.h"
 #include "options/SectionCheckList.h"
+#include "settings/SetupMessages.h"
 
 namespace {
 struct Notification {

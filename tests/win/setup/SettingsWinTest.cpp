@@ -4,7 +4,7 @@
 
 #include <fstream>
 
-#include "copy/PathFunctions.h"
+#include "framework/PathFunctions.h"
 #include "settings/SettingsWin.h"
 
 namespace {
@@ -28,11 +28,11 @@ TEST(PathFunctionsWin, OnlyFileNotFoundCountsAsMissing)
 {
     const std::string folder = TempFolder("pathexists");
     std::ofstream(folder + "\\present.txt") << "x";
-    EXPECT_TRUE(PathExists(folder + "\\present.txt"));
-    EXPECT_TRUE(PathExists(folder));  // folders like files
-    EXPECT_FALSE(PathExists(folder + "\\absent.txt"));
+    EXPECT_TRUE(PathExistsUnlessFileNotFound(folder + "\\present.txt"));
+    EXPECT_TRUE(PathExistsUnlessFileNotFound(folder));  // folders like files
+    EXPECT_FALSE(PathExistsUnlessFileNotFound(folder + "\\absent.txt"));
     // Under a missing folder the system reports "path not found": that counts as present.
-    EXPECT_TRUE(PathExists(folder + "\\no-such-folder\\absent.txt"));
+    EXPECT_TRUE(PathExistsUnlessFileNotFound(folder + "\\no-such-folder\\absent.txt"));
 }
 
 TEST(PathFunctionsWin, CreatesFolderPaths)

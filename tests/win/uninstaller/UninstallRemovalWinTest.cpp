@@ -288,9 +288,9 @@ TEST(UninstallPathExists, AFolderWhoseParentIsGoneIsAbsent)
 {
     char windows[MAX_PATH] = {};
     ::GetWindowsDirectoryA(windows, MAX_PATH);
-    EXPECT_TRUE(PathExists(windows));
-    EXPECT_FALSE(PathExists(std::string(windows) + "\\no-such-file.txt"));
-    EXPECT_FALSE(PathExists(std::string(windows) + "\\no-such-folder\\Book"));
+    EXPECT_TRUE(PathExistsUnlessFileOrPathNotFound(windows));
+    EXPECT_FALSE(PathExistsUnlessFileOrPathNotFound(std::string(windows) + "\\no-such-file.txt"));
+    EXPECT_FALSE(PathExistsUnlessFileOrPathNotFound(std::string(windows) + "\\no-such-folder\\Book"));
 }
 
 namespace {

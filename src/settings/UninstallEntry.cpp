@@ -1,11 +1,10 @@
-#include "installer/UninstallEntry.h"
+#include "settings/UninstallEntry.h"
 
 #include "framework/AnsiText.h"
 #include "framework/SafeFormat.h"
+#include "framework/SystemFacts.h"
 
 namespace {
-const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-
 EntryValue Text(const char* name, const std::string& text)
 {
     return {name, EntryValue::Kind::String, text, 0};

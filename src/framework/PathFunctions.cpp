@@ -1,10 +1,10 @@
-#include "copy/PathFunctions.h"
+#include "framework/PathFunctions.h"
 
 #include <windows.h>
 
-#include "copy/DirectoryPath.h"
+#include "framework/PathText.h"
 
-bool PathExists(const std::string& path)
+bool PathExistsUnlessFileNotFound(const std::string& path)
 {
     if (::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
     return ::GetLastError() != ERROR_FILE_NOT_FOUND;

@@ -1,4 +1,4 @@
-#include "copy/Formatters.h"
+#include "framework/Formatters.h"
 
 #include <cmath>
 
@@ -7,6 +7,19 @@ std::string TwoDigits(int n)
 {
     std::string s = std::to_string(n);
     return s.size() < 2 ? "0" + s : s;
+}
+
+// `atBoundary`: exactly 1024 (1048576) bytes are already shown in KBytes (MBytes).
+template <typename Count>
+std::string FormatSize(Count bytes, bool atBoundary, const SizeUnitTexts& units)
+{
+    constexpr Count kKilo = 1024;
+    constexpr Count kMega = 1024 * 1024;
+    const bool kilo = atBoundary ? bytes >= kKilo : bytes > kKilo;
+    const bool mega = atBoundary ? bytes >= kMega : bytes > kMega;
+    if (!kilo) return std::to_string(bytes) + " " + units.bytes;
+    if (!mega) return FormatTwoDecimals(static_cast<double>(bytes) / kKilo) + " " + units.kiloBytes;
+    return FormatTwoDecimals(static_cast<double>(bytes) / kMega) + " " + units.megaBytes;
 }
 }  // namespace
 
@@ -25,13 +38,14 @@ std::string FormatTwoDecimals(double value)
     return (negative && hundredths != 0) ? "-" + text : text;
 }
 
-std::string FormatFileSize(long long bytes, const SizeUnitTexts& units)
+std::string FormatSizeSwitchingAt1024(long long bytes, const SizeUnitTexts& units)
 {
-    constexpr long long kKilo = 1024;
-    constexpr long long kMega = 1024 * 1024;
-    if (bytes < kKilo) return std::to_string(bytes) + " " + units.bytes;
-    if (bytes < kMega) return FormatTwoDecimals(static_cast<double>(bytes) / kKilo) + " " + units.kiloBytes;
-    return FormatTwoDecimals(static_cast<double>(bytes) / kMega) + " " + units.megaBytes;
+    return FormatSize(bytes, true, units);
+}
+
+std::string FormatSizeSwitchingAbove1024(uint64_t bytes, const SizeUnitTexts& units)
+{
+    return FormatSize(bytes, false, units);
 }
 
 std::string FormatFileDate(const CalendarTime& time)
@@ -48,20 +62,4 @@ std::string FormatFileDate(const CalendarTime& time)
     text += std::to_string(hour12) + ":" + TwoDigits(time.minute) + ":" + TwoDigits(time.second) + "  ";
     text += time.hour < 12 ? "AM" : "PM";
     return text;
-}
-
-ProgressTexts ComputeProgress(unsigned long long filesDone, unsigned long long kibDone, unsigned long long filesTotal,
-                              unsigned long long kibTotal)
-{
-    ProgressTexts shown;
-    if (filesTotal == 0) {
-        if (filesDone > 0) shown.fileCount = "File " + std::to_string(filesDone);
-        return shown;
-    }
-    const unsigned long long total = filesDone > filesTotal ? filesDone : filesTotal;
-    shown.fileCount = "File " + std::to_string(filesDone) + " of " + std::to_string(total);
-    unsigned long long perMille = kibTotal > 0 ? kibDone * 1000 / kibTotal : filesDone * 1000 / total;
-    if (filesDone == total) perMille = 1000;
-    shown.perMille = static_cast<int>(perMille > 1000 ? 1000 : perMille);
-    return shown;
 }

@@ -1,4 +1,4 @@
-#include "installer/ExitConfirmation.h"
+#include "settings/ExitConfirmation.h"
 
 #include "framework/Dialog.h"
 #include "resource.h"

@@ -1,9 +1,9 @@
-#include "copy/PathCompaction.h"
+#include "framework/PathCompaction.h"
 
 #include <algorithm>
 
-#include "copy/DirectoryPath.h"
 #include "framework/AnsiText.h"
+#include "framework/PathText.h"
 
 namespace {
 // Start of the character that contains byte `pos` (never splits a double-byte character).

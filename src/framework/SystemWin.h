@@ -1,0 +1,13 @@
+#pragma once
+// Questions to the running system.
+
+#include <string>
+
+#include "framework/SystemFacts.h"
+
+// The version the system reports (all zero when it does not answer).
+OsVersion QueryOsVersion();
+// Administrator test: the service control manager opens with read, write and execute access.
+bool IsAdministrator();
+// A product counts as installed when its uninstall entry (kUninstallKey + its name) can be opened.
+bool IsProductInstalled(const std::string& productName);
