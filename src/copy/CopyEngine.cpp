@@ -34,8 +34,12 @@ unsigned long KiB(unsigned long long bytes)
 // The copy's switches and the flags it shares with the user-interface thread.
 TreeCopyState SectionCopyState()
 {
-    return TreeCopyState{setupSettings.filesCompressed, setupSettings.useUnderscores, setupSettings.cancelRequested,
-                         yesToAllChosen, expansionFailed, notReplacedFiles};
+    return TreeCopyState{setupSettings.filesCompressed,
+                         setupSettings.useUnderscores,
+                         setupSettings.cancelRequested,
+                         yesToAllChosen,
+                         expansionFailed,
+                         notReplacedFiles};
 }
 
 unsigned long long Combine(DWORD high, DWORD low)

@@ -4,15 +4,30 @@
 
 namespace ansi {
 namespace {
-bool SingleByteOnly(unsigned char) { return false; }
+bool SingleByteOnly(unsigned char)
+{
+    return false;
+}
 LeadByteTest leadByteTest = &SingleByteOnly;
 
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char Upper(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+char Lower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 }  // namespace
 
-void SetLeadByteTest(LeadByteTest test) { leadByteTest = test ? test : &SingleByteOnly; }
-bool IsLeadByte(unsigned char c) { return leadByteTest(c); }
+void SetLeadByteTest(LeadByteTest test)
+{
+    leadByteTest = test ? test : &SingleByteOnly;
+}
+bool IsLeadByte(unsigned char c)
+{
+    return leadByteTest(c);
+}
 
 size_t NextChar(std::string_view s, size_t i)
 {
@@ -30,8 +45,14 @@ static std::string MapCase(std::string_view s, char (*map)(char))
     return out;
 }
 
-std::string ToUpper(std::string_view s) { return MapCase(s, &Upper); }
-std::string ToLower(std::string_view s) { return MapCase(s, &Lower); }
+std::string ToUpper(std::string_view s)
+{
+    return MapCase(s, &Upper);
+}
+std::string ToLower(std::string_view s)
+{
+    return MapCase(s, &Lower);
+}
 
 bool EqualsNoCase(std::string_view a, std::string_view b)
 {
@@ -64,14 +85,16 @@ bool EndsWithChar(std::string_view s, char c)
 {
     if (s.empty()) return false;
     size_t last = 0;
-    for (size_t i = 0; i < s.size(); i = NextChar(s, i)) last = i;
+    for (size_t i = 0; i < s.size(); i = NextChar(s, i))
+        last = i;
     return last == s.size() - 1 && s[last] == c;
 }
 
 long long ParseLeadingInteger(std::string_view s)
 {
     size_t i = 0;
-    while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r' || s[i] == '\v' || s[i] == '\f'))
+    while (i < s.size() &&
+           (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r' || s[i] == '\v' || s[i] == '\f'))
         ++i;
     bool negative = false;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
@@ -80,7 +103,8 @@ long long ParseLeadingInteger(std::string_view s)
     for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
         if (value > limit) {
             value = std::numeric_limits<long long>::max();
-            while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i;
+            while (i < s.size() && s[i] >= '0' && s[i] <= '9')
+                ++i;
             break;
         }
         value = value * 10 + (s[i] - '0');

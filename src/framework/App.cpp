@@ -5,7 +5,10 @@
 namespace {
 App* currentApp = nullptr;
 
-bool IsLeadByteInAnsiCodePage(unsigned char c) { return ::IsDBCSLeadByte(c) != FALSE; }
+bool IsLeadByteInAnsiCodePage(unsigned char c)
+{
+    return ::IsDBCSLeadByte(c) != FALSE;
+}
 }  // namespace
 
 App::App()
@@ -19,7 +22,10 @@ App::~App()
     if (currentApp == this) currentApp = nullptr;
 }
 
-App* App::Current() { return currentApp; }
+App* App::Current()
+{
+    return currentApp;
+}
 
 int App::Run(HINSTANCE instance)
 {

@@ -7,21 +7,21 @@ namespace {
 bool ReturnsDirectly(UINT message)
 {
     switch (message) {
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-    case WM_COMPAREITEM:
-    case WM_VKEYTOITEM:
-    case WM_CHARTOITEM:
-    case WM_QUERYDRAGICON:
-    case WM_INITDIALOG:
-        return true;
-    default:
-        return false;
+        case WM_CTLCOLORMSGBOX:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORDLG:
+        case WM_CTLCOLORSCROLLBAR:
+        case WM_CTLCOLORSTATIC:
+        case WM_COMPAREITEM:
+        case WM_VKEYTOITEM:
+        case WM_CHARTOITEM:
+        case WM_QUERYDRAGICON:
+        case WM_INITDIALOG:
+            return true;
+        default:
+            return false;
     }
 }
 }  // namespace
@@ -55,17 +55,35 @@ void Dialog::Destroy()
     if (hwnd_) ::DestroyWindow(hwnd_);
 }
 
-HWND Dialog::Item(int id) const { return ::GetDlgItem(hwnd_, id); }
+HWND Dialog::Item(int id) const
+{
+    return ::GetDlgItem(hwnd_, id);
+}
 
-void Dialog::SetItemText(int id, const std::string& text) { ::SetDlgItemTextA(hwnd_, id, text.c_str()); }
+void Dialog::SetItemText(int id, const std::string& text)
+{
+    ::SetDlgItemTextA(hwnd_, id, text.c_str());
+}
 
-std::string Dialog::GetItemText(int id) const { return WindowText(Item(id)); }
+std::string Dialog::GetItemText(int id) const
+{
+    return WindowText(Item(id));
+}
 
-void Dialog::SetTitle(const std::string& text) { ::SetWindowTextA(hwnd_, text.c_str()); }
+void Dialog::SetTitle(const std::string& text)
+{
+    ::SetWindowTextA(hwnd_, text.c_str());
+}
 
-void Dialog::ShowItem(int id, bool show) { ::ShowWindow(Item(id), show ? SW_SHOW : SW_HIDE); }
+void Dialog::ShowItem(int id, bool show)
+{
+    ::ShowWindow(Item(id), show ? SW_SHOW : SW_HIDE);
+}
 
-void Dialog::CenterWindow() { CenterOnScreen(hwnd_); }
+void Dialog::CenterWindow()
+{
+    CenterOnScreen(hwnd_);
+}
 
 void Dialog::EndDialog(INT_PTR result)
 {
@@ -122,18 +140,18 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
 INT_PTR Dialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_INITDIALOG:
-        return OnInitDialog() ? TRUE : FALSE;
-    case WM_COMMAND:
-        return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)) ? TRUE : FALSE;
-    case WM_DESTROY:
-        OnDestroy();
-        return FALSE;
-    case WM_CANCEL_REQUEST:
-        OnCancelRequest();
-        return TRUE;
-    default:
-        break;
+        case WM_INITDIALOG:
+            return OnInitDialog() ? TRUE : FALSE;
+        case WM_COMMAND:
+            return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)) ? TRUE : FALSE;
+        case WM_DESTROY:
+            OnDestroy();
+            return FALSE;
+        case WM_CANCEL_REQUEST:
+            OnCancelRequest();
+            return TRUE;
+        default:
+            break;
     }
     LRESULT result = 0;
     if (!OnMessage(message, wParam, lParam, result)) return FALSE;

@@ -62,19 +62,19 @@ LRESULT CALLBACK FrameWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
     if (self) {
         try {
             switch (message) {
-            case WM_CREATE:
-                return self->OnCreate(reinterpret_cast<CREATESTRUCTA*>(lParam));
-            case WM_PAINT: {
-                PaintDc paint(hwnd);
-                self->OnPaint(paint.get());
-                return 0;
-            }
-            case WM_NCDESTROY:
-                ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-                self->hwnd_ = nullptr;
-                break;
-            default:
-                break;
+                case WM_CREATE:
+                    return self->OnCreate(reinterpret_cast<CREATESTRUCTA*>(lParam));
+                case WM_PAINT: {
+                    PaintDc paint(hwnd);
+                    self->OnPaint(paint.get());
+                    return 0;
+                }
+                case WM_NCDESTROY:
+                    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+                    self->hwnd_ = nullptr;
+                    break;
+                default:
+                    break;
             }
         } catch (...) {
             return message == WM_CREATE ? -1 : 0;
@@ -83,4 +83,7 @@ LRESULT CALLBACK FrameWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
     return ::DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
-bool View::CreateView(HWND parent) { return Create("", WS_CHILD | WS_VISIBLE, parent); }
+bool View::CreateView(HWND parent)
+{
+    return Create("", WS_CHILD | WS_VISIBLE, parent);
+}

@@ -55,16 +55,20 @@ struct HandleTraits {
     static Type Invalid() { return kNoHandle == NoHandle::kNull ? Type{} : AllOnes(); }
     static bool IsValid(Type v)
     {
-        if constexpr (std::is_pointer_v<Type>) return v != nullptr && v != AllOnes();
-        else return v >= 0;
+        if constexpr (std::is_pointer_v<Type>)
+            return v != nullptr && v != AllOnes();
+        else
+            return v >= 0;
     }
     static void Close(Type v) { CloseFunction(v); }
 
 private:
     static Type AllOnes()
     {
-        if constexpr (std::is_pointer_v<Type>) return reinterpret_cast<Type>(static_cast<INT_PTR>(-1));
-        else return static_cast<Type>(-1);
+        if constexpr (std::is_pointer_v<Type>)
+            return reinterpret_cast<Type>(static_cast<INT_PTR>(-1));
+        else
+            return static_cast<Type>(-1);
     }
 };
 

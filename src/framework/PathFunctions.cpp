@@ -14,6 +14,7 @@ bool CreateDirectoryPath(const std::string& path)
 {
     auto steps = DirectoryPathSteps(path);
     if (!steps) return false;
-    for (const std::string& folder : *steps) ::CreateDirectoryA(folder.c_str(), nullptr);
+    for (const std::string& folder : *steps)
+        ::CreateDirectoryA(folder.c_str(), nullptr);
     return true;
 }

@@ -14,24 +14,24 @@ std::string FormatText(std::string_view format, std::initializer_list<FormatArg>
         const char conv = format[i + 1];
         FormatArg::Kind wanted;
         switch (conv) {
-        case '%':
-            out += '%';
-            ++i;
-            continue;
-        case 's':
-            wanted = FormatArg::Kind::String;
-            break;
-        case 'c':
-            wanted = FormatArg::Kind::Char;
-            break;
-        case 'd':
-        case 'i':
-        case 'u':
-            wanted = FormatArg::Kind::Number;
-            break;
-        default:
-            out += c;  // any other sequence stays as written
-            continue;
+            case '%':
+                out += '%';
+                ++i;
+                continue;
+            case 's':
+                wanted = FormatArg::Kind::String;
+                break;
+            case 'c':
+                wanted = FormatArg::Kind::Char;
+                break;
+            case 'd':
+            case 'i':
+            case 'u':
+                wanted = FormatArg::Kind::Number;
+                break;
+            default:
+                out += c;  // any other sequence stays as written
+                continue;
         }
         ++i;
         if (next == args.end()) {

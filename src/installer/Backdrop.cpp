@@ -12,7 +12,10 @@ namespace {
 constexpr int kGradientSteps = 256;
 }  // namespace
 
-int GradientBrushIndex(int y, int height) { return height > 0 ? (255 * y) / height : 0; }
+int GradientBrushIndex(int y, int height)
+{
+    return height > 0 ? (255 * y) / height : 0;
+}
 
 CBackdropWindow::CBackdropWindow()
     : Dialog(IDD_BACKDROP), icon_(::LoadIconA(ResourceInstance(), MAKEINTRESOURCEA(IDI_APP)))
@@ -42,37 +45,37 @@ bool CBackdropWindow::OnInitDialog()
 bool CBackdropWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     switch (message) {
-    case WM_PAINT:
-        Paint();
-        result = 0;
-        return true;
-    case WM_ERASEBKGND:
-        // The gradient covers every pixel; erasing first would only flicker.
-        result = ::IsIconic(Hwnd()) ? 0 : 1;
-        return !::IsIconic(Hwnd());
-    case WM_QUERYDRAGICON:
-        result = reinterpret_cast<LRESULT>(icon_);
-        return true;
-    case WM_MOUSEACTIVATE:
-        // Owned dialogs stay above their owner, but a click that activates the backdrop can still
-        // raise it above them on some systems: while a dialog is up, the click does not activate it.
-        if (!FindDialogInFront(false)) return false;
-        result = MA_NOACTIVATE;
-        return true;
-    case WM_ACTIVATE:
-        if (LOWORD(wParam) != WA_INACTIVE) RaiseOwnedWindows();
-        return false;
-    case WM_WINDOWPOSCHANGED:
-        if (!(reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_NOZORDER)) RaiseOwnedWindows();
-        return false;
-    case WM_CLOSE:
-        // Closing the backdrop (its close box, Alt+F4) is Cancel in the dialog in front, never the end
-        // of the window that owns every dialog of the sequence.
-        CancelDialogInFront();
-        result = 0;
-        return true;
-    default:
-        return false;
+        case WM_PAINT:
+            Paint();
+            result = 0;
+            return true;
+        case WM_ERASEBKGND:
+            // The gradient covers every pixel; erasing first would only flicker.
+            result = ::IsIconic(Hwnd()) ? 0 : 1;
+            return !::IsIconic(Hwnd());
+        case WM_QUERYDRAGICON:
+            result = reinterpret_cast<LRESULT>(icon_);
+            return true;
+        case WM_MOUSEACTIVATE:
+            // Owned dialogs stay above their owner, but a click that activates the backdrop can still
+            // raise it above them on some systems: while a dialog is up, the click does not activate it.
+            if (!FindDialogInFront(false)) return false;
+            result = MA_NOACTIVATE;
+            return true;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) != WA_INACTIVE) RaiseOwnedWindows();
+            return false;
+        case WM_WINDOWPOSCHANGED:
+            if (!(reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_NOZORDER)) RaiseOwnedWindows();
+            return false;
+        case WM_CLOSE:
+            // Closing the backdrop (its close box, Alt+F4) is Cancel in the dialog in front, never the end
+            // of the window that owns every dialog of the sequence.
+            CancelDialogInFront();
+            result = 0;
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -141,7 +144,8 @@ void CBackdropWindow::Paint()
         ::DrawIcon(dc, x, y, icon_);
     } else {
         std::array<UniqueGdiObject, kGradientSteps> brushes;
-        for (int i = 0; i < kGradientSteps; ++i) brushes[i].reset(::CreateSolidBrush(RGB(0, 0, 255 - i)));
+        for (int i = 0; i < kGradientSteps; ++i)
+            brushes[i].reset(::CreateSolidBrush(RGB(0, 0, 255 - i)));
         for (int y = 0; y < height; ++y) {
             RECT row = {0, y, width, y + 1};
             ::FillRect(dc, &row, static_cast<HBRUSH>(brushes[GradientBrushIndex(y, height)].get()));

@@ -23,7 +23,10 @@ bool CMessageDialog::OnInitDialog()
     return true;
 }
 
-CMessageDialog MakeWelcomeDialog() { return CMessageDialog(IDD_WELCOME, TextId::WelcomeTitle, TextId::WelcomeText, true); }
+CMessageDialog MakeWelcomeDialog()
+{
+    return CMessageDialog(IDD_WELCOME, TextId::WelcomeTitle, TextId::WelcomeText, true);
+}
 
 CMessageDialog MakeFinishedDialog()
 {

@@ -24,9 +24,15 @@ namespace {
 // 0) when the first copy creates it and disappears with the last copy, so it is never decremented.
 constexpr char kInstanceCounterName[] = "BookCompanionSetup.InstanceCounter";
 
-void ShowEndMessage(const std::string& text) { AppMessageBox(text, MB_OK | MB_ICONWARNING); }
+void ShowEndMessage(const std::string& text)
+{
+    AppMessageBox(text, MB_OK | MB_ICONWARNING);
+}
 
-void SetCurrentFolder(const std::string& folder) { ::SetCurrentDirectoryA(folder.c_str()); }
+void SetCurrentFolder(const std::string& folder)
+{
+    ::SetCurrentDirectoryA(folder.c_str());
+}
 
 // Setup failed: cancelled when the user chose Exit, failed otherwise.
 SetupResult RunSetupFailed()
@@ -95,8 +101,9 @@ void CSetupApp::RunSequence()
     }
     const std::string programPath = ModuleFileName();
     if (programPath.size() < 2 || programPath[1] != ':') {
-        ShowEndMessage("Please run this program from a mapped network drive. (Yes, I know this restriction is lame, "
-                       "but I don't have time to fix it right now.)");
+        ShowEndMessage(
+            "Please run this program from a mapped network drive. (Yes, I know this restriction is lame, "
+            "but I don't have time to fix it right now.)");
         result_ = SetupResult::Failed;
         return;
     }

@@ -162,12 +162,9 @@ std::variant<SetupSwitches, SwitchError> ParseSetupCommandLine(std::string_view 
     return switches;
 }
 
-std::variant<std::vector<SilentChoice>, SilentRefusal> ChooseSilentSections(const std::vector<SectionFacts>& sections,
-                                                                            const SetupSwitches& switches,
-                                                                            const std::string& windowsDir,
-                                                                            const std::string& noChangeText,
-                                                                            const std::string& noWindowsDirText,
-                                                                            const PathResolver& resolver)
+std::variant<std::vector<SilentChoice>, SilentRefusal> ChooseSilentSections(
+    const std::vector<SectionFacts>& sections, const SetupSwitches& switches, const std::string& windowsDir,
+    const std::string& noChangeText, const std::string& noWindowsDirText, const PathResolver& resolver)
 {
     const int count = static_cast<int>(sections.size());
     const std::string countText = " SETUP.INI has " + std::to_string(count) + " section(s).";

@@ -79,9 +79,6 @@ struct SilentRefusal {
 // folder in the Windows folder (`windowsDir`), with `noChangeText` / `noWindowsDirText` as the reason.
 // The Windows-folder test compares both folders as `resolver` resolves them (see RealFolderPath), so
 // that "C:\Books\..\Windows" or an 8.3 alias cannot reach it; a chosen folder is kept as resolved.
-std::variant<std::vector<SilentChoice>, SilentRefusal> ChooseSilentSections(const std::vector<SectionFacts>& sections,
-                                                                            const SetupSwitches& switches,
-                                                                            const std::string& windowsDir,
-                                                                            const std::string& noChangeText,
-                                                                            const std::string& noWindowsDirText,
-                                                                            const PathResolver& resolver = {});
+std::variant<std::vector<SilentChoice>, SilentRefusal> ChooseSilentSections(
+    const std::vector<SectionFacts>& sections, const SetupSwitches& switches, const std::string& windowsDir,
+    const std::string& noChangeText, const std::string& noWindowsDirText, const PathResolver& resolver = {});

@@ -156,10 +156,9 @@ SetupResult CSetupApp::RunUnattendedSequence()
             LogLine("section " + std::to_string(s + 1) + " is installed already");
         facts.push_back(section);
     }
-    auto chosen =
-        ChooseSilentSections(facts, Switches(), specialFolders.Get(SpecialFolder::WindowsDir),
-                             setupSettings.GetText(TextId::NoChange), setupSettings.GetText(TextId::NoWindowsDir),
-                             SystemPathResolver());
+    auto chosen = ChooseSilentSections(facts, Switches(), specialFolders.Get(SpecialFolder::WindowsDir),
+                                       setupSettings.GetText(TextId::NoChange),
+                                       setupSettings.GetText(TextId::NoWindowsDir), SystemPathResolver());
     if (const SilentRefusal* refusal = std::get_if<SilentRefusal>(&chosen)) {
         LogError(refusal->message);
         return refusal->result;

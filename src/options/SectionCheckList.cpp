@@ -124,8 +124,8 @@ void SectionCheckList::DrawCheckBox(HDC dc, const RECT& row, int state, COLORREF
     if (!memory) return;
     SelectedObject bitmap(memory.get(), strip_.get());
     const int cell = (state < 0 || state > 2) ? 0 : state;
-    ::BitBlt(dc, row.left + 1, row.top + CheckImageTop(row.bottom - row.top, cellHeight_), checkBoxWidth_,
-             cellHeight_, memory.get(), cell * checkBoxWidth_, 0, SRCCOPY);
+    ::BitBlt(dc, row.left + 1, row.top + CheckImageTop(row.bottom - row.top, cellHeight_), checkBoxWidth_, cellHeight_,
+             memory.get(), cell * checkBoxWidth_, 0, SRCCOPY);
 }
 
 bool SectionCheckList::DrawItem(const DRAWITEMSTRUCT& item)

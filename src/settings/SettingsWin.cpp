@@ -33,7 +33,8 @@ std::optional<std::string> ShellFoldersKey::Read(const std::string& name)
     if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
     // A registry string need not be terminated: take at most what was returned.
     size_t length = 0;
-    while (length < size && length < sizeof(buffer) && buffer[length] != '\0') ++length;
+    while (length < size && length < sizeof(buffer) && buffer[length] != '\0')
+        ++length;
     return std::string(buffer, length);
 }
 
@@ -48,7 +49,10 @@ void SettingsWarningBoxes::Show(const std::string& text)
     ::MessageBoxA(nullptr, text.c_str(), "Error!", MB_OK | MB_ICONWARNING);
 }
 
-void AppMessageBoxes::Show(const std::string& text) { AppMessageBox(text, MB_OK | MB_ICONWARNING); }
+void AppMessageBoxes::Show(const std::string& text)
+{
+    AppMessageBox(text, MB_OK | MB_ICONWARNING);
+}
 
 void LoadStartupSettings(SetupSettings& settings)
 {

@@ -7,5 +7,7 @@
 
 constexpr UINT WM_SECTION_COPIED = WM_USER + 5;    // copy worker -> progress dialog: the section's copy has ended
 constexpr UINT WM_CHECKLIST_NOTIFY = WM_USER + 5;  // section check list -> options dialog: a row was clicked
-constexpr UINT WM_COPY_COUNTED = WM_USER + 6;   // count walk -> progress dialog: wParam = files, lParam = KiB in the section
-constexpr UINT WM_COPY_PROGRESS = WM_USER + 7;  // copy worker -> progress dialog: wParam = files done, lParam = KiB done
+constexpr UINT WM_COPY_COUNTED =
+    WM_USER + 6;  // count walk -> progress dialog: wParam = files, lParam = KiB in the section
+constexpr UINT WM_COPY_PROGRESS =
+    WM_USER + 7;  // copy worker -> progress dialog: wParam = files done, lParam = KiB done

@@ -8,11 +8,13 @@ const char kSetupIniMissingText[] = "Can't find Setup.ini. Setup needs this file
 const char kSetupTxtMissingText[] = "Can't find Setup.txt. Setup needs this file to continue so it's exiting.";
 
 namespace {
-const char* const kSetupKeyNames[] = {"MainProdName",       "FilesCompressed", "UseUnderscores", "NumberOfSections",
-                                      "ChangeFolderButton", "VolumeName"};
+const char* const kSetupKeyNames[] = {"MainProdName",     "FilesCompressed",    "UseUnderscores",
+                                      "NumberOfSections", "ChangeFolderButton", "VolumeName"};
 const char* const kSectionKeyNames[] = {"CodeDir",          "DestDir",      "AltMyDocumentsDir", "ProductName",
                                         "ShortcutLocation", "ShortcutName", "FileSize",          "InstallByDefault",
                                         "Uninstall",        "CommandFile"};
+// Laid out as a table to be read, not one entry a line.
+// clang-format off
 const char* const kTextKeyNames[kUsedTexts] = {
     "OkButton",          "CancelButton",        "ScreenMessage",        "AppName",
     "WelcomeTitle",      "WelcomeText",         "InstallTitle",         "InstallText",
@@ -29,6 +31,7 @@ const char* const kTextKeyNames[kUsedTexts] = {
     "DescriptionStatic", "DescriptionText",     "Bytes",                "KBytes",
     "MBytes",            "NoChange",            "UpdateRegistryError",  "NoWindowsDir",
     "NotEmptyDirectory"};
+// clang-format on
 
 std::string Cut(std::string value)
 {
@@ -36,7 +39,10 @@ std::string Cut(std::string value)
     return value;
 }
 
-bool ValidSection(int section) { return section >= 0 && section < kMaxSections; }
+bool ValidSection(int section)
+{
+    return section >= 0 && section < kMaxSections;
+}
 
 // Folder names may not contain the control characters 1 to 31 nor ? * :
 size_t FindIllegalFolderChar(const std::string& s)
@@ -50,22 +56,43 @@ size_t FindIllegalFolderChar(const std::string& s)
 }
 }  // namespace
 
-const char* SetupKeyName(SetupKey key) { return kSetupKeyNames[static_cast<int>(key)]; }
-const char* SectionKeyName(SectionKey key) { return kSectionKeyNames[static_cast<int>(key)]; }
-const char* TextKeyName(TextId id) { return kTextKeyNames[static_cast<int>(id)]; }
+const char* SetupKeyName(SetupKey key)
+{
+    return kSetupKeyNames[static_cast<int>(key)];
+}
+const char* SectionKeyName(SectionKey key)
+{
+    return kSectionKeyNames[static_cast<int>(key)];
+}
+const char* TextKeyName(TextId id)
+{
+    return kTextKeyNames[static_cast<int>(id)];
+}
 
-bool IsTrueValue(const std::string& value) { return ansi::EqualsNoCase(value, "TRUE"); }
+bool IsTrueValue(const std::string& value)
+{
+    return ansi::EqualsNoCase(value, "TRUE");
+}
 
-std::string SetupSettings::GetSetupValue(SetupKey key) const { return setupValues_[static_cast<int>(key)]; }
+std::string SetupSettings::GetSetupValue(SetupKey key) const
+{
+    return setupValues_[static_cast<int>(key)];
+}
 
-std::string SetupSettings::GetSectionValue(SectionKey key) const { return SectionValueAt(key, currentSection); }
+std::string SetupSettings::GetSectionValue(SectionKey key) const
+{
+    return SectionValueAt(key, currentSection);
+}
 
 void SetupSettings::SetSectionValue(SectionKey key, const std::string& value)
 {
     SetSectionValueAt(key, currentSection, value);
 }
 
-std::string SetupSettings::GetText(TextId id) const { return texts_[static_cast<int>(id)]; }
+std::string SetupSettings::GetText(TextId id) const
+{
+    return texts_[static_cast<int>(id)];
+}
 
 std::string SetupSettings::SectionValueAt(SectionKey key, int section) const
 {
@@ -77,7 +104,10 @@ void SetupSettings::SetSectionValueAt(SectionKey key, int section, const std::st
     if (ValidSection(section)) sectionValues_[static_cast<int>(key)][section] = value;
 }
 
-void SetupSettings::SetText(TextId id, const std::string& value) { texts_[static_cast<int>(id)] = value; }
+void SetupSettings::SetText(TextId id, const std::string& value)
+{
+    texts_[static_cast<int>(id)] = value;
+}
 
 void SetupSettings::SetSetupValue(SetupKey key, const std::string& value)
 {
@@ -225,6 +255,7 @@ void SetupSettings::Validate(MessageSink& warnings, const std::function<bool(con
     useUnderscores = ansi::ToUpper(GetSetupValue(SetupKey::UseUnderscores)) == "YES";
 
     if (suspicious)
-        warnings.Show("At least one entry in SETUP.INI is suspicious.\nSetup will continue, but the results will be "
-                      "unpredictable.");
+        warnings.Show(
+            "At least one entry in SETUP.INI is suspicious.\nSetup will continue, but the results will be "
+            "unpredictable.");
 }

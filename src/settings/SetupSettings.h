@@ -8,7 +8,14 @@
 #include <functional>
 #include <string>
 
-enum class SetupKey { MainProdName = 0, FilesCompressed, UseUnderscores, NumberOfSections, ChangeFolderButton, VolumeName };
+enum class SetupKey {
+    MainProdName = 0,
+    FilesCompressed,
+    UseUnderscores,
+    NumberOfSections,
+    ChangeFolderButton,
+    VolumeName
+};
 
 enum class SectionKey {
     CodeDir = 0,
@@ -23,6 +30,8 @@ enum class SectionKey {
     CommandFile
 };
 
+// Laid out as a table to be read, not one entry a line.
+// clang-format off
 enum class TextId {
     OkButton = 0, CancelButton, ScreenMessage, AppName, WelcomeTitle, WelcomeText, InstallTitle, InstallText,
     ExitTitle, ExitText, InstallingTitle, InstallingText1, InstallingText2, FinishedTitle, FinishedText,
@@ -34,6 +43,7 @@ enum class TextId {
     SpaceAvailable, DescriptionStatic, DescriptionText, Bytes, KBytes, MBytes, NoChange, UpdateRegistryError,
     NoWindowsDir, NotEmptyDirectory
 };
+// clang-format on
 
 constexpr int kMaxSections = 50;
 constexpr int kTextSlots = 100;
@@ -45,7 +55,7 @@ constexpr size_t kProfileValueLimit = 4095;  // a profile value is read into 409
 // FileSize values outside this range are reported as suspicious.
 constexpr long long kSmallestFileSize = 6000;
 constexpr long long kLargestFileSize = 620000000;
-extern const char kNotSet[];                 // "Error": the default of every read; means "not set"
+extern const char kNotSet[];  // "Error": the default of every read; means "not set"
 // What start-up says, and the program's end, when SETUP.INI or SETUP.TXT is not beside setup.
 extern const char kSetupIniMissingText[];
 extern const char kSetupTxtMissingText[];

@@ -35,7 +35,8 @@ void SpecialFolderTable::Build(const std::string& windowsDir, const std::string&
 {
     if (built_) return;
     built_ = true;
-    for (int i = 0; i <= static_cast<int>(SpecialFolder::Reserved11); ++i) entries_[i].clear();
+    for (int i = 0; i <= static_cast<int>(SpecialFolder::Reserved11); ++i)
+        entries_[i].clear();
     Set(SpecialFolder::SystemDir, systemDir);
     Set(SpecialFolder::WindowsDir, windowsDir);
     version_ = version;

@@ -66,9 +66,9 @@ std::variant<UninstallEntry, EntryRefusal> BuildUninstallEntry(const UninstallEn
                                        {name, source.destDir})};
     }
     if (EndsInLoneLeadByte(source.destDir)) {
-        return EntryRefusal{FormatText(
-            "%s cannot be registered for removal: its folder %s ends in an incomplete character.",
-            {name, source.destDir})};
+        return EntryRefusal{
+            FormatText("%s cannot be registered for removal: its folder %s ends in an incomplete character.",
+                       {name, source.destDir})};
     }
     UninstallEntry entry;
     entry.keyPath = kUninstallKey + name;

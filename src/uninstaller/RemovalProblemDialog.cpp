@@ -1,8 +1,8 @@
 #include "uninstaller/RemovalProblemDialog.h"
 
-#include "UninstallerResource.h"
 #include "framework/App.h"
 #include "uninstaller/UninstallSequence.h"
+#include "UninstallerResource.h"
 
 namespace {
 HICON LoadAppIcon(int size)

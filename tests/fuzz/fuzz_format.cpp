@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "FuzzInput.h"
 #include "framework/SafeFormat.h"
+#include "FuzzInput.h"
 
 namespace {
 

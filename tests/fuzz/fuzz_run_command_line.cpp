@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "FuzzInput.h"
 #include "framework/AnsiText.h"
+#include "FuzzInput.h"
 #include "scripts/ScriptCommands.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "FuzzInput.h"
 #include "copy/Szdd.h"
+#include "FuzzInput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

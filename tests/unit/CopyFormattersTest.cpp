@@ -97,14 +97,14 @@ TEST(CopyFormatters, ProgressBarAndFileCount)
         int perMille;
         const char* text;
     } cases[] = {
-        {0, 0, 0, 0, 0, ""},                          // nothing known yet
-        {12, 40, 0, 0, 0, "File 12"},                 // copying before the count has ended
-        {0, 0, 3000, 6000, 0, "File 0 of 3000"},      // counted, nothing done
+        {0, 0, 0, 0, 0, ""},                      // nothing known yet
+        {12, 40, 0, 0, 0, "File 12"},             // copying before the count has ended
+        {0, 0, 3000, 6000, 0, "File 0 of 3000"},  // counted, nothing done
         {580, 1160, 3000, 6000, 193, "File 580 of 3000"},
-        {1, 1048576, 5, 1048576 * 5, 200, "File 1 of 5"},  // by bytes, not by files
-        {2, 0, 4, 0, 500, "File 2 of 4"},             // empty files: by files
-        {3000, 5999, 3000, 6000, 1000, "File 3000 of 3000"},  // the last file ends the bar
-        {3002, 6010, 3000, 6000, 1000, "File 3002 of 3002"},  // files added after the walk
+        {1, 1048576, 5, 1048576 * 5, 200, "File 1 of 5"},              // by bytes, not by files
+        {2, 0, 4, 0, 500, "File 2 of 4"},                              // empty files: by files
+        {3000, 5999, 3000, 6000, 1000, "File 3000 of 3000"},           // the last file ends the bar
+        {3002, 6010, 3000, 6000, 1000, "File 3002 of 3002"},           // files added after the walk
         {10, 4000000000ull, 20, 4294967295ull, 931, "File 10 of 20"},  // KiB totals near the 32-bit limit
     };
     for (const Case& c : cases) {

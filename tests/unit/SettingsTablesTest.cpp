@@ -5,6 +5,8 @@
 
 TEST(SettingsTables, EveryTextKeyHasItsIndex)
 {
+    // Laid out as a table to be read, not one entry a line.
+    // clang-format off
     const char* expected[kUsedTexts] = {
         "OkButton", "CancelButton", "ScreenMessage", "AppName", "WelcomeTitle", "WelcomeText", "InstallTitle",
         "InstallText", "ExitTitle", "ExitText", "InstallingTitle", "InstallingText1", "InstallingText2",
@@ -16,6 +18,7 @@ TEST(SettingsTables, EveryTextKeyHasItsIndex)
         "UpdatingText", "OptionsTitle", "InstructionText", "OptionStatic", "FolderTitle", "SpaceRequired",
         "SpaceAvailable", "DescriptionStatic", "DescriptionText", "Bytes", "KBytes", "MBytes", "NoChange",
         "UpdateRegistryError", "NoWindowsDir", "NotEmptyDirectory"};
+    // clang-format on
     FakeProfile texts;
     for (int i = 0; i < kUsedTexts; ++i) {
         EXPECT_STREQ(TextKeyName(static_cast<TextId>(i)), expected[i]) << i;
@@ -23,7 +26,8 @@ TEST(SettingsTables, EveryTextKeyHasItsIndex)
     }
     SetupSettings s;
     s.ReadTexts(texts);
-    for (int i = 0; i < kUsedTexts; ++i) EXPECT_EQ(s.GetText(static_cast<TextId>(i)), "#" + std::to_string(i));
+    for (int i = 0; i < kUsedTexts; ++i)
+        EXPECT_EQ(s.GetText(static_cast<TextId>(i)), "#" + std::to_string(i));
     // Keys are read in index order, all from section SetupText.
     ASSERT_EQ(texts.readOrder.size(), static_cast<size_t>(kUsedTexts));
     EXPECT_EQ(texts.readOrder.front(), "SetupText/OkButton");
@@ -41,14 +45,15 @@ TEST(SettingsTables, IniKeysAreReadInTheirRowOrder)
     RecordingSink sink;
     s.ReadIni(ini, sink);
     const std::vector<std::string> expected = {
-        "Setup/MainProdName", "Setup/FilesCompressed", "Setup/UseUnderscores", "Setup/NumberOfSections",
-        "Setup/ChangeFolderButton", "Setup/VolumeName",
-        "Section1/CodeDir", "Section1/DestDir", "Section1/AltMyDocumentsDir", "Section1/ProductName",
-        "Section1/ShortcutLocation", "Section1/ShortcutName", "Section1/FileSize", "Section1/InstallByDefault",
-        "Section1/Uninstall", "Section1/CommandFile",
-        "Section2/CodeDir", "Section2/DestDir", "Section2/AltMyDocumentsDir", "Section2/ProductName",
-        "Section2/ShortcutLocation", "Section2/ShortcutName", "Section2/FileSize", "Section2/InstallByDefault",
-        "Section2/Uninstall", "Section2/CommandFile"};
+        "Setup/MainProdName",         "Setup/FilesCompressed",     "Setup/UseUnderscores",
+        "Setup/NumberOfSections",     "Setup/ChangeFolderButton",  "Setup/VolumeName",
+        "Section1/CodeDir",           "Section1/DestDir",          "Section1/AltMyDocumentsDir",
+        "Section1/ProductName",       "Section1/ShortcutLocation", "Section1/ShortcutName",
+        "Section1/FileSize",          "Section1/InstallByDefault", "Section1/Uninstall",
+        "Section1/CommandFile",       "Section2/CodeDir",          "Section2/DestDir",
+        "Section2/AltMyDocumentsDir", "Section2/ProductName",      "Section2/ShortcutLocation",
+        "Section2/ShortcutName",      "Section2/FileSize",         "Section2/InstallByDefault",
+        "Section2/Uninstall",         "Section2/CommandFile"};
     EXPECT_EQ(ini.readOrder, expected);
     for (int row = 0; row < kUsedSectionRows; ++row) {
         const auto key = static_cast<SectionKey>(row);

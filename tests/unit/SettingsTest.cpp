@@ -3,7 +3,10 @@
 #include "SettingsFakes.h"
 
 namespace {
-bool NoFiles(const std::string&) { return false; }
+bool NoFiles(const std::string&)
+{
+    return false;
+}
 
 struct Loaded {
     SetupSettings settings;

@@ -42,8 +42,10 @@ TEST(SpecialFolders, MyDocumentsRuleForEachPlatform)
 TEST(SpecialFolders, TableIsFilledFromTheShellFoldersOnce)
 {
     FakeShellFolders shell;
-    shell.values = {{"Favorites", "C:\\Fav"},        {"Personal", "C:\\Docs\\My Documents"},
-                    {"Desktop", "C:\\Desk"},         {"Start Menu", "C:\\Start"},
+    shell.values = {{"Favorites", "C:\\Fav"},
+                    {"Personal", "C:\\Docs\\My Documents"},
+                    {"Desktop", "C:\\Desk"},
+                    {"Start Menu", "C:\\Start"},
                     {"Programs", "C:\\Start\\Progs"}};
     SpecialFolderTable table;
     RecordingSink messages;

@@ -30,13 +30,12 @@ TEST(UninstallSwitches, SwitchesBeforeTheCommandAndExitCodes)
     }
 
     const std::pair<UninstallOutcome, int> codes[] = {
-        {UninstallOutcome::Removed, 0},       {UninstallOutcome::FolderWasGone, 0},
-        {UninstallOutcome::Declined, 1},      {UninstallOutcome::RemovalFailed, 2},
-        {UninstallOutcome::FolderUnreachable, 2},
-        {UninstallOutcome::NoCommand, 3},     {UninstallOutcome::BadCommand, 3},
-        {UninstallOutcome::UnsafeName, 3},    {UninstallOutcome::NoEntry, 3},
-        {UninstallOutcome::EntryMismatch, 3}, {UninstallOutcome::UnsafeFolder, 3},
-        {UninstallOutcome::NoRights, 5},
+        {UninstallOutcome::Removed, 0},           {UninstallOutcome::FolderWasGone, 0},
+        {UninstallOutcome::Declined, 1},          {UninstallOutcome::RemovalFailed, 2},
+        {UninstallOutcome::FolderUnreachable, 2}, {UninstallOutcome::NoCommand, 3},
+        {UninstallOutcome::BadCommand, 3},        {UninstallOutcome::UnsafeName, 3},
+        {UninstallOutcome::NoEntry, 3},           {UninstallOutcome::EntryMismatch, 3},
+        {UninstallOutcome::UnsafeFolder, 3},      {UninstallOutcome::NoRights, 5},
     };
     for (const auto& [outcome, code] : codes)
         EXPECT_EQ(UninstallExitCode(outcome), code) << static_cast<int>(outcome);

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "SettingsFakes.h"
 #include "framework/AnsiText.h"
+#include "SettingsFakes.h"
 
 namespace {
 const char kSummary[] =
@@ -12,12 +12,14 @@ std::vector<std::string> Findings(const std::map<std::string, std::string>& sect
                                   SetupSettings* keep = nullptr)
 {
     FakeProfile ini = CompleteIni(1);
-    for (const auto& [key, value] : section1) ini.Set("Section1", key, value);
+    for (const auto& [key, value] : section1)
+        ini.Set("Section1", key, value);
     SetupSettings local;
     SetupSettings& s = keep ? *keep : local;
     RecordingSink sink;
     FakeProfile texts;
-    s.Load(ini, texts, sink, exists ? exists : [](const std::string&) { return true; });
+    s.Load(
+        ini, texts, sink, exists ? exists : [](const std::string&) { return true; });
     return sink.shown;
 }
 
@@ -36,12 +38,13 @@ TEST(Validation, CleanSettingsShowNothingNotEvenTheSummary)
 
 TEST(Validation, FolderFindings)
 {
-    EXPECT_EQ(Findings({{"DestDir", "C:\\A*B"}}),
-              (std::vector<std::string>{IllegalChar("A*B", '*'), kSummary}));
-    EXPECT_EQ(Findings({{"DestDir", "D:"}}),
-              (std::vector<std::string>{
-                  "The 'D:' entry in SETUP.INI looks suspicious.\nIt should be an entry like 'C:\\Tessery'.", kSummary}));
-    EXPECT_EQ(Findings({{"CodeDir", "D:\\Files"}}), (std::vector<std::string>{IllegalChar("D:\\Files", ':'), kSummary}));
+    EXPECT_EQ(Findings({{"DestDir", "C:\\A*B"}}), (std::vector<std::string>{IllegalChar("A*B", '*'), kSummary}));
+    EXPECT_EQ(
+        Findings({{"DestDir", "D:"}}),
+        (std::vector<std::string>{
+            "The 'D:' entry in SETUP.INI looks suspicious.\nIt should be an entry like 'C:\\Tessery'.", kSummary}));
+    EXPECT_EQ(Findings({{"CodeDir", "D:\\Files"}}),
+              (std::vector<std::string>{IllegalChar("D:\\Files", ':'), kSummary}));
     EXPECT_EQ(Findings({{"CodeDir", std::string("A\tB")}}),
               (std::vector<std::string>{IllegalChar("A\tB", '\t'), kSummary}));
     // The first three characters are dropped whatever they are; the placeholder's % is allowed.
@@ -64,8 +67,9 @@ TEST(Validation, ShortcutLocationWordsAndTheEmptyValue)
 
 TEST(Validation, FileSizeCharactersAndRangeAreIndependent)
 {
-    const std::string range = "' entry in SETUP.INI is suspiciously small or large.\n(This entry is the total size of "
-                              "the installed files.)";
+    const std::string range =
+        "' entry in SETUP.INI is suspiciously small or large.\n(This entry is the total size of "
+        "the installed files.)";
     EXPECT_EQ(Findings({{"FileSize", "12,000"}}),
               (std::vector<std::string>{"The '12,000' entry in SETUP.INI invalid because\nit contains the illegal "
                                         "character ','.\n(This entry is the total size of the installed files.)",

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "Rules.h"
 #include "framework/Handles.h"
+#include "Rules.h"
 
 namespace {
 

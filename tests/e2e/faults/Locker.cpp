@@ -13,8 +13,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: locker FILE SECONDS\n");
         return 1;
     }
-    HANDLE file = ::CreateFileA(argv[1], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        ::CreateFileA(argv[1], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         std::fprintf(stderr, "cannot open %s: error %lu\n", argv[1], ::GetLastError());
         return 2;

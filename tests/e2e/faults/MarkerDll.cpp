@@ -18,8 +18,7 @@ void WriteMarker(HINSTANCE self)
     wsprintfA(path, "C:\\markers\\%s.txt", MARKER_NAME);
     HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
+    if (file == INVALID_HANDLE_VALUE) return;
     char line[2 * MAX_PATH + 8];
     int length = wsprintfA(line, "%s loaded by %s\r\n", own, program);
     DWORD written = 0;
@@ -31,8 +30,7 @@ void WriteMarker(HINSTANCE self)
 extern "C" BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID reserved)
 {
     (void)reserved;
-    if (reason == DLL_PROCESS_ATTACH)
-        WriteMarker(self);
+    if (reason == DLL_PROCESS_ATTACH) WriteMarker(self);
     return TRUE;
 }
 

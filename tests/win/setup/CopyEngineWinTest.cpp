@@ -1,21 +1,21 @@
 // The copy engine on real folders under Wine: the tree copy, LZ expansion, the replace question and the
 // progress dialog with its worker.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "DialogAnswerer.h"
-#include "GlobalSettingsTest.h"
 #include "copy/CopyEngine.h"
 #include "copy/ProgressDialog.h"
 #include "copy/ReplaceDialog.h"
+#include "DialogAnswerer.h"
 #include "framework/Dialog.h"
 #include "framework/MessageBox.h"
 #include "framework/PathFunctions.h"
+#include "GlobalSettingsTest.h"
 #include "resource.h"
 #include "scripts/Shortcuts.h"
 #include "settings/SettingsWin.h"

@@ -1,7 +1,7 @@
 // The test side's dialog answerer: a dialog that never comes fails the test instead of hanging it.
+#include <windows.h>
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include "DialogAnswerer.h"
 

@@ -1,7 +1,7 @@
 // The owners of handles, views and COM pointers: each releases exactly once, and a move hands over.
 
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include "framework/ComPtr.h"
 #include "framework/Handles.h"

@@ -1,10 +1,10 @@
 // The sequence's own dialogs, created modeless so that their texts can be read back.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include "DialogAnswerer.h"
-#include "GlobalSettingsTest.h"
 #include "framework/Dialog.h"
+#include "GlobalSettingsTest.h"
 #include "installer/Backdrop.h"
 #include "installer/SequenceDialogs.h"
 #include "resource.h"

@@ -1,7 +1,7 @@
 // The folder browser under Wine: drives at the top, folders read on expansion in case-insensitive
 // order, the expand buttons, the filtered new-folder name, the shortened current folder and OK.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 // commctrl.h needs the types of windows.h.
 #include <commctrl.h>
 

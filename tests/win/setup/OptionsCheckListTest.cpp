@@ -1,7 +1,7 @@
 // The section check list in a window of its own: row height, clicks by position, the order of the
 // notifications, the focus hand-back, the space bar and the drawn rows.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <vector>
 

@@ -1,7 +1,7 @@
 // The options dialog under Wine: rows and checks from the settings and the Uninstall key, the list
 // notification, the drive mode, the NoChange and no-room refusals, Cancel, and no sections at all.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include "DialogAnswerer.h"
 #include "GlobalSettingsTest.h"

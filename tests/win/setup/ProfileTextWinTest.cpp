@@ -1,7 +1,7 @@
 // The portable profile reader against GetPrivateProfileStringA on the same files: the checker reads
 // SETUP.INI and SETUP.TXT with the reader, setup with the system's functions.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <fstream>
 

@@ -1,12 +1,12 @@
 // The script commands on real files under Wine.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
-#include "GlobalSettingsTest.h"
-#include "ScriptTestSupport.h"
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
+#include "GlobalSettingsTest.h"
 #include "scripts/ScriptRunner.h"
+#include "ScriptTestSupport.h"
 #include "settings/SettingsWin.h"
 
 using namespace scripttest;

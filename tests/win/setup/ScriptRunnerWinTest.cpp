@@ -1,16 +1,16 @@
 // Script files and shortcuts through the installer's own entry points under Wine.
+#include <windows.h>
 #include <gtest/gtest.h>
 #include <objbase.h>
 #include <objidl.h>
 #include <shlobj.h>
-#include <windows.h>
 
 #include "DialogAnswerer.h"
-#include "GlobalSettingsTest.h"
-#include "ScriptTestSupport.h"
 #include "framework/ComPtr.h"
+#include "GlobalSettingsTest.h"
 #include "scripts/ScriptRunner.h"
 #include "scripts/Shortcuts.h"
+#include "ScriptTestSupport.h"
 #include "settings/SettingsWin.h"
 
 using namespace scripttest;

@@ -1,6 +1,6 @@
 // The settings' Win32 sources and the path functions, on Wine's real file system and registry.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <fstream>
 

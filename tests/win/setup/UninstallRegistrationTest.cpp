@@ -1,13 +1,13 @@
 // The uninstall registration against Wine's real registry and file system.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <fstream>
 #include <sstream>
 
 #include "DialogAnswerer.h"
-#include "GlobalSettingsTest.h"
 #include "framework/Handles.h"
+#include "GlobalSettingsTest.h"
 #include "installer/UninstallRegistration.h"
 #include "settings/SettingsWin.h"
 

@@ -1,6 +1,6 @@
 // The uninstaller's folder and registry removal on Wine's real file system and registry.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 #include <winioctl.h>
 
 #include <fstream>
