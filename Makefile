@@ -31,6 +31,10 @@ test-windows: windows
 
 test: test-native test-windows
 
+# CI runs this before `make test`: every C++ file as clang-format makes it.
+check-format: bootstrap
+	@bash scripts/check-format.sh
+
 dist: windows cdcheck
 	@bash scripts/make-dist.sh build/windows dist
 

@@ -15,6 +15,7 @@ check cmake cmake
 check ninja ninja-build
 check g++ g++
 check clang clang
+check clang-format clang-format  # `make check-format`, which CI runs
 check xvfb-run xvfb
 check xauth xauth
 check msexpand mscompress
