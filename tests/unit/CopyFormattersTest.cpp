@@ -8,31 +8,40 @@
 namespace {
 const SizeUnitTexts kUnits{"Bytes", "KBytes", "MBytes"};
 
-TEST(CopyFormatters, FileSizeUnitBoundaries)
+// The replace question's and the options dialog's sizes: one implementation, two unit boundaries.
+TEST(SizeFormatters, UnitBoundariesLargeCountsAndUnitWords)
 {
-    EXPECT_EQ(FormatSizeSwitchingAt1024(0, kUnits), "0 Bytes");
-    EXPECT_EQ(FormatSizeSwitchingAt1024(975, kUnits), "975 Bytes");
-    EXPECT_EQ(FormatSizeSwitchingAt1024(1023, kUnits), "1023 Bytes");
-    EXPECT_EQ(FormatSizeSwitchingAt1024(1024, kUnits), "1.00 KBytes");
-    EXPECT_EQ(FormatSizeSwitchingAt1024(1536, kUnits), "1.50 KBytes");
-    // The unit is chosen before rounding: just below one mebibyte rounds up to 1024.00 KBytes.
-    EXPECT_EQ(FormatSizeSwitchingAt1024(1048575, kUnits), "1024.00 KBytes");
-    EXPECT_EQ(FormatSizeSwitchingAt1024(1048570, kUnits), "1023.99 KBytes");
-    EXPECT_EQ(FormatSizeSwitchingAt1024(1048576, kUnits), "1.00 MBytes");
-    EXPECT_EQ(FormatSizeSwitchingAt1024(3000000, kUnits), "2.86 MBytes");
-}
-
-TEST(CopyFormatters, FileSizeBeyondThirtyTwoBits)
-{
-    EXPECT_EQ(FormatSizeSwitchingAt1024(2147483648LL, kUnits), "2048.00 MBytes");
-    EXPECT_EQ(FormatSizeSwitchingAt1024(5LL * 1024 * 1024 * 1024 + 512 * 1024, kUnits), "5120.50 MBytes");
-    EXPECT_EQ(FormatSizeSwitchingAt1024(1LL << 50, kUnits), "1073741824.00 MBytes");
-}
-
-TEST(CopyFormatters, FileSizeUsesTheGivenUnitTexts)
-{
+    struct Case {
+        long long bytes;
+        const char* at1024;     // the replace question
+        const char* above1024;  // the options dialog
+    };
+    const Case cases[] = {
+        {0, "0 Bytes", "0 Bytes"},
+        {1023, "1023 Bytes", "1023 Bytes"},
+        {1024, "1.00 KBytes", "1024 Bytes"},
+        {1025, "1.00 KBytes", "1.00 KBytes"},
+        {1536, "1.50 KBytes", "1.50 KBytes"},
+        // The unit is chosen before rounding: just below one mebibyte rounds up to 1024.00 KBytes.
+        {1048570, "1023.99 KBytes", "1023.99 KBytes"},
+        {1048575, "1024.00 KBytes", "1024.00 KBytes"},
+        {1048576, "1.00 MBytes", "1024.00 KBytes"},
+        {1048577, "1.00 MBytes", "1.00 MBytes"},
+        {3000000, "2.86 MBytes", "2.86 MBytes"},
+        // Beyond 32 bits: seven sections of 620,000,000 bytes must not wrap to a few megabytes.
+        {2147483648LL, "2048.00 MBytes", "2048.00 MBytes"},
+        {0xFFFFFFFFLL, "4096.00 MBytes", "4096.00 MBytes"},
+        {7LL * 620000000, "4138.95 MBytes", "4138.95 MBytes"},
+        {5LL * 1024 * 1024 * 1024 + 512 * 1024, "5120.50 MBytes", "5120.50 MBytes"},
+        {1LL << 50, "1073741824.00 MBytes", "1073741824.00 MBytes"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FormatSizeSwitchingAt1024(c.bytes, kUnits), c.at1024) << c.bytes;
+        EXPECT_EQ(FormatSizeSwitchingAbove1024(static_cast<uint64_t>(c.bytes), kUnits), c.above1024) << c.bytes;
+    }
     EXPECT_EQ(FormatSizeSwitchingAt1024(12, {"Octets", "Ko", "Mo"}), "12 Octets");
     EXPECT_EQ(FormatSizeSwitchingAt1024(2048, {"Octets", "Ko", "Mo"}), "2.00 Ko");
+    EXPECT_EQ(FormatSizeSwitchingAbove1024(2048, {"", "", ""}), "2.00 ");
 }
 
 TEST(CopyFormatters, TwoDecimalsRoundHalfUp)

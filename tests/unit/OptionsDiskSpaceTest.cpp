@@ -49,31 +49,6 @@ std::vector<char> RunCheck(SetupSettings& settings, FakeDrives& drives, bool* re
 }
 }  // namespace
 
-TEST(FormatByteCount, SwitchesUnitsJustAboveEachBoundary)
-{
-    EXPECT_EQ(FormatSizeSwitchingAbove1024(0, kUnits), "0 Bytes");
-    EXPECT_EQ(FormatSizeSwitchingAbove1024(1024, kUnits), "1024 Bytes");
-    EXPECT_EQ(FormatSizeSwitchingAbove1024(1025, kUnits), "1.00 KBytes");
-    EXPECT_EQ(FormatSizeSwitchingAbove1024(1536, kUnits), "1.50 KBytes");
-    EXPECT_EQ(FormatSizeSwitchingAbove1024(1048576, kUnits), "1024.00 KBytes");
-    EXPECT_EQ(FormatSizeSwitchingAbove1024(1048577, kUnits), "1.00 MBytes");
-    EXPECT_EQ(FormatSizeSwitchingAbove1024(2097152, kUnits), "2.00 MBytes");
-}
-
-TEST(FormatByteCount, LargeCountsKeepAllTheirDigits)
-{
-    EXPECT_EQ(FormatSizeSwitchingAbove1024(0xFFFFFFFFull, kUnits), "4096.00 MBytes");
-    // Seven sections of 620,000,000 bytes: 4.34e9 bytes must not wrap to a few megabytes.
-    EXPECT_EQ(FormatSizeSwitchingAbove1024(7ull * 620000000ull, kUnits), "4138.95 MBytes");
-    EXPECT_EQ(FormatSizeSwitchingAbove1024(5ull << 40, kUnits), "5242880.00 MBytes");
-}
-
-TEST(FormatByteCount, UsesTheUnitWordsAsGiven)
-{
-    EXPECT_EQ(FormatSizeSwitchingAbove1024(10, {"octets", "Ko", "Mo"}), "10 octets");
-    EXPECT_EQ(FormatSizeSwitchingAbove1024(2048, {"", "", ""}), "2.00 ");
-}
-
 TEST(FormatSectionSize, EmptyAndNonNumericSizes)
 {
     EXPECT_EQ(FormatSectionSize("", kUnits), "");
