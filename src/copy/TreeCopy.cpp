@@ -17,7 +17,9 @@ bool CopyFileEntry(const FoundEntry& entry, const std::string& destFolder, TreeC
     host.ShowFile(entry.name, destPath);
     // Only a file the enumeration really finds is asked about: the existence test also reports
     // "present" for every file of a destination folder that could not be created.
-    if (!state.yesToAllChosen && host.PathExists(destPath)) {
+    // One existence test serves the question and the write: a file that is not there is simply written.
+    const bool mayExist = host.PathExists(destPath);
+    if (!state.yesToAllChosen && mayExist) {
         if (std::optional<ExistingFile> existing = host.FindExisting(destPath)) {
             switch (host.AskReplace(entry, *existing)) {
                 case ReplaceAnswer::No:
@@ -36,10 +38,11 @@ bool CopyFileEntry(const FoundEntry& entry, const std::string& destFolder, TreeC
             }
         }
     }
-    const WriteOutcome outcome = WriteOverExisting(destPath, host, [&] {
+    auto write = [&] {
         return state.filesCompressed ? host.ExpandCompressedFile(entry.name, destPath)
                                      : host.CopyPlainFile(entry.name, destPath);
-    });
+    };
+    const WriteOutcome outcome = mayExist ? WriteOverExisting(destPath, host, write) : WriteOutcome{write(), false};
     if (outcome.error == 0) return true;
     // An old file left in place is named with the system's reason: blaming a long path would be wrong.
     if (outcome.replacing && outcome.error != kFailedWithoutReason)

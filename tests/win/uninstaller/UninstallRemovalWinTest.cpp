@@ -313,18 +313,26 @@ void CreateKey(const std::string& path)
 }
 }  // namespace
 
-TEST(UninstallRegistryRemoval, DeletesNestedKeysAndLeavesItsNeighbours)
+namespace {
+// Deletes the entry's tree through a key open on it, as the uninstaller does; no box may be shown.
+void DeleteEntryTreeWithoutBoxes(const std::string& entry)
 {
-    const std::string entry = std::string(kTestKey) + "\\My Book";
-    for (const char* sub : {"", "\\A", "\\A\\Deep", "\\A\\Deep\\Deeper", "\\B", "\\C\\Deep"})
-        CreateKey(entry + sub);
-    CreateKey(std::string(kTestKey) + "\\My Book 2");
     UniqueRegKey key;
     ASSERT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE, entry.c_str(), 0, KEY_ALL_ACCESS, key.put()), ERROR_SUCCESS);
     DialogAnswerer watcher;
     DeleteRegistryKeyTree(key.get(), entry);
     key.reset();
     EXPECT_TRUE(watcher.Answered().empty());
+}
+}  // namespace
+
+TEST(UninstallRegistryRemoval, DeletesNestedKeysAndLeavesItsNeighbours)
+{
+    const std::string entry = std::string(kTestKey) + "\\My Book";
+    for (const char* sub : {"", "\\A", "\\A\\Deep", "\\A\\Deep\\Deeper", "\\B", "\\C\\Deep"})
+        CreateKey(entry + sub);
+    CreateKey(std::string(kTestKey) + "\\My Book 2");
+    DeleteEntryTreeWithoutBoxes(entry);
     EXPECT_FALSE(KeyExists(entry));
     EXPECT_FALSE(KeyExists(entry + "\\A"));
     EXPECT_TRUE(KeyExists(std::string(kTestKey) + "\\My Book 2"));
@@ -349,12 +357,7 @@ TEST(UninstallRegistryRemoval, ALinkBelowTheEntryGoesAndItsTargetStays)
             ERROR_SUCCESS);
     }
     ASSERT_TRUE(KeyExists(entry + "\\Link\\Below"));  // the link leads to the target
-    UniqueRegKey key;
-    ASSERT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE, entry.c_str(), 0, KEY_ALL_ACCESS, key.put()), ERROR_SUCCESS);
-    DialogAnswerer watcher;
-    DeleteRegistryKeyTree(key.get(), entry);
-    key.reset();
-    EXPECT_TRUE(watcher.Answered().empty());
+    DeleteEntryTreeWithoutBoxes(entry);
     EXPECT_FALSE(KeyExists(entry));
     EXPECT_TRUE(KeyExists(target + "\\Below"));
 }
