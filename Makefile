@@ -3,7 +3,7 @@ SHELL := /bin/bash
 JOBS ?= 2
 export WINEDEBUG := -all
 
-.PHONY: all bootstrap native windows cdcheck test test-native test-windows demo dist cd fuzz bench clean
+.PHONY: all bootstrap native windows wine-build cdcheck test test-native test-windows demo dist cd fuzz bench clean
 
 all: native windows
 
@@ -18,6 +18,12 @@ windows: bootstrap
 	@cmake --preset windows >/dev/null
 	@cmake --build --preset windows -j $(JOBS)
 
+# The Windows build that Wine runs on this machine (scripts/wine-preset.sh): the shipped 32-bit one, or on
+# a machine whose kernel runs no 32-bit code the same sources built for 64 bits, under 64-bit Wine.
+wine-build: bootstrap
+	@preset=$$(bash scripts/wine-preset.sh) && cmake --preset $$preset >/dev/null && \
+		cmake --build --preset $$preset -j $(JOBS)
+
 # The CD checker for authors, built natively (make-cd.sh runs it).
 cdcheck: bootstrap
 	@cmake --preset native >/dev/null
@@ -26,8 +32,10 @@ cdcheck: bootstrap
 test-native: native
 	ctest --preset native -j $(JOBS)
 
-test-windows: windows
-	ctest --preset windows -j $(JOBS)
+# The 32-bit programs are built in any case: they are what ships.
+test-windows: windows wine-build
+	@preset=$$(bash scripts/wine-preset.sh) && echo "Win32 tests and scenarios: preset $$preset" && \
+		ctest --preset $$preset -j $(JOBS)
 
 test: test-native test-windows
 
@@ -45,7 +53,7 @@ cd: windows cdcheck
 
 # `make demo UNINSTALL=1` also runs the uninstaller afterwards; `make demo CD=folder` installs the
 # author's own CD instead of the sample.
-demo: dist
+demo: dist wine-build
 	@UNINSTALL="$(UNINSTALL)" CD="$(CD)" bash scripts/demo.sh
 
 fuzz: bootstrap

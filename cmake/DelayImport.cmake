@@ -5,14 +5,20 @@
 # to the system folder.
 #   setup_delay_import(<variable> <library> <DLL file name>): <variable> names the library to link.
 function(setup_delay_import variable library dll)
-    find_program(SETUP_DLLTOOL NAMES i686-w64-mingw32-dlltool dlltool REQUIRED)
+    find_program(SETUP_DLLTOOL NAMES ${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32-dlltool dlltool REQUIRED)
     find_library(import_${library} NAMES lib${library}.a ${library} NO_CACHE REQUIRED)
     set(out ${CMAKE_BINARY_DIR}/delayimp/lib${library}-delay.a)
     if(NOT EXISTS ${out} OR ${import_${library}} IS_NEWER_THAN ${out})
-        # The export list comes from the platform's own import library (names with their @size).
+        # The export list comes from the platform's own import library (names with their @size on
+        # 32-bit Windows, where C names also carry a leading underscore).
         execute_process(COMMAND ${CMAKE_NM} ${import_${library}} OUTPUT_VARIABLE symbols ERROR_QUIET)
-        string(REGEX MATCHALL "__imp__[A-Za-z0-9_]+(@[0-9]+)?" imports "${symbols}")
-        list(TRANSFORM imports REPLACE "^__imp__" "")
+        if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+            set(prefix "__imp__")
+        else()
+            set(prefix "__imp_")
+        endif()
+        string(REGEX MATCHALL "${prefix}[A-Za-z0-9_]+(@[0-9]+)?" imports "${symbols}")
+        list(TRANSFORM imports REPLACE "^${prefix}" "")
         list(REMOVE_DUPLICATES imports)
         list(JOIN imports "\n" exports)
         file(WRITE ${CMAKE_BINARY_DIR}/delayimp/${library}.def "LIBRARY ${dll}\nEXPORTS\n${exports}\n")

@@ -10,7 +10,11 @@
 # registered and shows what it removed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=build/windows
+# The programs that Wine runs on this machine (the 64-bit test build where no 32-bit code runs).
+preset=$(bash scripts/wine-preset.sh)
+build=build/$preset
+[ "$preset" = windows64 ] && export SETUP_WINE_ARCH=win64
+source tests/wine/wine-env.sh
 output=${DEMO_OUTPUT:-demo-output}
 export WINEDEBUG=-all
 
@@ -21,6 +25,11 @@ if [ -n "${CD:-}" ]; then
 fi
 
 if [ -n "${DISPLAY:-}" ] && [ -z "${DEMO_HEADLESS:-}" ]; then
+    if [ -z "${CD:-}" ] && [ "$preset" != windows ]; then
+        # dist/cd holds the 32-bit programs, which this machine cannot run.
+        cd_folder=$PWD/build/demo-cd
+        KEEP_GOING=1 NO_IMAGE=1 PROGRAMS=$build bash scripts/make-cd.sh examples/sample-cd "$cd_folder"
+    fi
     prefix=$PWD/build/demo-prefix
     tests/wine/make-template-prefix.sh "$build/wine-template"
     tests/wine/clone-prefix.sh "$build/wine-template" "$prefix"

@@ -36,7 +36,9 @@ cp -r "$src/." "$out/"
 find "$out" -maxdepth 1 -type f \( -iname setup.exe -o -iname tovrade.exe \) -delete
 cp "$programs/setup.exe" "$programs/TOVRADE.EXE" "$out/"
 chmod u+w "$out/setup.exe" "$out/TOVRADE.EXE"
-i686-w64-mingw32-strip "$out/setup.exe" "$out/TOVRADE.EXE"
+# The strip of the programs' own architecture (the 32-bit release, or the 64-bit build of a demo).
+i686-w64-mingw32-strip "$out/setup.exe" "$out/TOVRADE.EXE" 2>/dev/null ||
+    x86_64-w64-mingw32-strip "$out/setup.exe" "$out/TOVRADE.EXE"
 
 value() { "$cdcheck" --value "$1" "$2" "$out"; }
 upper() { tr '[:lower:]' '[:upper:]'; }

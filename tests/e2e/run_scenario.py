@@ -25,6 +25,8 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.dirname(os.path.dirname(HERE))
 WINE_SCRIPTS = os.path.join(REPO, "tests", "wine")
+# win32, or win64 for the 64-bit test build of a machine that runs no 32-bit code (tests/wine/wine-env.sh).
+WINE_ARCH = os.environ.get("SETUP_WINE_ARCH", "win32")
 # The ordinary account of "user": "unprivileged" scenarios (scripts/bootstrap.sh creates it).
 UNPRIVILEGED_USER = os.environ.get("SETUP_E2E_USER", "setup-e2e")
 
@@ -162,6 +164,7 @@ class Account:
         if wanted not in (None, "unprivileged"):
             raise ScenarioError("user %r is not understood (only \"unprivileged\")" % wanted)
         self.entry = None
+        self.scripts = WINE_SCRIPTS
         if wanted and os.geteuid() == 0:
             try:
                 self.entry = pwd.getpwnam(UNPRIVILEGED_USER)
@@ -179,9 +182,13 @@ class Account:
         return {"user": self.entry.pw_uid, "group": self.entry.pw_gid, "extra_groups": []}
 
     def env(self):
-        if not self.entry:
-            return {}
-        return {"USER": self.entry.pw_name, "LOGNAME": self.entry.pw_name}
+        """The Wine of the build under test on PATH, and for the account its own name."""
+        env = {}
+        if WINE_ARCH == "win64":
+            env["PATH"] = os.path.join(self.scripts, "wine64-bin") + os.pathsep + os.environ.get("PATH", "")
+        if self.entry:
+            env.update(USER=self.entry.pw_name, LOGNAME=self.entry.pw_name)
+        return env
 
     def own(self, path, skip=()):
         """Hands a file, or a folder with everything below it, to the account (links are not followed)."""
@@ -201,6 +208,9 @@ class Account:
         os.makedirs(runs, exist_ok=True)
         os.lchown(runs, self.entry.pw_uid, self.entry.pw_gid)  # not what is below: other scenarios' folders
         work = tempfile.mkdtemp(prefix="setup-e2e-", dir=runs)
+        # The Wine scripts where the account can read them: the checkout may lie in a folder that only
+        # its owner can enter (a home, a mktemp -d folder), and its rights are not ours to change.
+        self.scripts = shutil.copytree(WINE_SCRIPTS, os.path.join(work, "wine"), symlinks=True)
         self.own(work)
         return work
 
@@ -209,11 +219,12 @@ class Account:
         by it in its home, once per Wine version (parallel scenarios wait for the first to make it)."""
         if not self.entry:
             return template
-        version = (subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout.split() or ["wine"])[0]
-        made = os.path.join(self.entry.pw_dir, "template-" + re.sub(r"[^\w.-]", "_", version))
+        version = (subprocess.run(["wine", "--version"], capture_output=True, text=True,
+                                  env=dict(os.environ, **self.env())).stdout.split() or ["wine"])[0]
+        made = os.path.join(self.entry.pw_dir, "template-" + re.sub(r"[^\w.-]", "_", version) + "-" + WINE_ARCH)
         with open(os.path.join(self.entry.pw_dir, "wine-template.lock"), "w") as lock:
             fcntl.flock(lock, fcntl.LOCK_EX)
-            subprocess.run([os.path.join(WINE_SCRIPTS, "make-template-prefix.sh"), made], check=True,
+            subprocess.run([os.path.join(self.scripts, "make-template-prefix.sh"), made], check=True,
                            cwd=self.entry.pw_dir, env=dict(os.environ, **self.env()), **self.popen_args())
         return made
 
@@ -228,13 +239,13 @@ class Prefix:
         os.makedirs(self.home, exist_ok=True)
         self.account.own(self.home)
         as_account = self.account.popen_args()
-        subprocess.run([os.path.join(WINE_SCRIPTS, "make-template-prefix.sh"), self.template], check=True,
-                       **as_account)
-        subprocess.run([os.path.join(WINE_SCRIPTS, "clone-prefix.sh"), self.template, self.path], check=True,
+        scripts = self.account.scripts
+        subprocess.run([os.path.join(scripts, "make-template-prefix.sh"), self.template], check=True, **as_account)
+        subprocess.run([os.path.join(scripts, "clone-prefix.sh"), self.template, self.path], check=True,
                        cwd=work, **as_account)
         self.env = dict(os.environ, **self.account.env())
         # SETUP_E2E_WINEDEBUG turns on Wine channels for a look at a failing scenario (wine.log).
-        self.env.update(WINEPREFIX=self.path, WINEARCH="win32", WINEDEBUG=os.environ.get("SETUP_E2E_WINEDEBUG", "-all"),
+        self.env.update(WINEPREFIX=self.path, WINEARCH=WINE_ARCH, WINEDEBUG=os.environ.get("SETUP_E2E_WINEDEBUG", "-all"),
                         HOME=self.home, TZ="UTC",
                         WINEDLLOVERRIDES="mscoree,mshtml=" + (";" + dll_overrides if dll_overrides else ""),
                         DISPLAY=display)

@@ -5,13 +5,14 @@
 # Usage: make-template-prefix.sh <prefix-dir>
 set -euo pipefail
 prefix=$(realpath -m "$1")
+source "$(dirname "$0")/wine-env.sh"
 stamp="$prefix/.template-ready"
 [ -f "$stamp" ] && exit 0
 rm -rf "$prefix"
 mkdir -p "$prefix"
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
-export HOME="$home" WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export HOME="$home" WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY
 wineboot --init >/dev/null 2>&1
 wineserver -w

@@ -4,12 +4,13 @@
 # Usage: run-in-prefix.sh <program.exe> [args...]     (SETUP_WINE_TEMPLATE names the template)
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+source "$here/wine-env.sh"
 template=${SETUP_WINE_TEMPLATE:?SETUP_WINE_TEMPLATE must name the template prefix}
 "$here/make-template-prefix.sh" "$template"
 work=$(mktemp -d "${TMPDIR:-/tmp}/setup-wine.XXXXXX")
 "$here/clone-prefix.sh" "$template" "$work/prefix"
 mkdir -p "$work/home"
-export WINEPREFIX="$work/prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" HOME="$work/home"
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" HOME="$work/home"
 cleanup() {
     wineserver -k >/dev/null 2>&1
     rm -rf "$work"
