@@ -217,9 +217,9 @@ private:
                        const std::string& destPath)
     {
         replacing_ = false;
-        if (!TheRunLog().On()) return;
+        // A failure counts with the log off as well.
         if (error == 0) {
-            LogLine(std::string(what) + " " + sourceName + " to " + destPath);
+            if (TheRunLog().On()) LogLine(std::string(what) + " " + sourceName + " to " + destPath);
         } else {
             LogError("failed " + sourceName + " to " + destPath + ": " +
                      (error != kFailedWithoutReason ? SystemErrorText(error) : std::string("the expansion failed")));
@@ -265,7 +265,7 @@ void CopySection(const CopyWorkerParams& params)
                       "directory so it's exiting.",
                       {source ? *source : AppendToFolder(startDir, codeDir)})
                 : std::string("Setup can't find the directory where the files should be stored so it's exiting.");
-        AppMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
+        FailureMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
         setupSettings.cancelRequested = true;
         return;
     }
@@ -309,15 +309,16 @@ void CopyCurrentSection()
     CopySection(CopyWorkerParams{});
 }
 
-void ReportFilesNotReplaced()
+void ReportCopyFailures()
 {
-    // An old file left in place would otherwise pass for installed: the user learns which and why,
-    // and the installation ends as failed.
+    // Reported once per section however many expansions failed.
+    if (expansionFailed)
+        FailureMessageBox(setupSettings.GetText(TextId::LongFilenameProblemText), MB_OK | MB_ICONEXCLAMATION);
+    // An old file left in place would otherwise pass for installed: the user learns which and why.
     if (notReplacedFiles.Empty()) return;
-    AppMessageBox(ReplaceFailureText(setupSettings.GetText(TextId::ProblemInstallingText), notReplacedFiles,
-                                     [](unsigned long code) { return SystemErrorText(code); }),
-                  MB_OK | MB_ICONEXCLAMATION);
-    setupSettings.installFailed = true;
+    FailureMessageBox(ReplaceFailureText(setupSettings.GetText(TextId::ProblemInstallingText), notReplacedFiles,
+                                         [](unsigned long code) { return SystemErrorText(code); }),
+                      MB_OK | MB_ICONEXCLAMATION);
 }
 
 unsigned __stdcall CopyWorkerProc(void* block)

@@ -36,9 +36,10 @@ unsigned __stdcall CopyWorkerProc(void* params);
 // The unattended copy of the section addressed by currentSection: on the calling thread, without a
 // dialog, with the worker's checks (a missing CodeDir sets cancelRequested).
 void CopyCurrentSection();
-// After a section's copy has ended: names the existing files that could not be replaced, with the
-// system's reasons, and marks the installation failed.
-void ReportFilesNotReplaced();
+// After a section's copy has ended, on the user-interface thread: reports, once each, that files
+// could not be expanded, and names the existing files that could not be replaced with the system's
+// reasons. Both are failures of the run.
+void ReportCopyFailures();
 
 // Copies everything below the current folder into destFolder, showing each file in the two controls
 // (either may be null) and asking before replacing. Runs on the worker thread.

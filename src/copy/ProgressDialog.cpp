@@ -15,8 +15,8 @@
 #include "settings/SettingsWin.h"
 #include "settings/SetupMessages.h"
 
-CProgressDialog::CProgressDialog(std::function<std::string()> makeShortcut)
-    : Dialog(IDD_PROGRESS), makeShortcut_(std::move(makeShortcut))
+CProgressDialog::CProgressDialog(std::function<void()> sectionCopied)
+    : Dialog(IDD_PROGRESS), sectionCopied_(std::move(sectionCopied))
 {
 }
 
@@ -40,7 +40,6 @@ bool CProgressDialog::OnInitDialog()
     ::ResetEvent(copyStopEvent.get());
     sectionEnded_ = false;
     confirmingExit_ = false;
-    shortcutPath_.clear();
 
     yesToAllChosen = false;
     ::SetEvent(copyReadyEvent.get());
@@ -131,15 +130,7 @@ void CProgressDialog::OnSectionCopied()
 {
     if (sectionEnded_) return;
     sectionEnded_ = true;
-    if (setupSettings.cancelRequested) {
-        EndDialog(IDOK);
-        return;
-    }
-    shortcutPath_ = makeShortcut_();
-    // Reported once per section however many expansions failed; the worker has ended its writes.
-    if (expansionFailed) {
-        AppMessageBox(setupSettings.GetText(TextId::LongFilenameProblemText), MB_OK | MB_ICONEXCLAMATION);
-    }
-    ReportFilesNotReplaced();
-    OnOK();
+    // The worker has ended its writes.
+    if (sectionCopied_) sectionCopied_();
+    EndDialog(IDOK);
 }

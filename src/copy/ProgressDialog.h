@@ -1,7 +1,8 @@
 #pragma once
 // The progress dialog (template 112). Built once by the install sequence before its copy phase and
 // run modally for each selected section (currentSection set, SourceDir current): it copies the
-// section on a worker thread and, unless cancelled, makes the section's shortcut before it closes.
+// section on a worker thread and, when the worker has ended, runs what follows the copy (the
+// section's shortcut, the reports of files not installed) before it closes.
 
 #include <functional>
 #include <string>
@@ -11,17 +12,14 @@
 
 class CProgressDialog : public Dialog {
 public:
-    // `makeShortcut` makes the shortcut of the section just copied and returns its path (empty for none).
-    explicit CProgressDialog(std::function<std::string()> makeShortcut);
+    // `sectionCopied` runs on the user-interface thread once the worker has ended, stopped or not.
+    explicit CProgressDialog(std::function<void()> sectionCopied);
     ~CProgressDialog() override;
 
     // After DoModal: waits until the section's worker has ended, handling messages meanwhile (the
     // worker sets control texts through the user-interface thread and may still be asking a replace
     // question after Exit closed the dialog). Returns at once when no worker runs.
     void WaitForWorkerToEnd();
-
-    // The path of the shortcut made for the last section copied (empty when none was made).
-    const std::string& ShortcutPath() const { return shortcutPath_; }
 
 protected:
     bool OnInitDialog() override;
@@ -32,10 +30,9 @@ private:
     void OnSectionCopied();
     void ShowProgress();
 
-    std::function<std::string()> makeShortcut_;
+    std::function<void()> sectionCopied_;
     HWND sourceNameControl_ = nullptr;
     HWND destNameControl_ = nullptr;
-    std::string shortcutPath_;
     UniqueHandle workerThread_;
     // From the count walk (zero until it has ended) and from the worker.
     unsigned long long filesTotal_ = 0;

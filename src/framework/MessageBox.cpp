@@ -28,16 +28,29 @@ int LogMessageBox(const std::string& text, UINT flags, bool& shown)
             return IDOK;
     }
 }
+
+int ShowAppBox(const std::string& text, UINT flags, HWND owner)
+{
+    App* app = App::Current();
+    const std::string caption = app ? app->Title() : ModuleFileName();
+    return ::MessageBoxA(owner ? owner : DefaultOwnerWindow(), text.c_str(), caption.c_str(), flags);
+}
 }  // namespace
 
 int AppMessageBox(const std::string& text, UINT flags, HWND owner)
 {
-    App* app = App::Current();
     bool shown = false;
     const int answer = LogMessageBox(text, flags, shown);
     if (!shown) return answer;
-    const std::string caption = app ? app->Title() : ModuleFileName();
-    return ::MessageBoxA(owner ? owner : DefaultOwnerWindow(), text.c_str(), caption.c_str(), flags);
+    return ShowAppBox(text, flags, owner);
+}
+
+int FailureMessageBox(const std::string& text, UINT flags, HWND owner)
+{
+    // Unattended, every box is counted already.
+    if (IsUnattended()) return AppMessageBox(text, flags, owner);
+    LogError("error: " + text);
+    return ShowAppBox(text, flags, owner);
 }
 
 int CaptionedMessageBox(const std::string& text, const std::string& caption, UINT flags)

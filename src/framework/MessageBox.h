@@ -8,6 +8,9 @@
 #include <string>
 
 int AppMessageBox(const std::string& text, UINT flags = MB_OK | MB_ICONWARNING, HWND owner = nullptr);
+// The application's box for a failure of the run (a file not installed, an uninstall entry not
+// written): shown as AppMessageBox and counted as a failure in both runs, so the run ends as failed.
+int FailureMessageBox(const std::string& text, UINT flags = MB_OK | MB_ICONWARNING, HWND owner = nullptr);
 // A plain system box with a caption of its own ("Out of Memory", "Error", "GetLastError").
 int CaptionedMessageBox(const std::string& text, const std::string& caption, UINT flags);
 

@@ -17,10 +17,6 @@ protected:
     int ExitCode() const override { return ExitCodeOf(result_); }
 
 private:
-    void RunSequence();
-    // The sequence without any window (/S); defined in UnattendedSetup.cpp.
-    SetupResult RunUnattendedSequence();
-
     SetupResult result_ = SetupResult::Installed;
 };
 

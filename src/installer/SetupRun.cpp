@@ -47,12 +47,6 @@ bool ReadSections(const std::string& value, SetupSwitches& switches)
     }
 }
 
-bool IsFullFolderPath(const std::string& path)
-{
-    const bool letter = !path.empty() && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
-    return letter && path.size() >= 3 && path[1] == ':' && path[2] == '\\';
-}
-
 std::string WithoutClosingBackslash(const std::string& path)
 {
     // "C:\Books\" and "C:\Books" are one folder; a drive root keeps its backslash.
@@ -195,16 +189,14 @@ std::variant<std::vector<SilentChoice>, SilentRefusal> ChooseSilentSections(
     for (int i = 0; i < count; ++i) {
         if (!chosen[i]) continue;
         const auto given = switches.folders.find(i + 1);
-        std::string folder =
+        const std::string folder =
             given != switches.folders.end() ? WithoutClosingBackslash(given->second) : sections[i].destDir;
-        const std::string which = "Section " + std::to_string(i + 1) + ", folder \"" + folder + "\": ";
-        if (IsBareDriveRoot(folder)) return SilentRefusal{SetupResult::BadInput, which + noChangeText};
-        if (!IsFullFolderPath(folder))
-            return SilentRefusal{SetupResult::BadInput, which + "not a full folder path (X:\\folder)."};
-        folder = RealFolderPath(folder, resolver);
-        if (IsInWindowsFolder(folder, RealFolderPath(windowsDir, resolver)))
-            return SilentRefusal{SetupResult::BadInput, which + noWindowsDirText};
-        choices.push_back({i, folder});
+        const ChosenFolder check = CheckChosenFolder(folder, windowsDir, resolver);
+        if (check.refusal != FolderRefusal::None)
+            return SilentRefusal{SetupResult::BadInput,
+                                 "Section " + std::to_string(i + 1) + ", folder \"" + folder +
+                                     "\": " + FolderRefusalText(check, noChangeText, noWindowsDirText)};
+        choices.push_back({i, check.folder});
     }
     return choices;
 }

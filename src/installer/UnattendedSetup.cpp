@@ -1,19 +1,15 @@
-// The command line, the log's start and the install sequence without any window (/S).
+// The command line, the log's start and the presenter of a run without any window (/S).
 
 #include <windows.h>
 
 #include "copy/CopyEngine.h"
-#include "framework/Handles.h"
-#include "framework/PathFunctions.h"
 #include "framework/RunLog.h"
 #include "framework/SystemWin.h"
+#include "installer/InstallSequence.h"
 #include "installer/SetupApp.h"
-#include "installer/UninstallRegistration.h"
 #include "options/DiskSpace.h"
 #include "options/DiskSpaceWin.h"
 #include "options/OptionsDialog.h"
-#include "scripts/ScriptRunner.h"
-#include "scripts/Shortcuts.h"
 #include "settings/SettingsWin.h"
 
 namespace {
@@ -35,11 +31,6 @@ std::string TemporaryFolder()
     char buffer[MAX_PATH + 1] = {};
     const DWORD n = ::GetTempPathA(MAX_PATH, buffer);
     return n > 0 && n <= MAX_PATH ? std::string(buffer, n) : std::string();
-}
-
-void SetCurrentFolder(const std::string& folder)
-{
-    ::SetCurrentDirectoryA(folder.c_str());
 }
 
 void LogSection(int section)
@@ -111,93 +102,58 @@ void LogChosenSections()
     }
 }
 
-SetupResult CSetupApp::RunUnattendedSequence()
-{
-    osVersion = QueryOsVersion();
-    if (!PathExistsUnlessFileNotFound(".\\SETUP.INI")) {
-        LogError("Can't find Setup.ini.");
-        return SetupResult::BadInput;
+namespace {
+// The unattended run: the sections come from the command line and InstallByDefault, the replace
+// question is answered by /KEEP (CopyEngine), and every message goes into the log.
+class UnattendedPresenter : public SetupPresenter {
+public:
+    bool GoesOnWithIncompleteSettings() const override { return false; }
+    void Greet() override {}
+    std::optional<SetupResult> ChooseSections() override
+    {
+        std::vector<SectionFacts> facts;
+        for (int s = 0; s < setupSettings.sectionCount; ++s) {
+            setupSettings.currentSection = s;
+            SectionFacts section;
+            section.installByDefault = IsTrueValue(setupSettings.GetSectionValue(SectionKey::InstallByDefault));
+            section.installed = IsProductInstalled(setupSettings.GetSectionValue(SectionKey::ProductName));
+            section.destDir = setupSettings.GetSectionValue(SectionKey::DestDir);
+            if (section.installByDefault && section.installed)
+                LogLine("section " + std::to_string(s + 1) + " is installed already");
+            facts.push_back(section);
+        }
+        auto chosen = ChooseSilentSections(facts, Switches(), specialFolders.Get(SpecialFolder::WindowsDir),
+                                           setupSettings.GetText(TextId::NoChange),
+                                           setupSettings.GetText(TextId::NoWindowsDir), SystemPathResolver());
+        if (const SilentRefusal* refusal = std::get_if<SilentRefusal>(&chosen)) {
+            LogError(refusal->message);
+            return refusal->result;
+        }
+        for (int s = 0; s < setupSettings.sectionCount; ++s)
+            setupSettings.SetSectionValueAt(SectionKey::InstallByDefault, s, "FALSE");
+        for (const SilentChoice& choice : std::get<std::vector<SilentChoice>>(chosen)) {
+            setupSettings.SetSectionValueAt(SectionKey::InstallByDefault, choice.section, "TRUE");
+            setupSettings.SetSectionValueAt(SectionKey::DestDir, choice.section, choice.destDir);
+        }
+        const bool room = CheckRoom(setupSettings, &GetDriveFreeBytes, [](char letter) {
+            LogError(std::string("not enough room on drive ") + letter + ":");
+        });
+        if (!room) return SetupResult::NoRoom;
+        return std::nullopt;
     }
-    if (!PathExistsUnlessFileNotFound(".\\SETUP.TXT")) {
-        LogError("Can't find Setup.txt.");
-        return SetupResult::BadInput;
-    }
-    if (!setupSettings.settingsValid) {
-        LogError("SETUP.INI or SETUP.TXT is incomplete; nothing is installed.");
-        return SetupResult::BadInput;
-    }
-    if (osVersion.IsNtFamily() && !IsAdministrator()) {
-        LogError(setupSettings.GetText(TextId::UpdateRegistryError));
-        return SetupResult::NoAdministrator;
-    }
-    const std::string programPath = ModuleFileName();
-    if (programPath.size() < 2 || programPath[1] != ':') {
-        LogError("setup must run from a drive with a letter.");
-        return SetupResult::Failed;
-    }
-
-    const std::string startFolder = CurrentFolder();
-    std::string startDir = startFolder;
-    if (startDir.empty() || startDir.back() != '\\') startDir += '\\';
-    specialFolders.Set(SpecialFolder::StartDir, startDir);
-    specialFolders.Set(SpecialFolder::SourceDir, startDir);
-
-    std::vector<SectionFacts> facts;
-    for (int s = 0; s < setupSettings.sectionCount; ++s) {
-        setupSettings.currentSection = s;
-        std::string destDir = setupSettings.GetSectionValue(SectionKey::DestDir);
-        ExpandPathPlaceholder(destDir);
-        setupSettings.SetSectionValue(SectionKey::DestDir, destDir);
-        SectionFacts section;
-        section.installByDefault = IsTrueValue(setupSettings.GetSectionValue(SectionKey::InstallByDefault));
-        section.installed = IsProductInstalled(setupSettings.GetSectionValue(SectionKey::ProductName));
-        section.destDir = destDir;
-        if (section.installByDefault && section.installed)
-            LogLine("section " + std::to_string(s + 1) + " is installed already");
-        facts.push_back(section);
-    }
-    auto chosen = ChooseSilentSections(facts, Switches(), specialFolders.Get(SpecialFolder::WindowsDir),
-                                       setupSettings.GetText(TextId::NoChange),
-                                       setupSettings.GetText(TextId::NoWindowsDir), SystemPathResolver());
-    if (const SilentRefusal* refusal = std::get_if<SilentRefusal>(&chosen)) {
-        LogError(refusal->message);
-        return refusal->result;
-    }
-    for (int s = 0; s < setupSettings.sectionCount; ++s)
-        setupSettings.SetSectionValueAt(SectionKey::InstallByDefault, s, "FALSE");
-    for (const SilentChoice& choice : std::get<std::vector<SilentChoice>>(chosen)) {
-        setupSettings.SetSectionValueAt(SectionKey::InstallByDefault, choice.section, "TRUE");
-        setupSettings.SetSectionValueAt(SectionKey::DestDir, choice.section, choice.destDir);
-    }
-    LogChosenSections();
-    bool room = CheckRoom(setupSettings, &GetDriveFreeBytes,
-                          [](char letter) { LogError(std::string("not enough room on drive ") + letter + ":"); });
-    if (!room) return SetupResult::NoRoom;
-
-    const std::string& sourceDir = specialFolders.Get(SpecialFolder::SourceDir);
-    for (int s = 0; s < setupSettings.sectionCount && !setupSettings.cancelRequested; ++s) {
-        setupSettings.currentSection = s;
-        if (!IsTrueValue(setupSettings.GetSectionValue(SectionKey::InstallByDefault))) continue;
-        SetCurrentFolder(sourceDir);
+    void CopySection(const std::function<void()>& copied) override
+    {
         CopyCurrentSection();
-        SetCurrentFolder(sourceDir);
-        if (setupSettings.cancelRequested) break;
-        CreateSectionShortcut();
-        if (expansionFailed) LogError(setupSettings.GetText(TextId::LongFilenameProblemText));
-        ReportFilesNotReplaced();
-        RegisterSectionForUninstall();
+        copied();
     }
-    if (setupSettings.cancelRequested) return SetupResult::Failed;
+    void BeginScripts() override {}
+    void ShowScript() override {}
+    void EndScripts() override {}
+    void Close(bool) override {}
+};
+}  // namespace
 
-    for (int s = 0; s < setupSettings.sectionCount; ++s) {
-        setupSettings.currentSection = s;
-        if (!IsTrueValue(setupSettings.GetSectionValue(SectionKey::InstallByDefault))) continue;
-        const std::string commandFile = setupSettings.GetSectionValue(SectionKey::CommandFile);
-        if (commandFile.empty() || commandFile == "NULL") continue;
-        SetCurrentFolder(sourceDir);
-        LogLine("script " + commandFile);
-        RunScriptFile(commandFile, startFolder);
-    }
-    if (setupSettings.cancelRequested || setupSettings.installFailed) return SetupResult::Failed;
-    return TheRunLog().ErrorCount() > 0 ? SetupResult::Failed : SetupResult::Installed;
+std::unique_ptr<SetupPresenter> MakeUnattendedPresenter()
+{
+    return std::make_unique<UnattendedPresenter>();
 }

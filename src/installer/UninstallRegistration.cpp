@@ -91,9 +91,9 @@ void RegisterSectionForUninstall()
     source.fileSize = setupSettings.GetSectionValue(SectionKey::FileSize);
     auto built = BuildUninstallEntry(source);
     if (const EntryRefusal* refusal = std::get_if<EntryRefusal>(&built)) {
-        AppMessageBox(refusal->message);
+        FailureMessageBox(refusal->message);
         return;
     }
-    if (!CopyUninstaller(AppendToFolder(startDir, kUninstallerFileName), target)) AppMessageBox(kCopyFailedText);
+    if (!CopyUninstaller(AppendToFolder(startDir, kUninstallerFileName), target)) FailureMessageBox(kCopyFailedText);
     WriteEntry(std::get<UninstallEntry>(built));
 }

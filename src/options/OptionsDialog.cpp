@@ -142,17 +142,20 @@ void COptionsDialog::OnChangeFolder()
 {
     CBrowseDialog browse;
     if (browse.DoModal(Hwnd()) != IDOK) return;
-    // Compared as the system resolves them, so that "..\Windows" typed below another folder, or an 8.3
-    // alias, cannot reach the Windows folder.
-    const PathResolver resolver = SystemPathResolver();
-    const std::string folder = RealFolderPath(browse.currentDir, resolver);
-    if (IsInWindowsFolder(folder, RealFolderPath(specialFolders.Get(SpecialFolder::WindowsDir), resolver))) {
+    // The Windows folder is refused at once; a drive root is refused at Continue, with every folder.
+    const ChosenFolder check = CheckFolder(browse.currentDir);
+    if (check.refusal == FolderRefusal::WindowsFolder) {
         AppMessageBox(setupSettings.GetText(TextId::NoWindowsDir), MB_OK | MB_ICONEXCLAMATION, Hwnd());
         return;
     }
     setupSettings.currentSection = selectedSection_;
-    setupSettings.SetSectionValue(SectionKey::DestDir, folder);
+    setupSettings.SetSectionValue(SectionKey::DestDir, check.folder);
     Refresh();
+}
+
+ChosenFolder COptionsDialog::CheckFolder(const std::string& folder) const
+{
+    return CheckChosenFolder(folder, specialFolders.Get(SpecialFolder::WindowsDir), SystemPathResolver());
 }
 
 void COptionsDialog::OnDriveChosen()
@@ -182,12 +185,20 @@ void COptionsDialog::ShowSection(int section)
 
 void COptionsDialog::OnOK()
 {
-    // Every checked section is tested, not only the one on show: the first on a bare drive root gets
-    // its own folder back, and is shown so that the user sees which one it was.
+    // Every checked section is tested, not only the one on show, with the tests of an unattended run:
+    // the first that is refused gets its own folder back and is shown, so that the user sees which
+    // one it was. A folder that is taken is kept as the system will use it, which is also the folder
+    // its uninstall entry names.
     for (int i = 0; i < setupSettings.sectionCount; ++i) {
         if (!sectionList_ || sectionList_->GetCheck(i) != 1) continue;
-        if (!IsBareDriveRoot(setupSettings.SectionValueAt(SectionKey::DestDir, i))) continue;
-        AppMessageBox(setupSettings.GetText(TextId::NoChange), MB_OK | MB_ICONEXCLAMATION, Hwnd());
+        const ChosenFolder check = CheckFolder(setupSettings.SectionValueAt(SectionKey::DestDir, i));
+        if (check.refusal == FolderRefusal::None) {
+            setupSettings.SetSectionValueAt(SectionKey::DestDir, i, check.folder);
+            continue;
+        }
+        AppMessageBox(FolderRefusalText(check, setupSettings.GetText(TextId::NoChange),
+                                        setupSettings.GetText(TextId::NoWindowsDir)),
+                      MB_OK | MB_ICONEXCLAMATION, Hwnd());
         setupSettings.SetSectionValueAt(SectionKey::DestDir, i,
                                         i < static_cast<int>(initialDestDirs_.size()) ? initialDestDirs_[i] : "");
         ShowSection(i);

@@ -43,6 +43,8 @@ private:
     void OnListNotify();
     void OnChangeFolder();
     void OnDriveChosen();
+    // The folder tests of every chosen folder (CheckChosenFolder) against this system's Windows folder.
+    ChosenFolder CheckFolder(const std::string& folder) const;
     // Makes the section the one whose description and folder are shown, and its row the selected one.
     void ShowSection(int section);
 

@@ -66,6 +66,34 @@ std::string RealFolderPath(const std::string& folder, const PathResolver& resolv
     }
 }
 
+ChosenFolder CheckChosenFolder(const std::string& folder, const std::string& windowsDir, const PathResolver& resolver)
+{
+    if (IsBareDriveRoot(folder)) return {FolderRefusal::DriveRoot, folder};
+    const bool letter =
+        !folder.empty() && ((folder[0] >= 'A' && folder[0] <= 'Z') || (folder[0] >= 'a' && folder[0] <= 'z'));
+    if (!letter || folder.size() < 3 || folder[1] != ':' || folder[2] != '\\')
+        return {FolderRefusal::NotFullPath, folder};
+    std::string real = RealFolderPath(folder, resolver);
+    if (IsInWindowsFolder(real, RealFolderPath(windowsDir, resolver))) return {FolderRefusal::WindowsFolder, folder};
+    return {FolderRefusal::None, std::move(real)};
+}
+
+std::string FolderRefusalText(const ChosenFolder& check, const std::string& noChangeText,
+                              const std::string& noWindowsDirText)
+{
+    switch (check.refusal) {
+        case FolderRefusal::DriveRoot:
+            return noChangeText;
+        case FolderRefusal::NotFullPath:
+            return "The folder \"" + check.folder + "\" is not a full folder path (X:\\folder).";
+        case FolderRefusal::WindowsFolder:
+            return noWindowsDirText;
+        case FolderRefusal::None:
+            break;
+    }
+    return std::string();
+}
+
 std::string WithDriveLetter(const std::string& destDir, char letter)
 {
     if (destDir.empty()) return destDir;

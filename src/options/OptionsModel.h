@@ -44,6 +44,20 @@ struct PathResolver {
 // part that does not exist yet is kept as typed.
 std::string RealFolderPath(const std::string& folder, const PathResolver& resolver);
 
+// Why a folder chosen for a section is refused; None when it is taken.
+enum class FolderRefusal { None, DriveRoot, NotFullPath, WindowsFolder };
+struct ChosenFolder {
+    FolderRefusal refusal = FolderRefusal::None;
+    std::string folder;  // as the system will use it (RealFolderPath) when taken; as given otherwise
+};
+// The tests of every folder a section is installed into, the same for the options dialog and the
+// unattended run: not a bare drive root, a full path (X:\...), and not in the Windows folder, both
+// compared as `resolver` resolves them (so that "C:\Books\..\Windows" or an 8.3 alias cannot reach it).
+ChosenFolder CheckChosenFolder(const std::string& folder, const std::string& windowsDir, const PathResolver& resolver);
+// What the user is told of a refusal: the texts NoChange and NoWindowsDir, or one of setup's own.
+std::string FolderRefusalText(const ChosenFolder& check, const std::string& noChangeText,
+                              const std::string& noWindowsDirText);
+
 // DestDir with its drive letter replaced; an empty DestDir stays empty.
 std::string WithDriveLetter(const std::string& destDir, char letter);
 

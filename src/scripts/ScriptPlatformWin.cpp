@@ -169,16 +169,19 @@ void WinScriptPlatform::SetAttributes(const std::string& path, unsigned attribut
 
 void WinScriptPlatform::ShowMessage(const std::string& text)
 {
-    AppMessageBox(text);
+    // Every message of a script command reports a command that did not do its work.
+    FailureMessageBox(text);
 }
 
 void WinScriptPlatform::ReportFailure(const std::string& text)
 {
     ShowMessage(text);
-    setupSettings.installFailed = true;
 }
 
 bool WinScriptPlatform::AskRetry(const std::string& text)
 {
-    return AppMessageBox(text, MB_RETRYCANCEL | MB_ICONWARNING) == IDRETRY;
+    // A retry that then works is no failure; Cancel leaves the command undone.
+    if (AppMessageBox(text, MB_RETRYCANCEL | MB_ICONWARNING) == IDRETRY) return true;
+    LogError("  cancelled: " + text);
+    return false;
 }

@@ -21,8 +21,8 @@ public:
     RunResult RunProgram(const std::string& program, const std::string& commandLine, unsigned long& errorCode) override;
     std::optional<unsigned> GetAttributes(const std::string& path) override;
     void SetAttributes(const std::string& path, unsigned attributes) override;
+    // A message box that counts as a failure of the run (FailureMessageBox).
     void ShowMessage(const std::string& text) override;
-    // Shows the text through ShowMessage and marks the installation as failed.
     void ReportFailure(const std::string& text) override;
     bool AskRetry(const std::string& text) override;
 };

@@ -92,13 +92,13 @@ void RunScriptFile(const std::string& fileName, const std::string& startFolder)
     UniqueFile file(::CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
-        AppMessageBox(FormatText("Couldn't find script file %s.", {fileName}));
+        FailureMessageBox(FormatText("Couldn't find script file %s.", {fileName}));
         return;
     }
     std::string text;
     bool outOfMemory = false;
     if (!ReadWholeFile(file.get(), text, outOfMemory)) {
-        if (outOfMemory) AppMessageBox(FormatText("Couldn't allocate memory to read script file %s.", {fileName}));
+        if (outOfMemory) FailureMessageBox(FormatText("Couldn't allocate memory to read script file %s.", {fileName}));
         return;
     }
     file.reset();

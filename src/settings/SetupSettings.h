@@ -87,9 +87,6 @@ public:
     bool textsLoaded = false;
     bool settingsValid = false;
     std::atomic<bool> cancelRequested{false};
-    // A file could not be put in place (an existing one not replaced): nothing stops, but the run ends
-    // with the Setup failed dialog instead of Finished.
-    std::atomic<bool> installFailed{false};
     bool filesCompressed = false;
     bool useUnderscores = false;
     int sectionCount = 0;

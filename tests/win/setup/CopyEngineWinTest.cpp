@@ -15,7 +15,9 @@
 #include "framework/Dialog.h"
 #include "framework/MessageBox.h"
 #include "framework/PathFunctions.h"
+#include "framework/RunLog.h"
 #include "GlobalSettingsTest.h"
+#include "installer/InstallSequence.h"
 #include "resource.h"
 #include "scripts/Shortcuts.h"
 #include "settings/SettingsWin.h"
@@ -394,12 +396,12 @@ TEST_F(ProgressDialogTest, CopiesTheSectionAndClosesWithOk)
     setupSettings.SetText(TextId::InstallingTitle, "Installing");
     setupSettings.SetText(TextId::InstallingText2, "into");
     WriteFile(cd + "\\SECTION\\README.TXT", "readme");
-    CProgressDialog dialog(CreateSectionShortcut);
+    CProgressDialog dialog(FinishCopiedSection);
     EXPECT_EQ(dialog.DoModal(), IDOK);
     dialog.WaitForWorkerToEnd();
     EXPECT_EQ(ReadFile(dest + "\\Book\\README.TXT"), "readme");
     EXPECT_FALSE(setupSettings.cancelRequested);
-    EXPECT_TRUE(dialog.ShortcutPath().empty());
+    EXPECT_EQ(setupSettings.SectionValueAt(SectionKey::ShortcutLocation, 0), "NULL") << "no shortcut asked for";
 }
 
 TEST_F(ProgressDialogTest, MissingSourceFolderIsReportedAndCancels)
@@ -407,7 +409,7 @@ TEST_F(ProgressDialogTest, MissingSourceFolderIsReportedAndCancels)
     setupSettings.settingsValid = true;
     setupSettings.SetSectionValueAt(SectionKey::CodeDir, 0, "NOSUCH");
     DialogAnswerer answerer({{kMessageBox, IDOK}});
-    CProgressDialog dialog(CreateSectionShortcut);
+    CProgressDialog dialog(FinishCopiedSection);
     dialog.DoModal();
     dialog.WaitForWorkerToEnd();
     ASSERT_TRUE(answerer.Finished());
@@ -427,7 +429,7 @@ TEST_F(ProgressDialogTest, EmptyCodeDirOrAFolderThatCannotBeEnteredCountsAsMissi
         // The section's own folder is current, as the sequence leaves it; nothing of it may be copied.
         ASSERT_TRUE(::SetCurrentDirectoryA((cd + "\\SECTION").c_str()));
         DialogAnswerer answerer({{kMessageBox, IDOK}});
-        CProgressDialog dialog(CreateSectionShortcut);
+        CProgressDialog dialog(FinishCopiedSection);
         dialog.DoModal();
         dialog.WaitForWorkerToEnd();
         EXPECT_TRUE(answerer.Finished()) << codeDir;
@@ -445,7 +447,7 @@ TEST_F(ProgressDialogTest, ExitWhileAReplaceQuestionIsUpWaitsForTheAnswer)
     // The worker asks about A.TXT; meanwhile the user cancels the progress dialog and chooses Exit; the
     // question is answered Yes only after the dialog has closed.
     DialogAnswerer answerer({{kReplace, 0}, {kProgress, IDCANCEL}, {kExitConfirmation, IDCANCEL}, {kReplace, IDOK}});
-    CProgressDialog dialog(CreateSectionShortcut);
+    CProgressDialog dialog(FinishCopiedSection);
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
     dialog.WaitForWorkerToEnd();
     EXPECT_TRUE(answerer.Finished());
@@ -463,7 +465,7 @@ TEST_F(ProgressDialogTest, FailedExpansionIsReportedOnceAtTheEnd)
     WriteFile(cd + "\\SECTION\\ONE.TXT", "1");
     WriteFile(cd + "\\SECTION\\TWO.TXT", "2");
     DialogAnswerer answerer({{kMessageBox, IDOK}, {kMessageBox, IDOK}});
-    CProgressDialog dialog(CreateSectionShortcut);
+    CProgressDialog dialog(FinishCopiedSection);
     EXPECT_EQ(dialog.DoModal(), IDOK);
     dialog.WaitForWorkerToEnd();
     ASSERT_EQ(answerer.Answered().size(), 1u) << "one message for the section";
@@ -480,13 +482,13 @@ TEST_F(ProgressDialogTest, AFileThatCannotBeReplacedIsNamedWithTheReasonAndTheIn
     for (bool compressed : {false, true}) {
         SCOPED_TRACE(compressed ? "compressed" : "plain");
         setupSettings.filesCompressed = compressed;
-        setupSettings.installFailed = false;
+        const int failures = TheRunLog().ErrorCount();
         ::SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
         WriteFile(locked, "old", FILE_ATTRIBUTE_HIDDEN);
         UniqueFile hold(::CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(hold);
         DialogAnswerer answerer({{kReplace, IDOK}, {kMessageBox, IDOK}});
-        CProgressDialog dialog(CreateSectionShortcut);
+        CProgressDialog dialog(FinishCopiedSection);
         EXPECT_EQ(dialog.DoModal(), IDOK);
         dialog.WaitForWorkerToEnd();
         hold.reset();
@@ -494,7 +496,7 @@ TEST_F(ProgressDialogTest, AFileThatCannotBeReplacedIsNamedWithTheReasonAndTheIn
         EXPECT_EQ(answerer.Answered()[1].text, "There was a problem installing the files.\n\n" +
                                                    SystemErrorText(ERROR_SHARING_VIOLATION) +
                                                    "\nSetup can't replace \"" + locked + "\".");
-        EXPECT_TRUE(setupSettings.installFailed);
+        EXPECT_GT(TheRunLog().ErrorCount(), failures) << "a failure of the run";
         EXPECT_FALSE(expansionFailed) << "no blame on a long path";
         EXPECT_EQ(ReadFile(locked), "old");
         EXPECT_TRUE(Attributes(locked) & FILE_ATTRIBUTE_HIDDEN) << "the file that stayed keeps its attributes";

@@ -11,7 +11,7 @@ struct GlobalSettingsTest::Saved {
     OsVersion version = osVersion;
     SetupSettings& s = setupSettings;
     bool iniComplete = s.iniComplete, textsLoaded = s.textsLoaded, settingsValid = s.settingsValid;
-    bool cancelRequested = s.cancelRequested, installFailed = s.installFailed;
+    bool cancelRequested = s.cancelRequested;
     bool filesCompressed = s.filesCompressed, useUnderscores = s.useUnderscores;
     bool changeFolderAllowed = s.changeFolderAllowed;
     int sectionCount = s.sectionCount, currentSection = s.currentSection;
@@ -47,7 +47,6 @@ GlobalSettingsTest::~GlobalSettingsTest()
     s.textsLoaded = saved_->textsLoaded;
     s.settingsValid = saved_->settingsValid;
     s.cancelRequested = saved_->cancelRequested;
-    s.installFailed = saved_->installFailed;
     s.filesCompressed = saved_->filesCompressed;
     s.useUnderscores = saved_->useUnderscores;
     s.changeFolderAllowed = saved_->changeFolderAllowed;
