@@ -1238,13 +1238,35 @@ def main():
             setattr(args, attr, os.path.abspath(getattr(args, attr)))
     with open(args.scenario, encoding="utf-8") as f:
         scenario = expand_repeats(json.load(f))
-    if args.demo:
-        scenario["answers"] = []
-        scenario["strict"] = False
     name = os.path.splitext(os.path.basename(args.scenario))[0]
     out = os.path.join(args.output, name)
     shutil.rmtree(out, ignore_errors=True)
     os.makedirs(out)
+    # A table of cases: each runs as a scenario of its own (fresh prefix and CD) made of the file's keys
+    # and the case's, objects merged key by key at every depth (lists and other values are replaced).
+    cases = scenario.pop("cases", None)
+    if cases is None:
+        return run_one(scenario, name, args, out)
+    def merged(base, case):
+        both = dict(base)
+        for key, value in case.items():
+            both[key] = merged(base[key], value) if isinstance(base.get(key), dict) and isinstance(value, dict) else value
+        return both
+
+    failed = 0
+    for case in cases:
+        case_name = "%s/%s" % (name, case["name"])
+        code = run_one(merged(scenario, case), case_name, args, os.path.join(out, case["name"]))
+        print("case %s: %s" % (case["name"], "passed" if code == 0 else "FAILED"))
+        failed += code != 0
+    return 1 if failed else 0
+
+
+def run_one(scenario, name, args, out):
+    if args.demo:
+        scenario["answers"] = []
+        scenario["strict"] = False
+    os.makedirs(out, exist_ok=True)
     run = Run(scenario, name, args, out)
     try:
         run.execute()
