@@ -83,6 +83,7 @@ TEST(SetupCommandLine, SectionsChosenForAnUnattendedRun)
         {"setup /S /SECTIONS=3,2", "2=C:\\Widgets\\Tools;3=C:\\Widgets\\Old;"},
         {"setup /S /SECTIONS=2 /DIR2=E:\\Tools\\", "2=E:\\Tools;"},
         {"setup /S /DIR1=C:\\Other", "1=C:\\Other;"},
+        {"setup /S /DIR1=C:\\Books\\..\\Other", "1=C:\\Other;"},  // kept as resolved, as the entry names it
         {"setup /S /SECTIONS=ALL", "!Section 4, folder \"C:\\\": NOCHANGE"},
         {"setup /S /SECTIONS=5", "!Section 5 does not exist. SETUP.INI has 4 section(s)."},
         {"setup /S /DIR5=C:\\x", "!section 5 does not exist"},
