@@ -154,8 +154,8 @@ public:
         InstallPlan plan(useUnderscores);
         plan.frames_.push_back({folder, destFolder, {}});
         std::atomic<bool> cancel{false}, yesToAll{false}, expansionFailed{false};
-        ReplaceFailures notReplaced;
-        TreeCopyState state{false, useUnderscores, cancel, yesToAll, expansionFailed, notReplaced};
+        WriteFailures failedWrites, pathsTooLong;
+        TreeCopyState state{false, useUnderscores, cancel, yesToAll, expansionFailed, failedWrites, pathsTooLong};
         CopyTree(destFolder, plan, state);
         plan.Finish();
         return plan;
@@ -209,12 +209,20 @@ private:
     void ShowFile(const std::string&, const std::string&) override {}
     ReplaceAnswer AskReplace(const FoundEntry&, const ExistingFile&) override { return ReplaceAnswer::Yes; }
     bool ConfirmExit() override { return false; }
-    unsigned long CopyPlainFile(const std::string& sourceName, const std::string& destPath) override
+    // The file is recorded when it is put in place under its own name.
+    unsigned long CopyPlainFile(const std::string& sourceName, const std::string& target) override
     {
-        installed.push_back({frames_.back().folder / sourceName, false, destPath});
-        handled_.insert(destPath);
+        installed.push_back({frames_.back().folder / sourceName, false, target});
+        handled_.insert(target);
         return 0;
     }
+    unsigned long RenameFile(const std::string&, const std::string& to, bool) override
+    {
+        installed.back().destPath = to;
+        handled_.insert(to);
+        return 0;
+    }
+    void RemoveFile(const std::string&) override {}
     unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& destPath) override
     {
         return CopyPlainFile(sourceName, destPath);

@@ -20,7 +20,8 @@ const UniqueHandle copyReadyEvent{::CreateEventA(nullptr, FALSE, FALSE, nullptr)
 const UniqueHandle copyStopEvent{::CreateEventA(nullptr, FALSE, FALSE, nullptr)};
 std::atomic<bool> yesToAllChosen{false};
 std::atomic<bool> expansionFailed{false};
-ReplaceFailures notReplacedFiles;
+WriteFailures failedWrites;
+WriteFailures pathsTooLong;
 std::atomic<bool> keepExistingFiles{false};
 
 namespace {
@@ -39,7 +40,8 @@ TreeCopyState SectionCopyState()
                          setupSettings.cancelRequested,
                          yesToAllChosen,
                          expansionFailed,
-                         notReplacedFiles};
+                         failedWrites,
+                         pathsTooLong};
 }
 
 unsigned long long Combine(DWORD high, DWORD low)
@@ -160,22 +162,37 @@ public:
             CReplaceDialog dialog(source.name, source.size, existing.size, source.writeTime, existing.writeTime);
             answer = dialog.Ask(ProgressWindow());
         }
-        replacing_ = answer == ReplaceAnswer::Yes || answer == ReplaceAnswer::YesToAll;
         if (answer == ReplaceAnswer::No) LogLine("kept existing file " + source.name);
         return answer;
     }
     bool ConfirmExit() override { return RunExitConfirmation(ProgressWindow()); }
-    unsigned long CopyPlainFile(const std::string& sourceName, const std::string& destPath) override
+    unsigned long CopyPlainFile(const std::string& sourceName, const std::string& target) override
     {
-        const unsigned long error = ::CopyPlainFile(sourceName, destPath);
-        LogFileResult(error, replacing_ ? "replaced" : "copied", sourceName, destPath);
-        return error;
+        return ::CopyPlainFile(sourceName, target);
     }
-    unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& destPath) override
+    unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& target) override
     {
-        const unsigned long error = ::ExpandCompressedFile(sourceName, destPath);
-        LogFileResult(error, replacing_ ? "expanded (replaced)" : "expanded", sourceName, destPath);
-        return error;
+        return ::ExpandCompressedFile(sourceName, target);
+    }
+    unsigned long RenameFile(const std::string& from, const std::string& to, bool replace) override
+    {
+        return ::RenameFileInto(from, to, replace);
+    }
+    void RemoveFile(const std::string& path) override { ::RemoveFileIfThere(path); }
+    void FileWritten(const std::string& sourceName, const std::string& destPath, const WriteOutcome& outcome) override
+    {
+        // A failure counts with the log off as well.
+        if (outcome.error == 0) {
+            if (!TheRunLog().On()) return;
+            const bool compressed = setupSettings.filesCompressed;
+            const char* what = outcome.replacing ? (compressed ? "expanded (replaced)" : "replaced")
+                                                 : (compressed ? "expanded" : "copied");
+            LogLine(std::string(what) + " " + sourceName + " to " + destPath);
+        } else {
+            LogError("failed " + sourceName + " to " + destPath + ": " +
+                     (outcome.error != kFailedWithoutReason ? SystemErrorText(outcome.error)
+                                                            : std::string("the expansion failed")));
+        }
     }
     std::optional<unsigned> GetAttributes(const std::string& path) override
     {
@@ -212,20 +229,6 @@ private:
     // The bar and the count repaint on the user-interface thread; ten times a second is smooth enough.
     static constexpr ULONGLONG kProgressIntervalMs = 100;
 
-    // `error`: what the copy or expansion returned (0 when done).
-    void LogFileResult(unsigned long error, const char* what, const std::string& sourceName,
-                       const std::string& destPath)
-    {
-        replacing_ = false;
-        // A failure counts with the log off as well.
-        if (error == 0) {
-            if (TheRunLog().On()) LogLine(std::string(what) + " " + sourceName + " to " + destPath);
-        } else {
-            LogError("failed " + sourceName + " to " + destPath + ": " +
-                     (error != kFailedWithoutReason ? SystemErrorText(error) : std::string("the expansion failed")));
-        }
-    }
-
     // The worker's questions belong to the progress dialog whose fields show the copy, so that they
     // stay in front of it (and of the backdrop) wherever the user clicks.
     HWND ProgressWindow() const { return sourceNameControl_ ? ::GetParent(sourceNameControl_) : nullptr; }
@@ -235,8 +238,7 @@ private:
     int fieldWidth_;
     bool shownOnce_ = false;
     ULONGLONG lastShown_ = 0;
-    bool replacing_ = false;  // the next file replaces an existing one
-    HWND progressWindow_;     // receives WM_COPY_PROGRESS; null without a dialog
+    HWND progressWindow_;  // receives WM_COPY_PROGRESS; null without a dialog
     unsigned long long filesDone_ = 0;
     unsigned long long bytesDone_ = 0;
     ULONGLONG lastProgress_ = 0;
@@ -304,20 +306,26 @@ void CopyCurrentSection()
 {
     yesToAllChosen = false;
     expansionFailed = false;
-    notReplacedFiles.Clear();
+    failedWrites.Clear();
+    pathsTooLong.Clear();
     ::SetEvent(copyReadyEvent.get());
     CopySection(CopyWorkerParams{});
 }
 
 void ReportCopyFailures()
 {
-    // Reported once per section however many expansions failed.
-    if (expansionFailed)
-        FailureMessageBox(setupSettings.GetText(TextId::LongFilenameProblemText), MB_OK | MB_ICONEXCLAMATION);
-    // An old file left in place would otherwise pass for installed: the user learns which and why.
-    if (notReplacedFiles.Empty()) return;
-    FailureMessageBox(ReplaceFailureText(setupSettings.GetText(TextId::ProblemInstallingText), notReplacedFiles,
-                                         [](unsigned long code) { return SystemErrorText(code); }),
+    // Reported once per section however many expansions failed, with the files whose paths are too
+    // long for the system.
+    if (expansionFailed || !pathsTooLong.Empty()) {
+        FailureMessageBox(WriteFailureText(setupSettings.GetText(TextId::LongFilenameProblemText), pathsTooLong,
+                                           [](unsigned long code) { return SystemErrorText(code); }),
+                          MB_OK | MB_ICONEXCLAMATION);
+    }
+    // A file not written, or an old one left in place, would otherwise pass for installed: the user
+    // learns which and why.
+    if (failedWrites.Empty()) return;
+    FailureMessageBox(WriteFailureText(setupSettings.GetText(TextId::ProblemInstallingText), failedWrites,
+                                       [](unsigned long code) { return SystemErrorText(code); }),
                       MB_OK | MB_ICONEXCLAMATION);
 }
 
@@ -366,6 +374,7 @@ unsigned long LastErrorOr(DWORD fallback)
 
 unsigned long CopyPlainFile(const std::string& sourceName, const std::string& destPath)
 {
+    // CopyFile replaces what is at the destination; a copy that fails part-way deletes what it wrote.
     if (!::CopyFileA(sourceName.c_str(), destPath.c_str(), FALSE)) return LastErrorOr(ERROR_GEN_FAILURE);
     // Files from a CD arrive read-only; hidden and system are cleared as well.
     ::SetFileAttributesA(destPath.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -374,7 +383,7 @@ unsigned long CopyPlainFile(const std::string& sourceName, const std::string& de
 
 unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& destPath)
 {
-    if (sourceName.size() > kMaxExpansionPath || destPath.size() > kMaxExpansionPath) return kFailedWithoutReason;
+    if (sourceName.size() > kMaxExpansionSourceName) return kErrorPathTooLong;
     // A bare name would be searched for, in the program's own folder first: the CD root's file of the
     // same name would be expanded instead of this folder's.
     std::string sourcePath = ".\\" + sourceName;

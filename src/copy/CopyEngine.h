@@ -17,7 +17,8 @@ extern const UniqueHandle copyStopEvent;   // the user chose Exit; consumed by t
 extern std::atomic<bool> yesToAllChosen;
 extern std::atomic<bool> expansionFailed;
 // Read by the user-interface thread only after the worker has reported the end of the section.
-extern ReplaceFailures notReplacedFiles;
+extern WriteFailures failedWrites;
+extern WriteFailures pathsTooLong;
 // An unattended run asks no replace question: an existing file is replaced, or kept when this is set.
 extern std::atomic<bool> keepExistingFiles;
 
@@ -51,12 +52,13 @@ unsigned long long GetFoundFileSize(const std::string& path);
 // Last-write time (universal file time) of the first entry matching the path; 0 when nothing matches.
 unsigned long long GetFoundWriteTime(const std::string& path);
 
-// Copies a file over the destination and clears the copy's attributes. 0 when copied, otherwise the
-// system's error code.
+// Copies a file to the destination (replacing what is there) and clears the copy's attributes. 0 when
+// copied, otherwise the system's error code.
 unsigned long CopyPlainFile(const std::string& sourceName, const std::string& destPath);
 // Expands a compressed file of the current folder through LZ32 (a file not in the compressed format is
 // copied unchanged). 0 when expanded; the system's error code when the source or destination cannot be
-// opened or written; kFailedWithoutReason for a name too long for the library or a damaged file. The
-// source is opened first, so a source that cannot be read never empties an existing destination.
+// opened or written; kErrorPathTooLong for a source name too long for the library; kFailedWithoutReason
+// for a damaged file. The destination is opened by the system, so its length is the system's limit.
 unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& destPath);
-constexpr size_t kMaxExpansionPath = 127;  // the expansion library's open-file record holds 128 bytes
+// The expansion library's open-file record holds 128 bytes; the source is opened as ".\name".
+constexpr size_t kMaxExpansionSourceName = 125;

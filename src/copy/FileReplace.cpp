@@ -2,28 +2,28 @@
 
 #include "framework/SafeFormat.h"
 
-void ReplaceFailures::Add(const std::string& path, unsigned long error)
+void WriteFailures::Add(const std::string& path, unsigned long error, bool replacing)
 {
-    if (listed_.size() < kListed) listed_.push_back({path, error});
+    if (listed_.size() < kListed) listed_.push_back({path, error, replacing});
     ++count_;
 }
 
-void ReplaceFailures::Clear()
+void WriteFailures::Clear()
 {
     listed_.clear();
     count_ = 0;
 }
 
-std::string ReplaceFailureText(const std::string& problemText, const ReplaceFailures& failures,
-                               const std::function<std::string(unsigned long)>& errorText)
+std::string WriteFailureText(const std::string& problemText, const WriteFailures& failures,
+                             const std::function<std::string(unsigned long)>& errorText)
 {
     std::string text = problemText;
-    for (const NotReplacedFile& file : failures.Listed()) {
+    for (const FailedWrite& file : failures.Listed()) {
         if (!text.empty()) text += "\n\n";
-        text += FormatText("%s\nSetup can't replace \"%s\".", {errorText(file.error), file.path});
+        text += FormatText(file.replacing ? "%s\nSetup can't replace \"%s\"." : "%s\nSetup can't copy \"%s\".",
+                           {errorText(file.error), file.path});
     }
     const size_t more = failures.Count() - failures.Listed().size();
-    if (more > 0)
-        text += FormatText("\n\nSetup can't replace %d more files either.", {static_cast<unsigned long>(more)});
+    if (more > 0) text += FormatText("\n\nSetup can't write %d more files either.", {static_cast<unsigned long>(more)});
     return text;
 }

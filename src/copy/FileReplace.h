@@ -1,5 +1,5 @@
 #pragma once
-// The files of a section that could not be written over, and the message that names them and why.
+// The files of a section that could not be written, and the message that names them and why.
 
 #include <cstddef>
 #include <functional>
@@ -8,29 +8,31 @@
 
 #include "framework/FileOverwrite.h"
 
-struct NotReplacedFile {
+struct FailedWrite {
     std::string path;
     unsigned long error = 0;
+    bool replacing = false;  // an existing file stayed in place
 };
 
-// The existing files of one section that could not be replaced. Only the first few are kept: the
-// message lists them and counts the rest.
-class ReplaceFailures {
+// The files of one section that could not be written. Only the first few are kept: the message
+// lists them and counts the rest.
+class WriteFailures {
 public:
     static constexpr size_t kListed = 5;
 
-    void Add(const std::string& path, unsigned long error);
+    void Add(const std::string& path, unsigned long error, bool replacing);
     void Clear();
     bool Empty() const { return count_ == 0; }
     size_t Count() const { return count_; }
-    const std::vector<NotReplacedFile>& Listed() const { return listed_; }
+    const std::vector<FailedWrite>& Listed() const { return listed_; }
 
 private:
-    std::vector<NotReplacedFile> listed_;
+    std::vector<FailedWrite> listed_;
     size_t count_ = 0;
 };
 
 // `problemText` (the product's own words; left out when empty), then for each listed file the
-// system's reason and the file, then how many more files failed.
-std::string ReplaceFailureText(const std::string& problemText, const ReplaceFailures& failures,
-                               const std::function<std::string(unsigned long)>& errorText);
+// system's reason and the file ("Setup can't replace" an existing file, "can't copy" a new one),
+// then how many more files failed.
+std::string WriteFailureText(const std::string& problemText, const WriteFailures& failures,
+                             const std::function<std::string(unsigned long)>& errorText);

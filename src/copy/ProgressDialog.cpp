@@ -68,7 +68,8 @@ bool CProgressDialog::OnInitDialog()
     }
     CenterWindow();
     expansionFailed = false;
-    notReplacedFiles.Clear();
+    failedWrites.Clear();
+    pathsTooLong.Clear();
 
     auto params = std::make_unique<CopyWorkerParams>();
     params->fieldWidth = fieldWidth;

@@ -13,7 +13,10 @@ std::string DestinationName(const std::string& name, const TreeCopyState& state)
 bool CopyFileEntry(const FoundEntry& entry, const std::string& destFolder, TreeCopyHost& host, TreeCopyState& state)
 {
     const std::string destPath = AppendToFolder(destFolder, DestinationName(entry.name, state));
-    if (destPath.size() > kMaxPathChars) return true;
+    if (destPath.size() > kMaxPathChars) {
+        state.pathsTooLong.Add(destPath, kErrorPathTooLong, false);
+        return true;
+    }
     host.ShowFile(entry.name, destPath);
     // Only a file the enumeration really finds is asked about: the existence test also reports
     // "present" for every file of a destination folder that could not be created.
@@ -38,17 +41,16 @@ bool CopyFileEntry(const FoundEntry& entry, const std::string& destFolder, TreeC
             }
         }
     }
-    auto write = [&] {
-        return state.filesCompressed ? host.ExpandCompressedFile(entry.name, destPath)
-                                     : host.CopyPlainFile(entry.name, destPath);
+    auto write = [&](const std::string& target) {
+        return state.filesCompressed ? host.ExpandCompressedFile(entry.name, target)
+                                     : host.CopyPlainFile(entry.name, target);
     };
-    const WriteOutcome outcome = mayExist ? WriteOverExisting(destPath, host, write) : WriteOutcome{write(), false};
-    if (outcome.error == 0) return true;
-    // An old file left in place is named with the system's reason: blaming a long path would be wrong.
-    if (outcome.replacing && outcome.error != kFailedWithoutReason)
-        state.notReplaced.Add(destPath, outcome.error);
-    else if (state.filesCompressed)
+    const WriteOutcome outcome = WriteFileSafely(destPath, mayExist, host, write);
+    host.FileWritten(entry.name, destPath, outcome);
+    if (outcome.error == kFailedWithoutReason)
         state.expansionFailed = true;
+    else if (outcome.error != 0)
+        state.failedWrites.Add(destPath, outcome.error, outcome.replacing);
     return true;
 }
 
@@ -57,7 +59,10 @@ void CopyFolderEntry(const FoundEntry& entry, const std::string& destFolder, Tre
     // Also covers "." and "..".
     if (entry.name.empty() || entry.name[0] == '.') return;
     const std::string destPath = AppendToFolder(destFolder, DestinationName(entry.name, state));
-    if (destPath.size() > kMaxPathChars) return;
+    if (destPath.size() > kMaxPathChars) {
+        state.pathsTooLong.Add(destPath, kErrorPathTooLong, false);
+        return;
+    }
     host.CreateFolder(destPath);
     if (!host.EnterFolder(entry.name)) return;
     CopyTree(destPath, host, state);
@@ -70,6 +75,7 @@ void CopyTree(const std::string& destFolder, TreeCopyHost& host, TreeCopyState& 
     if (state.cancelRequested) return;
     std::unique_ptr<FolderEnumeration> entries = host.EnumerateCurrentFolder();
     if (!entries) return;
+    host.RemoveFile(AppendToFolder(destFolder, kPartialFileName));
     FoundEntry entry;
     while (entries->Next(entry)) {
         if (state.cancelRequested) return;

@@ -33,7 +33,7 @@ public:
     virtual bool Next(FoundEntry& entry) = 0;
 };
 
-class TreeCopyHost : public FileAttributeAccess {
+class TreeCopyHost : public FileWriteAccess {
 public:
     // Enumerates the current folder; null when it cannot be enumerated.
     virtual std::unique_ptr<FolderEnumeration> EnumerateCurrentFolder() = 0;
@@ -51,12 +51,15 @@ public:
     virtual ReplaceAnswer AskReplace(const FoundEntry& source, const ExistingFile& existing) = 0;
     // The exit confirmation; true when the user chose Exit.
     virtual bool ConfirmExit() = 0;
-    // Copies the file, replacing the destination, and clears the copy's attributes. 0 when copied,
+    // Copies the file to `target` (the temporary file of the safe write, see FileOverwrite.h, or the
+    // destination itself), replacing what is there, and clears the copy's attributes. 0 when copied,
     // otherwise the system's error code.
-    virtual unsigned long CopyPlainFile(const std::string& sourceName, const std::string& destPath) = 0;
-    // Expands a compressed file (a plain one passes unchanged). 0 when expanded, otherwise the system's
-    // error code or kFailedWithoutReason.
-    virtual unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& destPath) = 0;
+    virtual unsigned long CopyPlainFile(const std::string& sourceName, const std::string& target) = 0;
+    // Expands a compressed file (a plain one passes unchanged) to `target`. 0 when expanded, otherwise
+    // the system's error code or kFailedWithoutReason.
+    virtual unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& target) = 0;
+    // The file's write has ended, put in place at `destPath` or not: for the log.
+    virtual void FileWritten(const std::string& sourceName, const std::string& destPath, const WriteOutcome& outcome) {}
     // Tests the stop request without waiting; a request is consumed by the test that sees it.
     virtual bool StopRequested() = 0;
     // A file has been copied, expanded, kept or skipped: for the progress bar.
@@ -69,15 +72,19 @@ struct TreeCopyState {
     std::atomic<bool>& cancelRequested;
     std::atomic<bool>& yesToAllChosen;
     std::atomic<bool>& expansionFailed;
-    // Existing files that could not be replaced, for the message at the end of the section.
-    ReplaceFailures& notReplaced;
+    // Files that could not be written (new or replaced), for the message at the end of the section.
+    WriteFailures& failedWrites;
+    // Files and folders whose destination path is longer than the system allows.
+    WriteFailures& pathsTooLong;
 };
 
 // Copies everything below the current folder into `destFolder` (which exists). Returns when the tree
 // is copied, when a stop was requested, or when the user chose Exit (cancelRequested is then set).
-// Destination paths beyond 259 characters are skipped, folders with everything below them. An existing
-// file is replaced whatever its attributes; one that still cannot be replaced is collected in
-// notReplaced. Any other failed copy is silent, any other failed expansion sets expansionFailed.
+// Every file is written safely (FileOverwrite.h); the temporary file that an ended run may have left
+// in a destination folder is removed first. Destination paths beyond 259 characters are not written
+// and are collected in pathsTooLong, folders with everything below them. An existing file is replaced
+// whatever its attributes. A file that cannot be written is collected in failedWrites with the
+// system's reason; an expansion that fails without one (a damaged file) sets expansionFailed.
 void CopyTree(const std::string& destFolder, TreeCopyHost& host, TreeCopyState& state);
 
 // What the count walk needs: a folder to enumerate and a way into and out of its sub-folders.

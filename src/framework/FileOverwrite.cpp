@@ -1,5 +1,8 @@
 #include "framework/FileOverwrite.h"
 
+#include "framework/AnsiText.h"
+#include "framework/PathText.h"
+
 namespace {
 constexpr unsigned kBlockingAttributes = kAttributeReadOnly | kAttributeHidden | kAttributeSystem;
 // What SetFileAttributes accepts; the directory bit and the like are the system's to keep.
@@ -13,13 +16,32 @@ unsigned Settable(unsigned attributes)
 }
 }  // namespace
 
-WriteOutcome WriteOverExisting(const std::string& path, FileAttributeAccess& files,
-                               const std::function<unsigned long()>& write)
+std::string PartialFilePath(const std::string& path)
 {
-    const std::optional<unsigned> before = files.GetAttributes(path);
-    const bool clear = before && !(*before & kAttributeDirectory) && (*before & kBlockingAttributes);
-    if (clear) files.SetAttributes(path, Settable(*before & ~kBlockingAttributes));
-    const WriteOutcome outcome{write(), before.has_value()};
-    if (outcome.error != 0 && clear) files.SetAttributes(path, Settable(*before));
-    return outcome;
+    const size_t slash = ansi::FindLastChar(path, '\\');
+    return (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + kPartialFileName;
+}
+
+WriteOutcome WriteFileSafely(const std::string& path, bool mayExist, FileWriteAccess& files,
+                             const std::function<unsigned long(const std::string& target)>& write)
+{
+    const std::optional<unsigned> before = mayExist ? files.GetAttributes(path) : std::nullopt;
+    const bool replacing = before.has_value();
+    const std::string partial = PartialFilePath(path);
+    if (partial.size() > kMaxPathChars) {
+        if (replacing) return {kErrorPathTooLong, true};
+        const unsigned long error = write(path);
+        if (error != 0) files.RemoveFile(path);
+        return {error, false};
+    }
+    unsigned long error = write(partial);
+    if (error == 0) {
+        const unsigned old = before.value_or(0);
+        const bool clear = replacing && !(old & kAttributeDirectory) && (old & kBlockingAttributes);
+        if (clear) files.SetAttributes(path, Settable(old & ~kBlockingAttributes));
+        error = files.RenameFile(partial, path, replacing);
+        if (error != 0 && clear) files.SetAttributes(path, Settable(old));
+    }
+    if (error != 0) files.RemoveFile(partial);
+    return {error, replacing};
 }

@@ -1,7 +1,9 @@
 #pragma once
-// Writing a file over one that may already be there. The system refuses to write over a read-only
-// file, and over a hidden or system one unless the writer names those attributes too, so they are
-// cleared first and put back when the write still fails: the old file then stays exactly as it was.
+// Writing a file that may already be there, so that the old file is never lost. The new content is
+// written into a temporary file beside it and put in place with one rename once it is complete and
+// closed; when anything fails, the temporary file is deleted and the old file is untouched. The
+// system refuses to rename over a read-only file, and over a hidden or system one, so those
+// attributes are cleared for the time of the rename and put back when it still fails.
 
 #include <functional>
 #include <optional>
@@ -16,8 +18,18 @@ constexpr unsigned kAttributeArchive = 0x20;
 constexpr unsigned kAttributeNormal = 0x80;
 
 // A write's result: 0, or the system's error code, or this when the failure has no system reason
-// (a path the expansion library cannot take, a damaged compressed file).
+// (a damaged compressed file).
 constexpr unsigned long kFailedWithoutReason = 0xFFFFFFFFul;
+// The system's code for a path longer than it allows.
+constexpr unsigned long kErrorPathTooLong = 206;
+
+// The one temporary name, in the folder of the file being written: setup writes one file at a time,
+// so a run always reuses it, and a run that was ended in the middle of a file leaves at most this
+// file, which the next write into that folder (or the copy's sweep of it) removes. Never a name a
+// book uses: it starts with "~" and says what it is.
+constexpr char kPartialFileName[] = "~setup-partial.tmp";
+// The temporary file's path for a file at `path` (in the same folder).
+std::string PartialFilePath(const std::string& path);
 
 class FileAttributeAccess {
 public:
@@ -27,12 +39,25 @@ public:
     virtual void SetAttributes(const std::string& path, unsigned attributes) = 0;
 };
 
+// What the safe write needs besides the attributes.
+class FileWriteAccess : public FileAttributeAccess {
+public:
+    // Renames `from` to `to`, replacing a file at `to` when `replace` is set. 0 or the system's error.
+    virtual unsigned long RenameFile(const std::string& from, const std::string& to, bool replace) = 0;
+    // Deletes a file that may not be there (read-only or not); failures are not reported.
+    virtual void RemoveFile(const std::string& path) = 0;
+};
+
 struct WriteOutcome {
-    unsigned long error = 0;  // what `write` returned
+    unsigned long error = 0;  // 0, what `write` returned, or why the file could not be put in place
     bool replacing = false;   // something was at the path before
 };
 
-// Runs `write`, which writes the file at `path` and returns 0 or why it failed, with read-only,
-// hidden and system cleared from an existing file at `path` for the time of the write.
-WriteOutcome WriteOverExisting(const std::string& path, FileAttributeAccess& files,
-                               const std::function<unsigned long()>& write);
+// Writes the file at `path` through `write`, which writes the file it is given and returns 0 or why
+// it failed. A file that may be at `path` (`mayExist`) is replaced as described above; one that is
+// not is written through the temporary name as well, so that a write that is ended part-way never
+// leaves a short file under the book's name. Only when the temporary path would be longer than the
+// system allows is a new file written in place (and deleted when that fails); a replacement is then
+// refused with kErrorPathTooLong rather than risk the old file.
+WriteOutcome WriteFileSafely(const std::string& path, bool mayExist, FileWriteAccess& files,
+                             const std::function<unsigned long(const std::string& target)>& write);

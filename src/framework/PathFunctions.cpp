@@ -18,3 +18,18 @@ bool CreateDirectoryPath(const std::string& path)
         ::CreateDirectoryA(folder.c_str(), nullptr);
     return true;
 }
+
+unsigned long RenameFileInto(const std::string& from, const std::string& to, bool replace)
+{
+    if (::MoveFileExA(from.c_str(), to.c_str(), replace ? MOVEFILE_REPLACE_EXISTING : 0)) return 0;
+    const DWORD error = ::GetLastError();
+    return error != 0 ? error : ERROR_GEN_FAILURE;
+}
+
+void RemoveFileIfThere(const std::string& path)
+{
+    if (::DeleteFileA(path.c_str()) || ::GetLastError() != ERROR_ACCESS_DENIED) return;
+    // A copy from a CD arrives read-only until its attributes are cleared.
+    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileA(path.c_str());
+}

@@ -1,5 +1,5 @@
 #pragma once
-// The existence test and folder creation of the installer.
+// The existence test, folder creation and the file operations of the safe write of the installer.
 
 #include <string>
 
@@ -9,3 +9,7 @@ bool PathExistsUnlessFileNotFound(const std::string& path);
 // Creates every missing folder of the path from the root down. False only for a network path (and
 // for a path beyond 259 characters, which is refused); true otherwise, whatever each creation did.
 bool CreateDirectoryPath(const std::string& path);
+// Renames a file, replacing a file at `to` when `replace` is set. 0, or the system's error code.
+unsigned long RenameFileInto(const std::string& from, const std::string& to, bool replace);
+// Deletes a file, read-only or not, that may not be there; failures are not reported.
+void RemoveFileIfThere(const std::string& path);

@@ -4,6 +4,7 @@
 
 #include <variant>
 
+#include "framework/FileOverwrite.h"
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
 #include "framework/PathFunctions.h"
@@ -16,29 +17,52 @@ namespace {
 const char kCopyFailedText[] = "Couldn't copy uninstall program.";
 
 // One uninstaller serves every product already registered, so it is never left half-written: the
-// start folder's TOVRADE.EXE is expanded (or copied, when it is not compressed) into a temporary
-// file beside the target, which then replaces the old program in one move. The source goes to the
-// library by its full path: a bare name would be searched for, in the program's own folder first.
-bool CopyUninstaller(std::string source, const std::string& target)
-{
-    OFSTRUCT sourceInfo{};
-    UniqueLzHandle input(::LZOpenFileA(source.data(), &sourceInfo, OF_READ));
-    if (!input) return false;
-    char temporary[MAX_PATH] = {};
-    if (::GetTempFileNameA(FolderWithBackslash(target).c_str(), "tov", 0, temporary) == 0) return false;
-    ScopeExit removeTemporary([&] { ::DeleteFileA(temporary); });
+// start folder's TOVRADE.EXE is expanded (or copied, when it is not compressed) into the temporary
+// file of the safe write beside the target (FileOverwrite.h), which then replaces the old program in
+// one rename. The source goes to the library by its full path: a bare name would be searched for, in
+// the program's own folder first.
+class UninstallerCopy : public FileWriteAccess {
+public:
+    explicit UninstallerCopy(std::string source) : source_(std::move(source)) {}
+
+    unsigned long Write(const std::string& target)
     {
-        OFSTRUCT targetInfo{};
-        UniqueLzHandle output(::LZOpenFileA(temporary, &targetInfo, OF_CREATE));
-        if (!output) return false;
-        if (::LZCopy(input.get(), output.get()) < 0) return false;
+        OFSTRUCT sourceInfo{};
+        UniqueLzHandle input(::LZOpenFileA(source_.data(), &sourceInfo, OF_READ));
+        if (!input) return sourceInfo.nErrCode != 0 ? sourceInfo.nErrCode : ERROR_FILE_NOT_FOUND;
+        UniqueFile output(
+            ::CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!output) return ::GetLastError();
+        ::SetLastError(0);
+        if (::LZCopy(input.get(), static_cast<HFILE>(reinterpret_cast<INT_PTR>(output.get()))) >= 0) return 0;
+        const DWORD error = ::GetLastError();
+        return error != 0 ? error : ERROR_WRITE_FAULT;
     }
-    const DWORD attributes = ::GetFileAttributesA(target.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        ::SetFileAttributesA(target.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-    if (!::MoveFileExA(temporary, target.c_str(), MOVEFILE_REPLACE_EXISTING)) return false;
-    removeTemporary.dismiss();
-    return true;
+    std::optional<unsigned> GetAttributes(const std::string& path) override
+    {
+        const DWORD attributes = ::GetFileAttributesA(path.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+        return attributes;
+    }
+    void SetAttributes(const std::string& path, unsigned attributes) override
+    {
+        ::SetFileAttributesA(path.c_str(), attributes);
+    }
+    unsigned long RenameFile(const std::string& from, const std::string& to, bool replace) override
+    {
+        return ::RenameFileInto(from, to, replace);
+    }
+    void RemoveFile(const std::string& path) override { ::RemoveFileIfThere(path); }
+
+private:
+    std::string source_;
+};
+
+// 0 when the program is in place, otherwise the system's reason.
+unsigned long CopyUninstaller(const std::string& source, const std::string& target)
+{
+    UninstallerCopy copy(source);
+    return WriteFileSafely(target, true, copy, [&](const std::string& to) { return copy.Write(to); }).error;
 }
 
 void WriteEntry(const UninstallEntry& entry)
@@ -94,6 +118,7 @@ void RegisterSectionForUninstall()
         FailureMessageBox(refusal->message);
         return;
     }
-    if (!CopyUninstaller(AppendToFolder(startDir, kUninstallerFileName), target)) FailureMessageBox(kCopyFailedText);
+    if (const unsigned long error = CopyUninstaller(AppendToFolder(startDir, kUninstallerFileName), target))
+        FailureMessageBox(std::string(kCopyFailedText) + "\n" + SystemErrorText(error));
     WriteEntry(std::get<UninstallEntry>(built));
 }

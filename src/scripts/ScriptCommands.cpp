@@ -62,27 +62,34 @@ void Copy(ScriptFieldTable& fields, ScriptPlatform& platform)
     // A destination without an extension names the folder to copy into.
     if (to.extension.empty()) destination = to.drive + to.folder + to.name + "\\" + from.name + from.extension;
 
+    const std::string command = FormatText("(Script command '%s    %s    %s')", {word, source, destination});
     // The paths live in 260 characters; a longer one cannot name a file the copy could reach.
-    if (source.size() > kMaxPathChars || destination.size() > kMaxPathChars) return;
+    if (source.size() > kMaxPathChars || destination.size() > kMaxPathChars) {
+        platform.ReportFailure(FormatText("%s\nI can't copy \"%s\" to \"%s\". %s",
+                                          {platform.ErrorText(kErrorPathTooLong), source, destination, command}));
+        return;
+    }
 
     if (!platform.PathExists(source)) {
-        platform.ShowMessage(FormatText("The file %s does not exist. (Script command '%s    %s    %s')",
-                                        {source, word, source, destination}));
+        platform.ShowMessage(FormatText("The file %s does not exist. %s", {source, command}));
         return;
     }
-    if (!platform.PathExists(destination)) {
-        platform.CopyOneFile(source, destination);
+    const bool exists = platform.PathExists(destination);
+    if (exists && !(platform.ReadFileVersion(destination) < platform.ReadFileVersion(source))) return;
+    // A file that is not there is written as safely as one that is replaced; the older file stays in
+    // place when it cannot be replaced. Either way the user learns which file and why.
+    const WriteOutcome outcome = WriteFileSafely(
+        destination, exists, platform, [&](const std::string& target) { return platform.CopyOneFile(source, target); });
+    if (outcome.error == 0) {
+        LogLine("  copy " + source + " to " + destination + ": done");
         return;
     }
-    if (!(platform.ReadFileVersion(destination) < platform.ReadFileVersion(source))) return;
-    // The older file stays in place when it cannot be replaced; the user must learn which one and why.
-    const WriteOutcome outcome =
-        WriteOverExisting(destination, platform, [&] { return platform.CopyOneFile(source, destination); });
-    if (outcome.error != 0) {
-        platform.ReportFailure(
-            FormatText("%s\nI can't replace \"%s\" with \"%s\". (Script command '%s    %s    %s')",
-                       {platform.ErrorText(outcome.error), destination, source, word, source, destination}));
-    }
+    LogLine("  copy " + source + " to " + destination + ": failed");
+    const std::string reason = platform.ErrorText(outcome.error);
+    platform.ReportFailure(
+        outcome.replacing
+            ? FormatText("%s\nI can't replace \"%s\" with \"%s\". %s", {reason, destination, source, command})
+            : FormatText("%s\nI can't copy \"%s\" to \"%s\". %s", {reason, source, destination, command}));
 }
 
 void CopyFileIfNotInPath(ScriptFieldTable& fields, ScriptPlatform& platform)

@@ -61,12 +61,13 @@ constexpr unsigned kRenameRetryPauseMs = 2000;
 constexpr int kRenameSilentRetries = 10;
 
 // What the commands need from the system.
-class ScriptPlatform : public FileAttributeAccess {
+class ScriptPlatform : public FileWriteAccess {
 public:
     enum class RunResult { Ended, NotStarted, WaitFailed };
 
     virtual bool PathExists(const std::string& path) = 0;
-    // 0 when copied, otherwise the system's error code.
+    // Copies `source` to `destination` (the temporary file of the safe write, or the file itself),
+    // replacing what is there. 0 when copied, otherwise the system's error code.
     virtual unsigned long CopyOneFile(const std::string& source, const std::string& destination) = 0;
     virtual FileVersion ReadFileVersion(const std::string& path) = 0;
     virtual bool IsNtFamily() = 0;

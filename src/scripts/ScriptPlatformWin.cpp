@@ -61,11 +61,19 @@ bool WinScriptPlatform::PathExists(const std::string& path)
 
 unsigned long WinScriptPlatform::CopyOneFile(const std::string& source, const std::string& destination)
 {
-    const bool done = ::CopyFileA(source.c_str(), destination.c_str(), FALSE) != FALSE;
-    const DWORD error = done ? 0 : ::GetLastError();
-    LogOperation(done, "copy " + source + " to " + destination);
-    if (done) return 0;
+    if (::CopyFileA(source.c_str(), destination.c_str(), FALSE)) return 0;
+    const DWORD error = ::GetLastError();
     return error != 0 ? error : ERROR_GEN_FAILURE;
+}
+
+unsigned long WinScriptPlatform::RenameFile(const std::string& from, const std::string& to, bool replace)
+{
+    return ::RenameFileInto(from, to, replace);
+}
+
+void WinScriptPlatform::RemoveFile(const std::string& path)
+{
+    ::RemoveFileIfThere(path);
 }
 
 FileVersion WinScriptPlatform::ReadFileVersion(const std::string& path)

@@ -9,6 +9,8 @@ class WinScriptPlatform : public ScriptPlatform {
 public:
     bool PathExists(const std::string& path) override;
     unsigned long CopyOneFile(const std::string& source, const std::string& destination) override;
+    unsigned long RenameFile(const std::string& from, const std::string& to, bool replace) override;
+    void RemoveFile(const std::string& path) override;
     FileVersion ReadFileVersion(const std::string& path) override;
     bool IsNtFamily() override;
     bool FoundOnSearchPath(const std::string& name, const std::string& extension) override;

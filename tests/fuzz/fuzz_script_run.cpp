@@ -29,6 +29,12 @@ public:
         FUZZ_CHECK(source.size() <= kMaxPathChars && destination.size() <= kMaxPathChars);
         return Hash(source + destination) % 3 == 0 ? 5 : 0;
     }
+    unsigned long RenameFile(const std::string& from, const std::string& to, bool) override
+    {
+        FUZZ_CHECK(from.size() <= kMaxPathChars && to.size() <= kMaxPathChars);
+        return Hash(from + to) % 5 == 0 ? 32 : 0;
+    }
+    void RemoveFile(const std::string& path) override { FUZZ_CHECK(path.size() <= kMaxPathChars); }
     FileVersion ReadFileVersion(const std::string& path) override
     {
         const uint32_t h = Hash(path);

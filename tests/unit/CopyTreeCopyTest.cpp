@@ -19,9 +19,11 @@ public:
     std::set<std::string> reportedPresent;         // present for the existence test only
     std::deque<ReplaceAnswer> answers;
     std::deque<bool> exitAnswers;
-    std::set<std::string> failingExpansions;           // by name on the CD: no system reason
-    std::map<std::string, unsigned> attributes;        // of destination files
-    std::map<std::string, unsigned long> writeErrors;  // by destination path
+    std::set<std::string> failingExpansions;            // by name on the CD: no system reason
+    std::map<std::string, unsigned> attributes;         // of destination files
+    std::map<std::string, unsigned long> writeErrors;   // by destination path
+    std::map<std::string, unsigned long> renameErrors;  // by destination path
+    std::string shown;                                  // the destination last shown
     int stopAfterEntries = -1;
     std::function<void()> onCopy;
 
@@ -77,6 +79,7 @@ public:
     }
     void ShowFile(const std::string& sourceName, const std::string& destPath) override
     {
+        shown = destPath;
         log.push_back("show " + sourceName + " -> " + destPath);
     }
     ReplaceAnswer AskReplace(const FoundEntry& source, const ExistingFile& e) override
@@ -94,17 +97,34 @@ public:
         if (!exitAnswers.empty()) exitAnswers.pop_front();
         return exit;
     }
-    unsigned long CopyPlainFile(const std::string& sourceName, const std::string& destPath) override
+    // The copy and the expansion are logged with the file they are for: the one last shown when they
+    // write the temporary file of the safe write.
+    std::string ForFile(const std::string& target) const
     {
-        log.push_back("copy " + (Current().empty() ? "" : Current() + "\\") + sourceName + " -> " + destPath);
+        return target.size() >= sizeof kPartialFileName - 1 &&
+                       target.compare(target.size() - (sizeof kPartialFileName - 1), std::string::npos,
+                                      kPartialFileName) == 0
+                   ? shown
+                   : target;
+    }
+    unsigned long CopyPlainFile(const std::string& sourceName, const std::string& target) override
+    {
+        log.push_back("copy " + (Current().empty() ? "" : Current() + "\\") + sourceName + " -> " + ForFile(target));
         if (onCopy) onCopy();
-        return WriteError(destPath);
+        return WriteError(ForFile(target));
     }
-    unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& destPath) override
+    unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& target) override
     {
-        log.push_back("expand " + sourceName + " -> " + destPath);
-        return failingExpansions.count(sourceName) ? kFailedWithoutReason : WriteError(destPath);
+        log.push_back("expand " + sourceName + " -> " + ForFile(target));
+        return failingExpansions.count(sourceName) ? kFailedWithoutReason : WriteError(ForFile(target));
     }
+    unsigned long RenameFile(const std::string& from, const std::string& to, bool replace) override
+    {
+        log.push_back("rename " + from + " -> " + to + (replace ? " replacing" : ""));
+        auto it = renameErrors.find(to);
+        return it == renameErrors.end() ? 0 : it->second;
+    }
+    void RemoveFile(const std::string& path) override { log.push_back("remove " + path); }
     unsigned long WriteError(const std::string& destPath) const
     {
         auto it = writeErrors.find(destPath);
@@ -143,8 +163,9 @@ FoundEntry Folder(const std::string& name)
 
 struct TreeCopyTest : testing::Test {
     std::atomic<bool> cancel{false}, yesToAll{false}, expansionFailed{false};
-    ReplaceFailures notReplaced;
-    TreeCopyState state{false, false, cancel, yesToAll, expansionFailed, notReplaced};
+    WriteFailures failedWrites;
+    WriteFailures pathsTooLong;
+    TreeCopyState state{false, false, cancel, yesToAll, expansionFailed, failedWrites, pathsTooLong};
     FakeHost host;
 };
 
@@ -250,54 +271,69 @@ TEST_F(TreeCopyTest, CompressedFilesAreExpandedAndFailuresCollected)
     EXPECT_TRUE(expansionFailed);
 }
 
-TEST_F(TreeCopyTest, ReplacementsClearAttributesAndTheFilesLeftInPlaceAreCollected)
+TEST_F(TreeCopyTest, EveryFileGoesThroughTheTemporaryFileAndFailuresAreCollected)
 {
     for (bool compressed : {false, true}) {
         SCOPED_TRACE(compressed ? "compressed" : "plain");
         FakeHost host;
-        ReplaceFailures failures;
+        WriteFailures failures, tooLong;
         std::atomic<bool> expansionFailed{false};
-        TreeCopyState state{compressed, false, cancel, yesToAll, expansionFailed, failures};
+        TreeCopyState state{compressed, false, cancel, yesToAll, expansionFailed, failures, tooLong};
         yesToAll = true;
-        host.cd[""] = {File("RO.TXT"), File("LOCKED.TXT"), File("NEW.TXT"), File("LONG.TXT")};
-        host.existing = {{"X\\RO.TXT", {}}, {"X\\LOCKED.TXT", {}}, {"X\\LONG.TXT", {}}};
+        host.cd[""] = {File("RO.TXT"), File("LOCKED.TXT"), File("NEW.TXT"), File("DAMAGED.TXT")};
+        host.existing = {{"X\\RO.TXT", {}}, {"X\\LOCKED.TXT", {}}, {"X\\DAMAGED.TXT", {}}};
         host.attributes = {{"X\\RO.TXT", kAttributeReadOnly | kAttributeHidden},
                            {"X\\LOCKED.TXT", kAttributeReadOnly | kAttributeArchive}};
-        host.writeErrors = {{"X\\LOCKED.TXT", 32}, {"X\\NEW.TXT", 112}};
-        host.failingExpansions = {"LONG.TXT"};
+        host.renameErrors = {{"X\\LOCKED.TXT", 32}};
+        host.writeErrors = {{"X\\NEW.TXT", 112}};
+        host.failingExpansions = {"DAMAGED.TXT"};
         CopyTree("X", host, state);
-        // Cleared before the write; put back on the file that stayed.
+        // A temporary file left by an ended run goes first; each file is renamed into place, replacing
+        // the old one only after its blocking attributes are cleared, which are put back when it stays.
+        const std::string partial = "X\\~setup-partial.tmp";
+        // Removed at the start, and after each failure: LOCKED, NEW (and DAMAGED when expanded).
+        EXPECT_EQ(host.Only("remove"), std::vector<std::string>(compressed ? 4 : 3, "remove " + partial));
         EXPECT_EQ(host.Only("attrib"), (std::vector<std::string>{"attrib X\\RO.TXT 128", "attrib X\\LOCKED.TXT 32",
                                                                  "attrib X\\LOCKED.TXT 33"}));
-        ASSERT_EQ(failures.Count(), 1u);
+        std::vector<std::string> renames{"rename " + partial + " -> X\\RO.TXT replacing",
+                                         "rename " + partial + " -> X\\LOCKED.TXT replacing"};
+        if (!compressed) renames.push_back("rename " + partial + " -> X\\DAMAGED.TXT replacing");
+        EXPECT_EQ(host.Only("rename"), renames);
+        // The old file left in place and the new file not written are named with their reasons; an
+        // expansion without a system reason is reported apart.
+        ASSERT_EQ(failures.Count(), 2u);
         EXPECT_EQ(failures.Listed()[0].path, "X\\LOCKED.TXT");
         EXPECT_EQ(failures.Listed()[0].error, 32u);
-        // A new file that fails, or an expansion without a system reason, keeps its old report.
+        EXPECT_TRUE(failures.Listed()[0].replacing);
+        EXPECT_EQ(failures.Listed()[1].path, "X\\NEW.TXT");
+        EXPECT_EQ(failures.Listed()[1].error, 112u);
+        EXPECT_FALSE(failures.Listed()[1].replacing);
         EXPECT_EQ(expansionFailed, compressed);
     }
 }
 
-TEST(CopyReplaceFailures, MessageNamesEachFileWithItsReasonAndCountsTheRest)
+TEST(CopyWriteFailures, MessageNamesEachFileWithItsReasonAndCountsTheRest)
 {
-    ReplaceFailures failures;
+    WriteFailures failures;
     for (int i = 0; i < 7; ++i)
-        failures.Add("C:\\B\\F" + std::to_string(i) + ".TXT", 32 + i % 2);
+        failures.Add("C:\\B\\F" + std::to_string(i) + ".TXT", 32 + i % 2, i % 2 == 0);
     auto reason = [](unsigned long code) { return "reason " + std::to_string(code); };
     std::string expected = "There was a problem.";
     for (int i = 0; i < 5; ++i)
-        expected += "\n\nreason " + std::to_string(32 + i % 2) + "\nSetup can't replace \"C:\\B\\F" +
+        expected += "\n\nreason " + std::to_string(32 + i % 2) +
+                    (i % 2 == 0 ? "\nSetup can't replace \"" : "\nSetup can't copy \"") + "C:\\B\\F" +
                     std::to_string(i) + ".TXT\".";
-    expected += "\n\nSetup can't replace 2 more files either.";
-    EXPECT_EQ(ReplaceFailureText("There was a problem.", failures, reason), expected);
+    expected += "\n\nSetup can't write 2 more files either.";
+    EXPECT_EQ(WriteFailureText("There was a problem.", failures, reason), expected);
 
-    ReplaceFailures one;
-    one.Add("C:\\100%s.TXT", 5);
-    EXPECT_EQ(ReplaceFailureText("", one, reason), "reason 5\nSetup can't replace \"C:\\100%s.TXT\".");
+    WriteFailures one;
+    one.Add("C:\\100%s.TXT", 5, true);
+    EXPECT_EQ(WriteFailureText("", one, reason), "reason 5\nSetup can't replace \"C:\\100%s.TXT\".");
     one.Clear();
     EXPECT_TRUE(one.Empty());
 }
 
-TEST_F(TreeCopyTest, OverlongDestinationsAreSkipped)
+TEST_F(TreeCopyTest, OverlongDestinationsAreNotWrittenButCollected)
 {
     const std::string dest(250, 'd');
     host.cd[""] = {File("SHORT"), File("A_NAME_TOO_LONG"), Folder("LONGFOLDERNAME")};
@@ -307,6 +343,11 @@ TEST_F(TreeCopyTest, OverlongDestinationsAreSkipped)
     EXPECT_EQ(host.Only("copy"), (std::vector<std::string>{"copy SHORT -> " + dest + "\\SHORT"}));
     EXPECT_TRUE(host.Only("mkdir").empty());
     EXPECT_EQ(host.Only("show").size(), 1u);
+    ASSERT_EQ(pathsTooLong.Count(), 2u);
+    EXPECT_EQ(pathsTooLong.Listed()[0].path, dest + "\\A_NAME_TOO_LONG");
+    EXPECT_EQ(pathsTooLong.Listed()[1].path, dest + "\\LONGFOLDERNAME");
+    EXPECT_EQ(pathsTooLong.Listed()[0].error, kErrorPathTooLong);
+    EXPECT_TRUE(failedWrites.Empty());
 }
 
 TEST_F(TreeCopyTest, NothingHappensWhenAlreadyCancelledOrUnreadable)

@@ -16,7 +16,9 @@ public:
     std::map<std::string, FileVersion> versions;
     std::map<std::string, unsigned> attributes;
     std::set<std::string> onSearchPath;
-    std::map<std::string, unsigned long> copyErrors;  // by destination
+    std::map<std::string, unsigned long> copyErrors;    // by destination
+    std::map<std::string, unsigned long> renameErrors;  // by destination
+    std::string asked;                                  // the path whose existence was asked last
     std::vector<std::string> failures;
     bool ntFamily = true;
     int moveFailuresLeft = 0;
@@ -25,13 +27,26 @@ public:
     std::vector<std::string> log;
     std::vector<std::string> messages;
 
-    bool PathExists(const std::string& path) override { return files.count(path) != 0; }
-    unsigned long CopyOneFile(const std::string& source, const std::string& destination) override
+    bool PathExists(const std::string& path) override
     {
+        asked = path;
+        return files.count(path) != 0;
+    }
+    // The safe write (tested on its own) copies into its temporary file; the copy is logged and fails
+    // for the file it is for, the one whose existence was asked last.
+    unsigned long CopyOneFile(const std::string& source, const std::string& target) override
+    {
+        const std::string destination = SplitPath(target).name == "~setup-partial" ? asked : target;
         log.push_back("copy " + source + " > " + destination);
         auto it = copyErrors.find(destination);
         return it == copyErrors.end() ? 0 : it->second;
     }
+    unsigned long RenameFile(const std::string&, const std::string& to, bool) override
+    {
+        auto it = renameErrors.find(to);
+        return it == renameErrors.end() ? 0 : it->second;
+    }
+    void RemoveFile(const std::string&) override {}
     FileVersion ReadFileVersion(const std::string& path) override
     {
         auto it = versions.find(path);
@@ -217,16 +232,25 @@ TEST(ScriptCopy, ReplacementClearsAttributesAndAFailureIsReportedByName)
     p.versions = {{"D:\\new.dll", {2, 0, 0}}};
     p.attributes = {{"C:\\ro.dll", kAttributeReadOnly | kAttributeHidden | kAttributeArchive},
                     {"C:\\locked.dll", kAttributeSystem}};
-    p.copyErrors = {{"C:\\locked.dll", 32}, {"C:\\fresh.dll", 5}};
+    p.renameErrors = {{"C:\\locked.dll", 32}};
+    p.copyErrors = {{"C:\\fresh.dll", 5}};
     Execute(p, {"COPY", "D:\\new.dll", "C:\\ro.dll"});
     Execute(p, {"COPY", "D:\\new.dll", "C:\\locked.dll"});
-    // A new file that cannot be written stays as silent as ever.
     Execute(p, {"COPY", "D:\\new.dll", "C:\\fresh.dll"});
-    EXPECT_EQ(p.log, (std::vector<std::string>{"attrib C:\\ro.dll 32", "copy D:\\new.dll > C:\\ro.dll",
-                                               "attrib C:\\locked.dll 128", "copy D:\\new.dll > C:\\locked.dll",
+    const std::string tooLong = "C:\\" + std::string(253, 'l') + ".dll";  // 260 characters
+    Execute(p, {"COPY", "D:\\new.dll", tooLong});
+    // The new content is written first; the old file's attributes are cleared only to put it in place.
+    EXPECT_EQ(p.log, (std::vector<std::string>{"copy D:\\new.dll > C:\\ro.dll", "attrib C:\\ro.dll 32",
+                                               "copy D:\\new.dll > C:\\locked.dll", "attrib C:\\locked.dll 128",
                                                "attrib C:\\locked.dll 4", "copy D:\\new.dll > C:\\fresh.dll"}));
-    EXPECT_EQ(p.failures, std::vector<std::string>{"error 32\nI can't replace \"C:\\locked.dll\" with \"D:\\new.dll\". "
-                                                   "(Script command 'COPY    D:\\new.dll    C:\\locked.dll')"});
+    // A file left in place and a new file not written are both named with the system's reason.
+    EXPECT_EQ(p.failures,
+              (std::vector<std::string>{"error 32\nI can't replace \"C:\\locked.dll\" with \"D:\\new.dll\". "
+                                        "(Script command 'COPY    D:\\new.dll    C:\\locked.dll')",
+                                        "error 5\nI can't copy \"D:\\new.dll\" to \"C:\\fresh.dll\". "
+                                        "(Script command 'COPY    D:\\new.dll    C:\\fresh.dll')",
+                                        "error 206\nI can't copy \"D:\\new.dll\" to \"" + tooLong +
+                                            "\". (Script command 'COPY    D:\\new.dll    " + tooLong + "')"}));
     EXPECT_TRUE(p.messages.empty());
 }
 

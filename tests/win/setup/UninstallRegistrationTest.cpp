@@ -198,6 +198,7 @@ TEST_F(UninstallRegistration, AFailedCopySaysSoAndStillWritesTheEntry)
     DialogAnswerer watcher;
     RegisterSectionForUninstall();
     ASSERT_EQ(watcher.Answered().size(), 1u);
-    EXPECT_EQ(watcher.Answered()[0].text, "Couldn't copy uninstall program.");
+    EXPECT_EQ(watcher.Answered()[0].text.rfind("Couldn't copy uninstall program.\n", 0), 0u)
+        << "followed by the system's reason: " << watcher.Answered()[0].text;
     EXPECT_TRUE(ReadValue("Copy Fails", "UninstallString"));
 }
