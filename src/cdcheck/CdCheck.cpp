@@ -704,20 +704,13 @@ void CdScan::CheckTexts()
 
 void CdScan::CheckUninstallEntries()
 {
-    std::map<std::string, int> owners;  // upper-case product name -> first section registering it
+    // Two sections of one product name are among setup's own SETUP.INI findings.
     const PlaceholderValues typical = TypicalFolders("");
     for (int s = 0; s < settings_.sectionCount; ++s) {
         if (!IsTrueValue(settings_.SectionValueAt(SectionKey::Uninstall, s))) continue;
         const std::string section = "Section" + std::to_string(s + 1);
         const std::string name = settings_.SectionValueAt(SectionKey::ProductName, s);
         const int line = IniLine(section, "ProductName");
-        const auto [owner, added] = owners.emplace(ansi::ToUpper(name), s);
-        if (!added) {
-            Add(iniName_, line,
-                FormatText("Section%d and Section%d share one uninstall entry, '%s': the later registration replaces "
-                           "the earlier, and removing the product removes only one section's folder",
-                           {owner->second + 1, s + 1, name}));
-        }
         UninstallEntrySource source;
         source.uninstallerPath = UninstallerTargetPath(typical.windows);
         source.destDir = DestDirOf(s);

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 #include "framework/Handles.h"
 
 OsVersion QueryOsVersion()
@@ -26,4 +28,20 @@ bool IsProductInstalled(const std::string& productName)
     UniqueRegKey key;
     const std::string path = kUninstallKey + productName;
     return ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) == ERROR_SUCCESS;
+}
+
+std::optional<std::string> InstalledUninstallString(const std::string& productName)
+{
+    UniqueRegKey key;
+    const std::string path = kUninstallKey + productName;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
+        return std::nullopt;
+    char value[1024] = {};
+    DWORD type = 0;
+    DWORD size = sizeof value - 1;
+    if (::RegQueryValueExA(key.get(), "UninstallString", nullptr, &type, reinterpret_cast<BYTE*>(value), &size) !=
+            ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ))
+        return std::string();
+    return std::string(value, ::strnlen(value, size));
 }

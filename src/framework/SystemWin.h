@@ -1,6 +1,7 @@
 #pragma once
 // Questions to the running system.
 
+#include <optional>
 #include <string>
 
 #include "framework/SystemFacts.h"
@@ -11,3 +12,6 @@ OsVersion QueryOsVersion();
 bool IsAdministrator();
 // A product counts as installed when its uninstall entry (kUninstallKey + its name) can be opened.
 bool IsProductInstalled(const std::string& productName);
+// The UninstallString of the product's uninstall entry: nothing when there is no entry, empty when the
+// entry has no readable string value of that name.
+std::optional<std::string> InstalledUninstallString(const std::string& productName);

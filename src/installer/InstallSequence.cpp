@@ -189,17 +189,25 @@ SetupResult RunInstallSequence(SetupPresenter& presenter)
     }
     LogChosenSections();
 
-    // Each section is registered even when its copy was stopped or failed, so that what was made of
-    // it can be removed; the next run offers it as installed.
+    // A section whose entry would be refused is refused before any of its files is copied: they would
+    // be left with nothing that removes them. Each other section is registered even when its copy was
+    // stopped or failed, so that what was made of it can be removed; the next run offers it as installed.
     const std::string& sourceDir = specialFolders.Get(SpecialFolder::SourceDir);
+    std::vector<std::string> registered;
     for (int s = 0; s < setupSettings.sectionCount && !setupSettings.cancelRequested; ++s) {
         if (!IsChosen(s)) continue;
         setupSettings.currentSection = s;
+        if (const std::optional<std::string> refusal = SectionEntryRefusal(registered)) {
+            FailureMessageBox(*refusal);
+            // Not installed: its script does not run either.
+            setupSettings.SetSectionValueAt(SectionKey::InstallByDefault, s, "FALSE");
+            continue;
+        }
         SetCurrentFolder(sourceDir);
         presenter.CopySection(&FinishCopiedSection);
         SetCurrentFolder(sourceDir);
         setupSettings.currentSection = s;
-        RegisterSectionForUninstall();
+        if (RegisterSectionForUninstall()) registered.push_back(setupSettings.GetSectionValue(SectionKey::ProductName));
     }
 
     if (!setupSettings.cancelRequested) {

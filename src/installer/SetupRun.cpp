@@ -189,8 +189,14 @@ std::variant<std::vector<SilentChoice>, SilentRefusal> ChooseSilentSections(
     for (int i = 0; i < count; ++i) {
         if (!chosen[i]) continue;
         const auto given = switches.folders.find(i + 1);
-        const std::string folder =
-            given != switches.folders.end() ? WithoutClosingBackslash(given->second) : sections[i].destDir;
+        const std::optional<std::string>& installed = sections[i].installedFolder;
+        if (installed && given != switches.folders.end() && !SameFolder(given->second, *installed, resolver))
+            return SilentRefusal{
+                SetupResult::BadInput,
+                "/DIR" + std::to_string(i + 1) + ": " + InstalledElsewhereText(sections[i].productName, *installed)};
+        const std::string folder = installed                         ? *installed
+                                   : given != switches.folders.end() ? WithoutClosingBackslash(given->second)
+                                                                     : sections[i].destDir;
         const ChosenFolder check = CheckChosenFolder(folder, windowsDir, resolver);
         if (check.refusal != FolderRefusal::None)
             return SilentRefusal{SetupResult::BadInput,

@@ -3,6 +3,7 @@
 // sections and folders an unattended run installs, and the run's result with its exit code.
 
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -60,6 +61,8 @@ struct SectionFacts {
     bool installByDefault = false;
     bool installed = false;  // its uninstall entry exists
     std::string destDir;     // DestDir with its placeholder expanded
+    std::string productName;
+    std::optional<std::string> installedFolder;  // the folder its uninstall entry names
 };
 
 struct SilentChoice {
@@ -75,7 +78,8 @@ struct SilentRefusal {
 // The sections an unattended run installs, in section order, each with its folder: the named ones
 // (/SECTIONS), else those with InstallByDefault that are not installed yet; a /DIRn folder replaces the
 // section's DestDir. Refused: a section number that SETUP.INI does not have, a /DIRn for a section that
-// is not installed by this run, a folder that is not a full path (X:\...), a bare drive root, and a
+// is not installed by this run, a /DIRn other than the folder of an installed section (which is
+// installed again only there), a folder that is not a full path (X:\...), a bare drive root, and a
 // folder in the Windows folder (`windowsDir`), with `noChangeText` / `noWindowsDirText` as the reason.
 // The Windows-folder test compares both folders as `resolver` resolves them (see RealFolderPath), so
 // that "C:\Books\..\Windows" or an 8.3 alias cannot reach it; a chosen folder is kept as resolved.

@@ -116,7 +116,9 @@ public:
             setupSettings.currentSection = s;
             SectionFacts section;
             section.installByDefault = IsTrueValue(setupSettings.GetSectionValue(SectionKey::InstallByDefault));
-            section.installed = IsProductInstalled(setupSettings.GetSectionValue(SectionKey::ProductName));
+            section.productName = setupSettings.GetSectionValue(SectionKey::ProductName);
+            section.installedFolder = InstalledSectionFolder(section.productName);
+            section.installed = section.installedFolder || IsProductInstalled(section.productName);
             section.destDir = setupSettings.GetSectionValue(SectionKey::DestDir);
             if (section.installByDefault && section.installed)
                 LogLine("section " + std::to_string(s + 1) + " is installed already");

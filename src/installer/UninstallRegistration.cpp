@@ -2,14 +2,17 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <variant>
 
+#include "framework/AnsiText.h"
 #include "framework/FileOverwrite.h"
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
 #include "framework/PathFunctions.h"
 #include "framework/PathText.h"
 #include "framework/RunLog.h"
+#include "framework/SafeFormat.h"
 #include "settings/SettingsWin.h"
 #include "settings/UninstallEntry.h"
 
@@ -88,37 +91,60 @@ void WriteEntry(const UninstallEntry& entry)
         }
     }
 }
-}  // namespace
 
-void RegisterSectionForUninstall()
+// The entry of the section addressed by currentSection; nothing when the section is not registered
+// (the CD has no uninstall program, or Uninstall is not TRUE), with the reason in the log.
+std::optional<std::variant<UninstallEntry, EntryRefusal>> BuildSectionEntry(bool logWhy)
 {
     const std::string& startDir = specialFolders.Get(SpecialFolder::StartDir);
-    ::SetCurrentDirectoryA(startDir.c_str());
-    if (!PathExistsUnlessFileNotFound(kUninstallerFileName)) {
-        LogLine("no uninstall entry: the CD has no uninstall program");
-        return;
+    if (!PathExistsUnlessFileNotFound(AppendToFolder(startDir, kUninstallerFileName))) {
+        if (logWhy) LogLine("no uninstall entry: the CD has no uninstall program");
+        return std::nullopt;
     }
-    const std::string target = UninstallerTargetPath(specialFolders.Get(SpecialFolder::WindowsDir));
-    ::SetCurrentDirectoryA(specialFolders.Get(SpecialFolder::SourceDir).c_str());
     if (!IsTrueValue(setupSettings.GetSectionValue(SectionKey::Uninstall))) {
-        LogLine("no uninstall entry: Uninstall is not TRUE");
-        return;
+        if (logWhy) LogLine("no uninstall entry: Uninstall is not TRUE");
+        return std::nullopt;
     }
-
     UninstallEntrySource source;
-    source.uninstallerPath = target;
+    source.uninstallerPath = UninstallerTargetPath(specialFolders.Get(SpecialFolder::WindowsDir));
     source.destDir = setupSettings.GetSectionValue(SectionKey::DestDir);
     source.productName = setupSettings.GetSectionValue(SectionKey::ProductName);
     source.uninstallText = setupSettings.GetText(TextId::UninstallText);
     source.problemText = setupSettings.GetText(TextId::UninstallProblemText);
     source.shortcutLocation = setupSettings.GetSectionValue(SectionKey::ShortcutLocation);
     source.fileSize = setupSettings.GetSectionValue(SectionKey::FileSize);
-    auto built = BuildUninstallEntry(source);
-    if (const EntryRefusal* refusal = std::get_if<EntryRefusal>(&built)) {
-        FailureMessageBox(refusal->message);
-        return;
+    return BuildUninstallEntry(source);
+}
+}  // namespace
+
+std::optional<std::string> SectionEntryRefusal(const std::vector<std::string>& registeredNames)
+{
+    const auto built = BuildSectionEntry(false);
+    if (!built) return std::nullopt;
+    if (const EntryRefusal* refusal = std::get_if<EntryRefusal>(&*built)) return refusal->message;
+    const std::string name = setupSettings.GetSectionValue(SectionKey::ProductName);
+    for (const std::string& other : registeredNames) {
+        if (ansi::ToUpper(other) == ansi::ToUpper(name))
+            return FormatText(
+                "%s cannot be registered for removal: another section of this CD has already been "
+                "registered under the same ProductName.",
+                {name});
     }
+    return std::nullopt;
+}
+
+bool RegisterSectionForUninstall()
+{
+    const auto built = BuildSectionEntry(true);
+    if (!built) return false;
+    if (const EntryRefusal* refusal = std::get_if<EntryRefusal>(&*built)) {
+        FailureMessageBox(refusal->message);
+        return false;
+    }
+    const std::string& startDir = specialFolders.Get(SpecialFolder::StartDir);
+    const std::string target = UninstallerTargetPath(specialFolders.Get(SpecialFolder::WindowsDir));
     if (const unsigned long error = CopyUninstaller(AppendToFolder(startDir, kUninstallerFileName), target))
         FailureMessageBox(std::string(kCopyFailedText) + "\n" + SystemErrorText(error));
-    WriteEntry(std::get<UninstallEntry>(built));
+    WriteEntry(std::get<UninstallEntry>(*built));
+    return true;
 }

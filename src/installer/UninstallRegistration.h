@@ -2,4 +2,13 @@
 // Registers the section addressed by currentSection for removal: copies TOVRADE.EXE from the start
 // folder into the Windows folder and writes the section's uninstall entry.
 
-void RegisterSectionForUninstall();
+#include <optional>
+#include <string>
+#include <vector>
+
+// Why the section's entry would be refused (a value too long, a product name that cannot be a key,
+// a ProductName that `registeredNames` holds already, case ignored), so that the section can be
+// refused before any of its files is copied; nothing when it would be written or is not made at all.
+std::optional<std::string> SectionEntryRefusal(const std::vector<std::string>& registeredNames);
+// Writes the entry (and the uninstaller); a refusal is shown as a failure. True when it was written.
+bool RegisterSectionForUninstall();

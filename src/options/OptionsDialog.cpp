@@ -46,9 +46,15 @@ COptionsDialog::~COptionsDialog() = default;
 
 bool COptionsDialog::OnInitDialog()
 {
+    // An installed section stays where it is: chosen again, it goes into the folder its entry names.
     initialDestDirs_.clear();
-    for (int i = 0; i < setupSettings.sectionCount; ++i)
+    installedFolders_.clear();
+    for (int i = 0; i < setupSettings.sectionCount; ++i) {
+        installedFolders_.push_back(InstalledSectionFolder(setupSettings.SectionValueAt(SectionKey::ProductName, i)));
+        if (installedFolders_.back())
+            setupSettings.SetSectionValueAt(SectionKey::DestDir, i, *installedFolders_.back());
         initialDestDirs_.push_back(setupSettings.SectionValueAt(SectionKey::DestDir, i));
+    }
     setupSettings.currentSection = 0;
 
     // This dialog always takes its texts from SETUP.TXT, complete or not.
@@ -74,7 +80,7 @@ bool COptionsDialog::OnInitDialog()
         const int row = sectionList_->AddRow(
             SectionRowText(productName, setupSettings.GetSectionValue(SectionKey::FileSize), units));
         if (!IsTrueValue(setupSettings.GetSectionValue(SectionKey::InstallByDefault))) continue;
-        if (IsProductInstalled(productName))
+        if (installedFolders_[i] || IsProductInstalled(productName))
             setupSettings.SetSectionValue(SectionKey::InstallByDefault, "FALSE");
         else
             sectionList_->SetCheck(row, 1);
@@ -140,6 +146,12 @@ void COptionsDialog::OnListNotify()
 
 void COptionsDialog::OnChangeFolder()
 {
+    if (const std::optional<std::string>& installed = InstalledFolder(selectedSection_)) {
+        AppMessageBox(
+            InstalledElsewhereText(setupSettings.SectionValueAt(SectionKey::ProductName, selectedSection_), *installed),
+            MB_OK | MB_ICONINFORMATION, Hwnd());
+        return;
+    }
     CBrowseDialog browse;
     if (browse.DoModal(Hwnd()) != IDOK) return;
     // The Windows folder is refused at once; a drive root is refused at Continue, with every folder.
@@ -151,6 +163,12 @@ void COptionsDialog::OnChangeFolder()
     setupSettings.currentSection = selectedSection_;
     setupSettings.SetSectionValue(SectionKey::DestDir, check.folder);
     Refresh();
+}
+
+const std::optional<std::string>& COptionsDialog::InstalledFolder(int section) const
+{
+    static const std::optional<std::string> none;
+    return section >= 0 && section < static_cast<int>(installedFolders_.size()) ? installedFolders_[section] : none;
 }
 
 ChosenFolder COptionsDialog::CheckFolder(const std::string& folder) const
@@ -168,6 +186,7 @@ void COptionsDialog::OnDriveChosen()
     if (length == CB_ERR || length < 2 || length >= static_cast<LRESULT>(sizeof(entry))) return;
     ::SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(entry));
     for (int i = 0; i < setupSettings.sectionCount; ++i) {
+        if (InstalledFolder(i)) continue;
         setupSettings.currentSection = i;
         setupSettings.SetSectionValue(SectionKey::DestDir,
                                       WithDriveLetter(setupSettings.GetSectionValue(SectionKey::DestDir), entry[1]));

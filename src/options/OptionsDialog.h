@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,8 @@ private:
     void OnDriveChosen();
     // The folder tests of every chosen folder (CheckChosenFolder) against this system's Windows folder.
     ChosenFolder CheckFolder(const std::string& folder) const;
+    // The folder the section's uninstall entry names; nothing when it is not installed.
+    const std::optional<std::string>& InstalledFolder(int section) const;
     // Makes the section the one whose description and folder are shown, and its row the selected one.
     void ShowSection(int section);
 
@@ -52,5 +55,7 @@ private:
     int selectedSection_ = 0;
     // Every section's DestDir as the dialog found it, which a section on a bare drive root gets back.
     std::vector<std::string> initialDestDirs_;
+    // By section: the folder its uninstall entry names, where it is installed again if chosen.
+    std::vector<std::optional<std::string>> installedFolders_;
     HFONT rowFont_ = nullptr;  // the description's font, owned by the dialog's window
 };

@@ -123,3 +123,22 @@ OptionsRefreshTexts ComputeRefreshTexts(SetupSettings& settings, int selectedSec
         FormatText(settings.GetText(TextId::DescriptionText), {settings.GetSectionValue(SectionKey::ProductName)});
     return texts;
 }
+
+std::string InstalledElsewhereText(const std::string& productName, const std::string& installedFolder)
+{
+    return FormatText(
+        "%s is installed in %s. Setup installs it again only there; to install it in another "
+        "folder, remove it first.",
+        {productName, installedFolder});
+}
+
+bool SameFolder(const std::string& a, const std::string& b, const PathResolver& resolver)
+{
+    const auto normal = [&](const std::string& folder) {
+        std::string real = ansi::ToUpper(RealFolderPath(folder, resolver));
+        while (real.size() > 3 && ansi::EndsWithChar(real, '\\'))
+            real.pop_back();
+        return real;
+    };
+    return normal(a) == normal(b);
+}

@@ -58,6 +58,12 @@ ChosenFolder CheckChosenFolder(const std::string& folder, const std::string& win
 std::string FolderRefusalText(const ChosenFolder& check, const std::string& noChangeText,
                               const std::string& noWindowsDirText);
 
+// An installed section is installed again only into the folder its uninstall entry names: what the
+// user is told when another folder is chosen for it.
+std::string InstalledElsewhereText(const std::string& productName, const std::string& installedFolder);
+// True when the two folders are the same once resolved (case and a closing backslash ignored).
+bool SameFolder(const std::string& a, const std::string& b, const PathResolver& resolver);
+
 // DestDir with its drive letter replaced; an empty DestDir stays empty.
 std::string WithDriveLetter(const std::string& destDir, char letter);
 

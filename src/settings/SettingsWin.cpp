@@ -5,6 +5,7 @@
 #include "framework/MessageBox.h"
 #include "framework/RunLog.h"
 #include "framework/SystemWin.h"
+#include "settings/UninstallEntry.h"
 
 std::string PrivateProfileFile::Read(const std::string& section, const std::string& key, const std::string& fallback)
 {
@@ -77,4 +78,11 @@ void BuildSpecialFolders(SpecialFolderTable& table, SetupSettings& settings)
     settings.currentSection = 0;
     table.Build(windowsDir, systemDir, QueryOsVersion(), shellFolders,
                 settings.GetSectionValue(SectionKey::AltMyDocumentsDir), messages);
+}
+
+std::optional<std::string> InstalledSectionFolder(const std::string& productName)
+{
+    const std::optional<std::string> uninstallString = InstalledUninstallString(productName);
+    if (!uninstallString) return std::nullopt;
+    return FolderInUninstallString(*uninstallString, productName);
 }

@@ -14,6 +14,9 @@ extern SpecialFolderTable specialFolders;
 // The system's version, filled by start-up; the script commands read its platform identifier.
 extern OsVersion osVersion;
 
+// The folder that the product's uninstall entry names; nothing when there is no entry or it names none.
+std::optional<std::string> InstalledSectionFolder(const std::string& productName);
+
 // A profile file read with GetPrivateProfileStringA into a buffer of 4096 characters.
 class PrivateProfileFile : public ProfileSource {
 public:

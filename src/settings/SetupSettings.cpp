@@ -249,6 +249,21 @@ void SetupSettings::Validate(MessageSink& warnings, const std::function<bool(con
                    FormatText("The Product Name field ('%s') in SETUP.INI is too long. Setup creates a registry data "
                               "value using this value; the data value must be less than 64 characters long.)",
                               {productName}));
+        // One uninstall entry per product name (the registry ignores case): setup registers only the
+        // first section of a name that it installs, and refuses the others before copying them.
+        if (IsTrueValue(SectionValueAt(SectionKey::Uninstall, s))) {
+            for (int t = 0; t < s; ++t) {
+                if (!IsTrueValue(SectionValueAt(SectionKey::Uninstall, t)) ||
+                    ansi::ToUpper(SectionValueAt(SectionKey::ProductName, t)) != ansi::ToUpper(productName))
+                    continue;
+                report(SectionKey::ProductName,
+                       FormatText("Section%d and Section%d in SETUP.INI have the same Product Name ('%s'), so they "
+                                  "would share one uninstall entry.\nSetup registers only the first of them that it "
+                                  "installs, and does not install the other.",
+                                  {t + 1, s + 1, productName}));
+                break;
+            }
+        }
     }
 
     filesCompressed = ansi::ToUpper(GetSetupValue(SetupKey::FilesCompressed)) == "YES";

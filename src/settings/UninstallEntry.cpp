@@ -42,6 +42,20 @@ std::string ComposeQuietUninstallString(const std::string& uninstallerPath, cons
     return uninstallerPath + " /S `" + destDir + "` " + productName;
 }
 
+std::optional<std::string> FolderInUninstallString(const std::string& uninstallString, const std::string& productName)
+{
+    const std::string tail = "` " + productName;
+    if (uninstallString.size() < tail.size() ||
+        uninstallString.compare(uninstallString.size() - tail.size(), tail.size(), tail) != 0)
+        return std::nullopt;
+    // The folder holds no backquote (the entry is refused otherwise): it begins after the first one.
+    const size_t open = ansi::FindChar(uninstallString, '`');
+    const size_t end = uninstallString.size() - tail.size();
+    if (open == std::string::npos || open == 0 || uninstallString[open - 1] != ' ' || open + 1 >= end)
+        return std::nullopt;
+    return uninstallString.substr(open + 1, end - open - 1);
+}
+
 uint32_t EstimatedSizeKiB(const std::string& fileSize)
 {
     const long long bytes = ansi::ParseLeadingInteger(fileSize);

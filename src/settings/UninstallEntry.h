@@ -4,6 +4,7 @@
 // rather than shortened when a value does not fit.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -47,6 +48,9 @@ std::string ComposeUninstallString(const std::string& uninstallerPath, const std
 // The same with /S between the uninstaller's path and the folder: removal without any window.
 std::string ComposeQuietUninstallString(const std::string& uninstallerPath, const std::string& destDir,
                                         const std::string& productName);
+// The install folder that an UninstallString composed as above names (between the backquotes, before
+// the product name); nothing when the string does not have that layout.
+std::optional<std::string> FolderInUninstallString(const std::string& uninstallString, const std::string& productName);
 // FileSize in KiB, rounded up, limited to 32 bits; 0 for an empty or negative size.
 uint32_t EstimatedSizeKiB(const std::string& fileSize);
 

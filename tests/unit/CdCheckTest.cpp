@@ -208,8 +208,9 @@ const BrokenCd kCases[] = {
     {"conversion in a plain text", [](CdSpec& cd) { cd.texts["ExitText"] = "Exit %d%%?"; },
      "SETUP.TXT:20: ExitText is shown as written: its %d would appear as it stands"},
     {"shared uninstall entry", [](CdSpec& cd) { cd.Set(23, "ProductName=test book part 1"); },
-     "SETUP.INI:23: Section1 and Section2 share one uninstall entry, 'test book part 1': the later registration "
-     "replaces the earlier, and removing the product removes only one section's folder"},
+     "SETUP.INI:23: Section1 and Section2 in SETUP.INI have the same Product Name ('test book part 1'), so they would "
+     "share one uninstall entry. Setup registers only the first of them that it installs, and does not install the "
+     "other."},
     {"product name refused", [](CdSpec& cd) { cd.Set(23, "ProductName=Test\\Book"); },
      "SETUP.INI:23: setup would not register this section for removal: \"Test\\Book\" cannot be registered for "
      "removal: a product name must not be empty, \".\" or \"..\", or contain \"\\\"."},

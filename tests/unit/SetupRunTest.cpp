@@ -67,11 +67,12 @@ TEST(SetupCommandLine, SwitchesAndRefusals)
 
 TEST(SetupCommandLine, SectionsChosenForAnUnattendedRun)
 {
-    // Section 1 default, 2 not default, 3 default but installed already, 4 default on the bare root.
+    // Section 1 default, 2 not default, 3 default but installed already (in another folder than its
+    // DestDir), 4 default on the bare root.
     const std::vector<SectionFacts> facts = {
         {true, false, "C:\\Widgets\\Samples"},
         {false, false, "C:\\Widgets\\Tools"},
-        {true, true, "C:\\Widgets\\Old"},
+        {true, true, "C:\\Widgets\\Old", "Old Book", "C:\\Widgets\\Installed"},
         {false, false, "C:\\"},
     };
     struct Case {
@@ -80,7 +81,11 @@ TEST(SetupCommandLine, SectionsChosenForAnUnattendedRun)
     } cases[] = {
         {"setup /S", "1=C:\\Widgets\\Samples;"},
         {"setup /S /SECTIONS=2", "2=C:\\Widgets\\Tools;"},
-        {"setup /S /SECTIONS=3,2", "2=C:\\Widgets\\Tools;3=C:\\Widgets\\Old;"},
+        {"setup /S /SECTIONS=3,2", "2=C:\\Widgets\\Tools;3=C:\\Widgets\\Installed;"},
+        {"setup /S /SECTIONS=3 /DIR3=c:\\widgets\\Books\\..\\installed\\", "3=C:\\Widgets\\Installed;"},
+        {"setup /S /SECTIONS=3 /DIR3=C:\\Widgets\\Old",
+         "!/DIR3: Old Book is installed in C:\\Widgets\\Installed. Setup installs it again only there; to install it "
+         "in another folder, remove it first."},
         {"setup /S /SECTIONS=2 /DIR2=E:\\Tools\\", "2=E:\\Tools;"},
         {"setup /S /DIR1=C:\\Other", "1=C:\\Other;"},
         {"setup /S /DIR1=C:\\Books\\..\\Other", "1=C:\\Other;"},  // kept as resolved, as the entry names it

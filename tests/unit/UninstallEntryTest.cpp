@@ -115,3 +115,17 @@ TEST(UninstallEntry, EstimatedSizeRoundsUpToWholeKiB)
     EXPECT_EQ(EstimatedSizeKiB("-5"), 0u);
     EXPECT_EQ(EstimatedSizeKiB("99999999999999999999"), 0xFFFFFFFFu);
 }
+
+TEST(UninstallEntry, TheInstalledFolderIsReadBackFromTheUninstallString)
+{
+    const std::string program = "C:\\WINDOWS\\TOVRADE.EXE";
+    for (const char* folder : {"C:\\Widgets\\Samples", "C:\\\x94\\\\\x95\x5c", "C:\\A B `x"}) {
+        // The product name marks the end of the folder, whatever either holds.
+        const std::string composed = ComposeUninstallString(program, folder, "Widgets` 2");
+        EXPECT_EQ(FolderInUninstallString(composed, "Widgets` 2"), std::string(folder)) << folder;
+    }
+    EXPECT_EQ(FolderInUninstallString(program + " `C:\\Book` Other", "Book"), std::nullopt);
+    EXPECT_EQ(FolderInUninstallString(program + " `` Book", "Book"), std::nullopt);
+    EXPECT_EQ(FolderInUninstallString("`C:\\Book` Book", "Book"), std::nullopt);
+    EXPECT_EQ(FolderInUninstallString("", "Book"), std::nullopt);
+}

@@ -96,6 +96,26 @@ TEST(Validation, CommandFileAndProductName)
                                         kSummary}));
 }
 
+TEST(Validation, TwoRegisteredSectionsOfOneProductNameAreReported)
+{
+    // Sections 1 and 3 share a name (case ignored, as the registry does); 2 shares it without an entry.
+    FakeProfile ini = CompleteIni(3);
+    ini.Set("Section1", "ProductName", "My Book");
+    ini.Set("Section2", "ProductName", "My Book");
+    ini.Set("Section2", "Uninstall", "FALSE");
+    ini.Set("Section3", "ProductName", "MY BOOK");
+    SetupSettings s;
+    RecordingSink sink;
+    FakeProfile texts;
+    s.Load(ini, texts, sink, [](const std::string&) { return true; });
+    EXPECT_EQ(sink.shown,
+              (std::vector<std::string>{"Section1 and Section3 in SETUP.INI have the same Product Name ('MY "
+                                        "BOOK'), so they would share one uninstall entry.\nSetup registers "
+                                        "only the first of them that it installs, and does not install "
+                                        "the other.",
+                                        kSummary}));
+}
+
 TEST(Validation, FindingsComeInOrderAndFlagsAreDerived)
 {
     FakeProfile ini = CompleteIni(2);
