@@ -396,8 +396,21 @@ unsigned long ExpandCompressedFile(const std::string& sourceName, const std::str
     UniqueFile dest(
         ::CreateFileA(destPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!dest) return LastErrorOr(ERROR_GEN_FAILURE);
-    ::SetLastError(0);
-    const LONG copied = ::LZCopy(source.get(), static_cast<HFILE>(reinterpret_cast<INT_PTR>(dest.get())));
-    if (copied >= 0) return 0;
-    return copied == LZERROR_WRITE ? LastErrorOr(kFailedWithoutReason) : kFailedWithoutReason;
+    return WriteExpanded(source.get(), dest.get());
+}
+
+unsigned long WriteExpanded(INT source, HANDLE dest)
+{
+    // Read through the library and written here, so that a failed write (a full disk) has its reason.
+    constexpr INT kBlock = 64 * 1024;
+    std::vector<char> buffer(kBlock);
+    for (;;) {
+        const INT read = ::LZRead(source, buffer.data(), kBlock);
+        if (read < 0) return kFailedWithoutReason;
+        if (read == 0) return 0;
+        DWORD written = 0;
+        if (!::WriteFile(dest, buffer.data(), static_cast<DWORD>(read), &written, nullptr))
+            return LastErrorOr(ERROR_WRITE_FAULT);
+        if (written != static_cast<DWORD>(read)) return ERROR_DISK_FULL;
+    }
 }

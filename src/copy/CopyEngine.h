@@ -60,5 +60,8 @@ unsigned long CopyPlainFile(const std::string& sourceName, const std::string& de
 // opened or written; kErrorPathTooLong for a source name too long for the library; kFailedWithoutReason
 // for a damaged file. The destination is opened by the system, so its length is the system's limit.
 unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& destPath);
+// Writes what the expansion library reads from `source` (an open LZ handle) to `dest`. 0 when done, the
+// system's error code when a write fails, kFailedWithoutReason when the source is damaged.
+unsigned long WriteExpanded(INT source, HANDLE dest);
 // The expansion library's open-file record holds 128 bytes; the source is opened as ".\name".
 constexpr size_t kMaxExpansionSourceName = 125;

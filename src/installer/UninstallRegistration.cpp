@@ -5,6 +5,7 @@
 #include <optional>
 #include <variant>
 
+#include "copy/CopyEngine.h"
 #include "framework/AnsiText.h"
 #include "framework/FileOverwrite.h"
 #include "framework/Handles.h"
@@ -36,10 +37,8 @@ public:
         UniqueFile output(
             ::CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!output) return ::GetLastError();
-        ::SetLastError(0);
-        if (::LZCopy(input.get(), static_cast<HFILE>(reinterpret_cast<INT_PTR>(output.get()))) >= 0) return 0;
-        const DWORD error = ::GetLastError();
-        return error != 0 ? error : ERROR_WRITE_FAULT;
+        const unsigned long error = WriteExpanded(input.get(), output.get());
+        return error != kFailedWithoutReason ? error : ERROR_INVALID_DATA;
     }
     std::optional<unsigned> GetAttributes(const std::string& path) override
     {
