@@ -176,9 +176,9 @@ public:
     }
     unsigned long RenameFile(const std::string& from, const std::string& to, bool replace) override
     {
-        return ::RenameFileInto(from, to, replace);
+        return files_.RenameFile(from, to, replace);
     }
-    void RemoveFile(const std::string& path) override { ::RemoveFileIfThere(path); }
+    void RemoveFile(const std::string& path) override { files_.RemoveFile(path); }
     void FileWritten(const std::string& sourceName, const std::string& destPath, const WriteOutcome& outcome) override
     {
         // A failure counts with the log off as well.
@@ -194,15 +194,10 @@ public:
                                                             : std::string("the expansion failed")));
         }
     }
-    std::optional<unsigned> GetAttributes(const std::string& path) override
-    {
-        const DWORD attributes = ::GetFileAttributesA(path.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
-        return attributes;
-    }
+    std::optional<unsigned> GetAttributes(const std::string& path) override { return files_.GetAttributes(path); }
     void SetAttributes(const std::string& path, unsigned attributes) override
     {
-        ::SetFileAttributesA(path.c_str(), attributes);
+        files_.SetAttributes(path, attributes);
     }
     bool StopRequested() override { return ::WaitForSingleObject(copyStopEvent.get(), 0) == WAIT_OBJECT_0; }
     void FileDone(const FoundEntry& entry) override
@@ -233,6 +228,7 @@ private:
     // stay in front of it (and of the backdrop) wherever the user clicks.
     HWND ProgressWindow() const { return sourceNameControl_ ? ::GetParent(sourceNameControl_) : nullptr; }
 
+    SystemFiles files_;
     HWND sourceNameControl_;
     HWND destNameControl_;
     int fieldWidth_;

@@ -33,3 +33,25 @@ void RemoveFileIfThere(const std::string& path)
     ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     ::DeleteFileA(path.c_str());
 }
+
+std::optional<unsigned> SystemFiles::GetAttributes(const std::string& path)
+{
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+    return attributes;
+}
+
+void SystemFiles::SetAttributes(const std::string& path, unsigned attributes)
+{
+    ::SetFileAttributesA(path.c_str(), attributes);
+}
+
+unsigned long SystemFiles::RenameFile(const std::string& from, const std::string& to, bool replace)
+{
+    return RenameFileInto(from, to, replace);
+}
+
+void SystemFiles::RemoveFile(const std::string& path)
+{
+    RemoveFileIfThere(path);
+}

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "framework/FileOverwrite.h"
+
 // A path is missing only when its attribute query fails with "file not found"; any other failure
 // (a missing parent folder, a bad name, no access) counts as present.
 bool PathExistsUnlessFileNotFound(const std::string& path);
@@ -13,3 +15,12 @@ bool CreateDirectoryPath(const std::string& path);
 unsigned long RenameFileInto(const std::string& from, const std::string& to, bool replace);
 // Deletes a file, read-only or not, that may not be there; failures are not reported.
 void RemoveFileIfThere(const std::string& path);
+
+// The system's files as the safe write sees them (FileOverwrite.h).
+class SystemFiles : public FileWriteAccess {
+public:
+    std::optional<unsigned> GetAttributes(const std::string& path) override;
+    void SetAttributes(const std::string& path, unsigned attributes) override;
+    unsigned long RenameFile(const std::string& from, const std::string& to, bool replace) override;
+    void RemoveFile(const std::string& path) override;
+};

@@ -25,46 +25,24 @@ const char kCopyFailedText[] = "Couldn't copy uninstall program.";
 // file of the safe write beside the target (FileOverwrite.h), which then replaces the old program in
 // one rename. The source goes to the library by its full path: a bare name would be searched for, in
 // the program's own folder first.
-class UninstallerCopy : public FileWriteAccess {
-public:
-    explicit UninstallerCopy(std::string source) : source_(std::move(source)) {}
-
-    unsigned long Write(const std::string& target)
-    {
-        OFSTRUCT sourceInfo{};
-        UniqueLzHandle input(::LZOpenFileA(source_.data(), &sourceInfo, OF_READ));
-        if (!input) return sourceInfo.nErrCode != 0 ? sourceInfo.nErrCode : ERROR_FILE_NOT_FOUND;
-        UniqueFile output(
-            ::CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!output) return ::GetLastError();
-        const unsigned long error = WriteExpanded(input.get(), output.get());
-        return error != kFailedWithoutReason ? error : ERROR_INVALID_DATA;
-    }
-    std::optional<unsigned> GetAttributes(const std::string& path) override
-    {
-        const DWORD attributes = ::GetFileAttributesA(path.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
-        return attributes;
-    }
-    void SetAttributes(const std::string& path, unsigned attributes) override
-    {
-        ::SetFileAttributesA(path.c_str(), attributes);
-    }
-    unsigned long RenameFile(const std::string& from, const std::string& to, bool replace) override
-    {
-        return ::RenameFileInto(from, to, replace);
-    }
-    void RemoveFile(const std::string& path) override { ::RemoveFileIfThere(path); }
-
-private:
-    std::string source_;
-};
+unsigned long ExpandUninstaller(std::string source, const std::string& target)
+{
+    OFSTRUCT sourceInfo{};
+    UniqueLzHandle input(::LZOpenFileA(source.data(), &sourceInfo, OF_READ));
+    if (!input) return sourceInfo.nErrCode != 0 ? sourceInfo.nErrCode : ERROR_FILE_NOT_FOUND;
+    UniqueFile output(
+        ::CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!output) return ::GetLastError();
+    const unsigned long error = WriteExpanded(input.get(), output.get());
+    return error != kFailedWithoutReason ? error : ERROR_INVALID_DATA;
+}
 
 // 0 when the program is in place, otherwise the system's reason.
 unsigned long CopyUninstaller(const std::string& source, const std::string& target)
 {
-    UninstallerCopy copy(source);
-    return WriteFileSafely(target, true, copy, [&](const std::string& to) { return copy.Write(to); }).error;
+    SystemFiles files;
+    return WriteFileSafely(target, true, files, [&](const std::string& to) { return ExpandUninstaller(source, to); })
+        .error;
 }
 
 void WriteEntry(const UninstallEntry& entry)

@@ -1,6 +1,7 @@
 #include "scripts/ScriptCommands.h"
 
 #include <climits>
+#include <initializer_list>
 #include <tuple>
 
 #include "framework/AnsiText.h"
@@ -34,6 +35,22 @@ int VersionNumber(std::string_view text)
 bool ContainsBlank(const std::string& text)
 {
     return ansi::FindChar(text, ' ') != std::string::npos;
+}
+
+// A path beyond the system's limit names no file the command could reach: the command is not carried
+// out, and the user learns which path and why.
+bool PathsFit(const ScriptFieldTable& fields, std::initializer_list<int> pathFields, ScriptPlatform& platform)
+{
+    for (const int f : pathFields) {
+        if (fields[f].size() <= kMaxPathChars) continue;
+        std::string command;
+        for (const std::string& field : fields)
+            if (!field.empty()) command += (command.empty() ? "" : "    ") + field;
+        platform.ReportFailure(FormatText("%s\nI can't use \"%s\". (Script command '%s')",
+                                          {platform.ErrorText(kErrorPathTooLong), fields[f], command}));
+        return false;
+    }
+    return true;
 }
 
 void Copy(ScriptFieldTable& fields, ScriptPlatform& platform)
@@ -108,7 +125,7 @@ void Rename(const ScriptFieldTable& fields, ScriptPlatform& platform)
 {
     const std::string& from = fields[1];
     const std::string& to = fields[2];
-    if (from.size() > kMaxPathChars || to.size() > kMaxPathChars) return;
+    if (!PathsFit(fields, {1, 2}, platform)) return;
     if (!platform.PathExists(from)) {
         platform.ShowMessage(FormatText("Batch file error. The file '%s' does not exists; I can't rename it.", {from}));
         return;
@@ -168,7 +185,7 @@ void Run(const ScriptFieldTable& fields, ScriptPlatform& platform)
 void Attrib(const ScriptFieldTable& fields, ScriptPlatform& platform)
 {
     const std::string& file = fields[1];
-    if (file.size() > kMaxPathChars || !platform.PathExists(file)) return;
+    if (!PathsFit(fields, {1}, platform) || !platform.PathExists(file)) return;
     const std::optional<unsigned> attributes = platform.GetAttributes(file);
     if (!attributes) return;
     platform.SetAttributes(file, ApplyAttribFlags(*attributes, fields));
@@ -301,13 +318,13 @@ void ExecuteScriptCommand(ScriptFieldTable& fields, ScriptPlatform& platform)
             CopyFileIfNotInPath(fields, platform);
             break;
         case ScriptCommand::Del:
-            if (fields[1].size() <= kMaxPathChars && platform.PathExists(fields[1])) platform.DeleteOneFile(fields[1]);
+            if (PathsFit(fields, {1}, platform) && platform.PathExists(fields[1])) platform.DeleteOneFile(fields[1]);
             break;
         case ScriptCommand::Rename:
             Rename(fields, platform);
             break;
         case ScriptCommand::Md:
-            platform.CreateDirectoryPath(fields[1]);
+            if (PathsFit(fields, {1}, platform)) platform.CreateDirectoryPath(fields[1]);
             break;
         case ScriptCommand::CreateShortcut:
             CreateShortcut(fields, platform);

@@ -68,12 +68,12 @@ unsigned long WinScriptPlatform::CopyOneFile(const std::string& source, const st
 
 unsigned long WinScriptPlatform::RenameFile(const std::string& from, const std::string& to, bool replace)
 {
-    return ::RenameFileInto(from, to, replace);
+    return SystemFiles().RenameFile(from, to, replace);
 }
 
 void WinScriptPlatform::RemoveFile(const std::string& path)
 {
-    ::RemoveFileIfThere(path);
+    SystemFiles().RemoveFile(path);
 }
 
 FileVersion WinScriptPlatform::ReadFileVersion(const std::string& path)
@@ -165,9 +165,7 @@ ScriptPlatform::RunResult WinScriptPlatform::RunProgram(const std::string& progr
 
 std::optional<unsigned> WinScriptPlatform::GetAttributes(const std::string& path)
 {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
-    return attributes;
+    return SystemFiles().GetAttributes(path);
 }
 
 void WinScriptPlatform::SetAttributes(const std::string& path, unsigned attributes)

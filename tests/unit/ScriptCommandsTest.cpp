@@ -432,3 +432,24 @@ TEST(ScriptText, WholeScriptRunsEveryLineWhateverFails)
                                                "md E:\\Demo\\Sub Folder"}));
     EXPECT_EQ(p.messages.size(), 1u);
 }
+
+TEST(ScriptCommands, APathBeyondTheLimitIsReportedAndTheCommandNotCarriedOut)
+{
+    const std::string tooLong = "C:\\" + std::string(253, 'l') + ".txt";  // 260 characters
+    const std::vector<std::vector<std::string>> commands = {{"DEL", tooLong},
+                                                            {"RENAME", tooLong, "C:\\b.txt"},
+                                                            {"RENAME", "C:\\a.txt", tooLong},
+                                                            {"ATTRIB", tooLong, "+R"},
+                                                            {"MD", tooLong}};
+    for (const auto& command : commands) {
+        FakePlatform p;
+        p.files = {"C:\\a.txt", tooLong};
+        Execute(p, command);
+        std::string text;
+        for (const std::string& field : command)
+            text += (text.empty() ? "" : "    ") + field;
+        EXPECT_TRUE(p.log.empty()) << text;
+        EXPECT_EQ(p.failures, std::vector<std::string>{"error 206\nI can't use \"" + tooLong + "\". (Script command '" +
+                                                       text + "')"});
+    }
+}
