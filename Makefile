@@ -62,8 +62,11 @@ fuzz: bootstrap
 	@bash scripts/run-fuzzers.sh build/fuzz $${FUZZ_SECONDS:-60}
 
 # Ratios of setup.exe and TOVRADE.EXE against baselines measured in the same run (see bench/README.md).
-bench: windows
-	@python3 bench/bench.py --build build/windows
+# Measured with the build that Wine runs on this machine (see wine-build).
+bench: wine-build
+	@preset=$$(bash scripts/wine-preset.sh) && \
+		arch=$$([ $$preset = windows64 ] && echo win64 || echo win32) && \
+		SETUP_WINE_ARCH=$$arch python3 bench/bench.py --build build/$$preset
 
 clean:
 	rm -rf build dist

@@ -168,8 +168,23 @@ TEST_F(CopyEngineTest, CopiesTheTreeClearsAttributesAndSkipsDotFolders)
     ASSERT_TRUE(CreateDirectoryPath(cd + "\\SUB\\DEEPER"));
     WriteFile(cd + "\\SUB\\DEEPER\\NOTE.TXT", "deep");
     ASSERT_TRUE(Attributes(cd + "\\HIDDEN.TXT") & FILE_ATTRIBUTE_HIDDEN) << "the prefix keeps DOS attributes";
+    // Larger than the copy's buffer, with the date of an old CD.
+    std::string big(3 * 1024 * 1024 + 17, '\0');
+    for (size_t i = 0; i < big.size(); ++i)
+        big[i] = static_cast<char>(i * 7919 >> 5);
+    WriteFile(cd + "\\BIG.BIN", big);
+    const unsigned long long stamp = (0x01C00000ull << 32) | 0x12345678u;
+    {
+        const FILETIME time{0x12345678, 0x01C00000};
+        UniqueFile file(
+            ::CreateFileA((cd + "\\BIG.BIN").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(::SetFileTime(file.get(), nullptr, nullptr, &time));
+    }
 
     CopyCd();
+
+    EXPECT_EQ(ReadFile(dest + "\\BIG.BIN"), big);
+    EXPECT_EQ(GetFoundWriteTime(dest + "\\BIG.BIN"), stamp) << "the copy keeps the file's date";
 
     for (const char* name : {"PLAIN.TXT", "HIDDEN.TXT", "SYSTEM.DAT", "READONLY.TXT", "SUB\\DEEPER\\NOTE.TXT"}) {
         const std::string path = dest + "\\" + name;
