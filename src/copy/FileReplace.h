@@ -31,8 +31,13 @@ private:
     size_t count_ = 0;
 };
 
+// A message box breaks its lines only at blanks: a long path is broken after a backslash (a name
+// longer than a line where it stands) so that no line is longer than `lineChars` characters.
+std::string BreakLongPath(const std::string& path, size_t lineChars);
+constexpr size_t kMessageLineChars = 80;
+
 // `problemText` (the product's own words; left out when empty), then for each listed file the
 // system's reason and the file ("Setup can't replace" an existing file, "can't copy" a new one),
-// then how many more files failed.
+// then how many more files failed. Long paths are broken into lines of kMessageLineChars.
 std::string WriteFailureText(const std::string& problemText, const WriteFailures& failures,
                              const std::function<std::string(unsigned long)>& errorText);

@@ -326,6 +326,17 @@ TEST(CopyWriteFailures, MessageNamesEachFileWithItsReasonAndCountsTheRest)
     expected += "\n\nSetup can't write 2 more files either.";
     EXPECT_EQ(WriteFailureText("There was a problem.", failures, reason), expected);
 
+    // A long path is broken after a backslash, a long name where it stands; nothing is lost.
+    const std::string folder = "C:\\" + std::string(60, 'f');
+    const std::string name = std::string(100, 'n') + ".TXT";
+    EXPECT_EQ(BreakLongPath(folder + "\\SUB\\" + name, 80),
+              folder + "\\SUB\\\n" + name.substr(0, 80) + "\n" + name.substr(80));
+    EXPECT_EQ(BreakLongPath("C:\\A\\B.TXT", 80), "C:\\A\\B.TXT");
+    WriteFailures longOne;
+    longOne.Add(folder + "\\" + name, 206, false);
+    EXPECT_EQ(WriteFailureText("", longOne, reason),
+              "reason 206\nSetup can't copy \"" + BreakLongPath(folder + "\\" + name, kMessageLineChars) + "\".");
+
     WriteFailures one;
     one.Add("C:\\100%s.TXT", 5, true);
     EXPECT_EQ(WriteFailureText("", one, reason), "reason 5\nSetup can't replace \"C:\\100%s.TXT\".");
