@@ -382,7 +382,7 @@ unsigned long CopyPlainFile(const std::string& sourceName, const std::string& de
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!dest) return LastErrorOr(ERROR_GEN_FAILURE);
     // One buffer per thread for the whole run: large enough that a large file takes few requests.
-    constexpr DWORD kBlock = 1024 * 1024;
+    constexpr DWORD kBlock = 256 * 1024;
     thread_local std::vector<char> buffer(kBlock);
     for (;;) {
         DWORD read = 0;
