@@ -35,13 +35,13 @@ std::string JoinPath(const std::string& base, const std::string& name)
 
 std::string FolderWithBackslash(const std::string& path)
 {
-    const size_t slash = path.find_last_of('\\');
+    const size_t slash = ansi::FindLastChar(path, '\\');
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
 }
 
 std::string ParentFolder(const std::string& path)
 {
-    const size_t slash = path.find_last_of('\\');
+    const size_t slash = ansi::FindLastChar(path, '\\');
     if (slash == std::string::npos) return path;
     return slash > 0 && path[slash - 1] == ':' ? path.substr(0, slash + 1) : path.substr(0, slash);
 }

@@ -52,7 +52,7 @@ UniqueFile OpenInsideFolder(const std::string& name, DWORD access, const std::op
     UniqueFile file(::CreateFileA(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file || !folder) return file;
-    const size_t slash = name.find_last_of('\\');
+    const size_t slash = ansi::FindLastChar(name, '\\');
     std::optional<std::string> path = FinalPathOfHandle(file.get());
     if (path &&
         !ansi::EqualsNoCase(*path, ChildPath(*folder, slash == std::string::npos ? name : name.substr(slash + 1))))
@@ -104,7 +104,7 @@ bool DeleteFileItself(const std::string& path)
 {
     // Wine shows no link attribute on a link to a file and deletes its target through it: the file must
     // lie in the folder its path names.
-    const size_t slash = path.find_last_of('\\');
+    const size_t slash = ansi::FindLastChar(path, '\\');
     std::optional<std::string> folder =
         slash == std::string::npos ? std::nullopt : FinalPathOf(slash == 2 ? path.substr(0, 3) : path.substr(0, slash));
     UniqueFile file = OpenInsideFolder(path, DELETE | FILE_READ_ATTRIBUTES, folder);
@@ -373,7 +373,7 @@ std::vector<std::string> ProtectedFolders()
     char profile[MAX_PATH + 1] = {};
     if (SUCCEEDED(::SHGetFolderPathA(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, profile))) {
         std::string users = profile;
-        const size_t slash = users.find_last_of('\\');
+        const size_t slash = ansi::FindLastChar(users, '\\');
         if (slash != std::string::npos && slash > 3) add(users.substr(0, slash));
     }
     return folders;

@@ -86,7 +86,7 @@ std::optional<std::string> RealPath(UninstallPlatform& platform, const std::stri
 std::string RealLocation(UninstallPlatform& platform, const std::string& canonical, FolderPresence presence)
 {
     if (presence == FolderPresence::Present) return RealPath(platform, canonical).value_or(std::string());
-    const size_t slash = canonical.find_last_of('\\');
+    const size_t slash = ansi::FindLastChar(canonical, '\\');
     const std::vector<std::string> chain = FolderChain(canonical);
     if (chain.size() < 2 || slash == std::string::npos) return std::string();
     std::optional<std::string> parent = RealPath(platform, chain[chain.size() - 2]);

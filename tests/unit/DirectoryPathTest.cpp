@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "framework/AnsiText.h"
 #include "framework/PathText.h"
 
 using Steps = std::vector<std::string>;
@@ -44,4 +45,16 @@ TEST(PathText, JoinsAndSplitsAtTheLastBackslash)
         EXPECT_EQ(FolderWithBackslash(c.path), c.folder);
         EXPECT_EQ(ParentFolder(c.path), c.parent);
     }
+}
+
+TEST(PathText, ATrailByteThatLooksLikeABackslashSplitsNothing)
+{
+    // Japanese (code page 932): the second byte of a name such as "\x94\x5C" is the backslash's code.
+    ansi::SetLeadByteTest([](unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); });
+    const std::string kanji = "\x94\x5C";
+    EXPECT_EQ(FolderWithBackslash("C:\\Book\\" + kanji + ".TXT"), "C:\\Book\\");
+    EXPECT_EQ(ParentFolder("C:\\Book\\" + kanji + ".TXT"), "C:\\Book");
+    EXPECT_EQ(ParentFolder("C:\\" + kanji), "C:\\");
+    EXPECT_EQ(AppendToFolder("C:\\" + kanji, "x"), "C:\\" + kanji + "\\x");
+    ansi::SetLeadByteTest(nullptr);
 }
