@@ -14,6 +14,7 @@
 #include "framework/PathText.h"
 #include "framework/RunLog.h"
 #include "framework/SafeFormat.h"
+#include "scripts/ScriptPlatformWin.h"
 #include "settings/SettingsWin.h"
 #include "settings/UninstallEntry.h"
 
@@ -37,12 +38,24 @@ unsigned long ExpandUninstaller(std::string source, const std::string& target)
     return error != kFailedWithoutReason ? error : ERROR_INVALID_DATA;
 }
 
-// 0 when the program is in place, otherwise the system's reason.
+// What the write of the uninstaller returns when the program in place is newer than the CD's.
+constexpr unsigned long kNewerInPlace = ERROR_ALREADY_EXISTS;
+
+// 0 when the program is in place, otherwise the system's reason. One program serves the entries of
+// every book on the PC, so an older CD's program never replaces a newer one (their version resources
+// compared once the CD's is expanded); the newer one stays and serves this entry too.
 unsigned long CopyUninstaller(const std::string& source, const std::string& target)
 {
     SystemFiles files;
-    return WriteFileSafely(target, true, files, [&](const std::string& to) { return ExpandUninstaller(source, to); })
-        .error;
+    const FileVersion inPlace = ReadFileVersionResource(target);
+    const WriteOutcome outcome = WriteFileSafely(target, true, files, [&](const std::string& to) {
+        const unsigned long error = ExpandUninstaller(source, to);
+        if (error != 0) return error;
+        return ReadFileVersionResource(to) < inPlace ? kNewerInPlace : 0;
+    });
+    if (outcome.error != kNewerInPlace) return outcome.error;
+    LogLine("kept the newer uninstall program " + target);
+    return 0;
 }
 
 void WriteEntry(const UninstallEntry& entry)

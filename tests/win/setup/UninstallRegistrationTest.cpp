@@ -9,6 +9,8 @@
 #include "framework/Handles.h"
 #include "GlobalSettingsTest.h"
 #include "installer/UninstallRegistration.h"
+#include "scripts/ScriptPlatformWin.h"
+#include "ScriptTestSupport.h"
 #include "settings/SettingsWin.h"
 
 namespace {
@@ -201,4 +203,36 @@ TEST_F(UninstallRegistration, AFailedCopySaysSoAndStillWritesTheEntry)
     EXPECT_EQ(watcher.Answered()[0].text.rfind("Couldn't copy uninstall program.\n", 0), 0u)
         << "followed by the system's reason: " << watcher.Answered()[0].text;
     EXPECT_TRUE(ReadValue("Copy Fails", "UninstallString"));
+}
+
+TEST_F(UninstallRegistration, AnOlderCdsUninstallerNeverReplacesANewerOne)
+{
+    // The build gives the program a version to compare (the test program lies one folder below it);
+    // the script tests' version DLLs stand in for two builds of the program.
+    const std::string helpers = scripttest::HelperFolder();
+    EXPECT_EQ(ReadFileVersionResource(helpers + "\\..\\..\\TOVRADE.EXE"), (FileVersion{1, 1, 0}));
+    const std::string target = windows_ + "\\TOVRADE.EXE";
+    struct Case {
+        const char* onCd;
+        const char* inPlace;  // nullptr: none yet
+        const char* expected;
+    } cases[] = {
+        {"scriptver400.dll", "scriptver410.dll", "scriptver410.dll"},
+        {"scriptver410.dll", "scriptver400.dll", "scriptver410.dll"},
+        {"scriptver410.dll", nullptr, "scriptver410.dll"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.onCd);
+        ASSERT_TRUE(::CopyFileA((helpers + "\\" + c.onCd).c_str(), (cd_ + "\\TOVRADE.EXE").c_str(), FALSE));
+        ::DeleteFileA(target.c_str());
+        if (c.inPlace) {
+            ASSERT_TRUE(::CopyFileA((helpers + "\\" + c.inPlace).c_str(), target.c_str(), FALSE));
+        }
+        DialogAnswerer watcher;
+        EXPECT_TRUE(RegisterSectionForUninstall());
+        EXPECT_TRUE(watcher.Answered().empty()) << "no failure";
+        EXPECT_EQ(ReadAll(target), ReadAll(helpers + "\\" + c.expected));
+        EXPECT_EQ(::GetFileAttributesA((windows_ + "\\~setup-partial.tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+        EXPECT_TRUE(ReadValue("My Book", "UninstallString"));
+    }
 }
