@@ -1,12 +1,34 @@
 #include "uninstaller/FolderRemoval.h"
 
+#include "framework/AnsiText.h"
+#include "framework/PathText.h"
 #include "framework/SafeFormat.h"
 
 bool removalFailed = false;
 const char kCannotDeleteText[] = "Setup cannot delete %s. (The file might be read-only or it might be in use.)";
 
+bool IsSameOrInsideFolder(const std::string& path, const std::string& folder)
+{
+    if (path.size() < folder.size() || !ansi::EqualsNoCase(std::string_view(path).substr(0, folder.size()), folder))
+        return false;
+    return path.size() == folder.size() || ansi::EndsWithChar(folder, '\\') || path[folder.size()] == '\\';
+}
+
 namespace {
-void EmptyCurrentFolder(RemovalFileSystem& fileSystem)
+enum class Spare { No, Whole, Holder };
+
+// Whether the folder at `path` is one of `spared`, holds one, or neither.
+Spare SpareOf(const std::string& path, const std::vector<std::string>& spared)
+{
+    Spare found = Spare::No;
+    for (const std::string& folder : spared) {
+        if (ansi::EqualsNoCase(folder, path)) return Spare::Whole;
+        if (IsSameOrInsideFolder(folder, path)) found = Spare::Holder;
+    }
+    return found;
+}
+
+void EmptyCurrentFolder(RemovalFileSystem& fileSystem, const std::vector<std::string>& spared, bool& kept)
 {
     // Going back up with ".." would, after a subfolder that could not be entered, climb out of the
     // folder being emptied; the full path always leads back to the right place.
@@ -18,6 +40,11 @@ void EmptyCurrentFolder(RemovalFileSystem& fileSystem)
     for (const FolderEntry& entry : fileSystem.ListCurrentFolder()) {
         if (entry.name.empty() || entry.name == "." || entry.name == "..") continue;
         if (entry.isFolder && !entry.isLink) {
+            const Spare spare = spared.empty() ? Spare::No : SpareOf(AppendToFolder(listed, entry.name), spared);
+            if (spare == Spare::Whole) {
+                kept = true;
+                continue;
+            }
             const EnterResult entered = fileSystem.EnterSubfolder(entry.name);
             if (entered == EnterResult::NotTheListedFolder) {
                 fileSystem.ShowMessage(FormatText(kCannotDeleteText, {entry.name}));
@@ -25,7 +52,7 @@ void EmptyCurrentFolder(RemovalFileSystem& fileSystem)
                 continue;
             }
             if (entered == EnterResult::Entered) {
-                EmptyCurrentFolder(fileSystem);
+                EmptyCurrentFolder(fileSystem, spared, kept);
                 if (!fileSystem.ReturnToFolder(listed)) {
                     removalFailed = true;
                     return;
@@ -33,6 +60,7 @@ void EmptyCurrentFolder(RemovalFileSystem& fileSystem)
             } else {
                 removalFailed = true;
             }
+            if (spare == Spare::Holder) continue;
             if (entry.readOnly) fileSystem.ClearReadOnly(entry.name);
             if (!fileSystem.RemoveFolder(entry.name)) removalFailed = true;
             continue;
@@ -54,11 +82,14 @@ void EmptyCurrentFolder(RemovalFileSystem& fileSystem)
 }
 }  // namespace
 
-void RemoveFolderContents(RemovalFileSystem& fileSystem, const std::string& folder)
+bool RemoveFolderContents(RemovalFileSystem& fileSystem, const std::string& folder,
+                          const std::vector<std::string>& spared)
 {
     if (!fileSystem.SetCurrentFolder(folder)) {
         removalFailed = true;
-        return;
+        return false;
     }
-    EmptyCurrentFolder(fileSystem);
+    bool kept = false;
+    EmptyCurrentFolder(fileSystem, spared, kept);
+    return kept;
 }

@@ -50,4 +50,12 @@ public:
 // current again by its full path, and when that fails the removal ends with `removalFailed`. A
 // subfolder that turns out to be a link or another folder when it is entered is left as it is and
 // reported like a file that cannot be deleted.
-void RemoveFolderContents(RemovalFileSystem& fileSystem, const std::string& folder);
+//
+// `spared` holds full paths of folders inside `folder` that belong to other registered sections: each
+// stays with everything in it, and so do the folders that hold one (emptied of everything else). True
+// when something was spared: the folder itself must then stay too.
+bool RemoveFolderContents(RemovalFileSystem& fileSystem, const std::string& folder,
+                          const std::vector<std::string>& spared = {});
+
+// True when `path` is `folder` or lies inside it (case ignored, whole names only).
+bool IsSameOrInsideFolder(const std::string& path, const std::string& folder);

@@ -2,10 +2,13 @@
 
 #include <shlobj.h>
 
+#include <cstring>
+
 #include "framework/AnsiText.h"
 #include "framework/App.h"
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
+#include "framework/SystemFacts.h"
 
 bool PathExistsUnlessFileOrPathNotFound(const std::string& path)
 {
@@ -265,10 +268,41 @@ void Win32RemovalFileSystem::ShowMessage(const std::string& text)
     AppMessageBox(text, MB_OK | MB_ICONWARNING);
 }
 
-void RemoveFolderContents(const std::string& folder)
+bool RemoveFolderContents(const std::string& folder, const std::vector<std::string>& spared)
 {
     Win32RemovalFileSystem fileSystem;
-    RemoveFolderContents(fileSystem, folder);
+    return RemoveFolderContents(fileSystem, folder, spared);
+}
+
+std::vector<UninstallCommand> OtherInstallations(const std::string& productName)
+{
+    std::vector<UninstallCommand> found;
+    std::string parent = kUninstallKey;
+    parent.pop_back();
+    UniqueRegKey uninstall;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, parent.c_str(), 0, KEY_READ, uninstall.put()) != ERROR_SUCCESS)
+        return found;
+    for (DWORD index = 0;; ++index) {
+        char name[256] = {};
+        DWORD nameLength = sizeof name;
+        const LONG status =
+            ::RegEnumKeyExA(uninstall.get(), index, name, &nameLength, nullptr, nullptr, nullptr, nullptr);
+        if (status == ERROR_NO_MORE_ITEMS) break;
+        if (status != ERROR_SUCCESS || ansi::EqualsNoCase(name, productName)) continue;
+        char value[1024] = {};
+        DWORD type = 0;
+        DWORD size = sizeof value - 1;
+        if (::RegGetValueA(uninstall.get(), name, "UninstallString", RRF_RT_REG_SZ, &type, value, &size) !=
+            ERROR_SUCCESS)
+            continue;
+        // The folder begins at the first backquote: the program's path before it may hold blanks.
+        const std::string text(value, ::strnlen(value, sizeof value));
+        const size_t open = ansi::FindChar(text, '`');
+        if (open == std::string::npos) continue;
+        std::optional<UninstallCommand> command = SplitUninstallCommandLine(std::string_view(text).substr(open));
+        if (command && ansi::EqualsNoCase(command->productName, name)) found.push_back(*command);
+    }
+    return found;
 }
 
 namespace {

@@ -10,6 +10,7 @@
 #include "framework/Handles.h"
 #include "uninstaller/FolderRemoval.h"
 #include "uninstaller/FolderResolution.h"
+#include "uninstaller/UninstallCommandLine.h"
 
 // The uninstaller's own existence test, as the installer's: a path counts as present unless its
 // attribute query fails with "file not found" or, because a folder whose parent is gone is just as
@@ -65,8 +66,13 @@ std::optional<std::string> FinalPathOfHandle(HANDLE handle);
 // Opens the folder `path` leads to (every link followed) for its final path; nothing when it cannot.
 std::optional<std::string> FinalPathOf(const std::string& path);
 
-// Empties `folder` on the real file system and leaves it as the current folder; see FolderRemoval.h.
-void RemoveFolderContents(const std::string& folder);
+// Empties `folder` on the real file system but for `spared` and leaves it as the current folder; see
+// FolderRemoval.h.
+bool RemoveFolderContents(const std::string& folder, const std::vector<std::string>& spared = {});
+
+// The folder and product of every other uninstall entry below HKEY_LOCAL_MACHINE whose UninstallString
+// has the installer's layout and names its own entry.
+std::vector<UninstallCommand> OtherInstallations(const std::string& productName);
 
 // Deletes the key at `keyPath` below HKEY_LOCAL_MACHINE and every key below it, deepest first.
 // `key` must be open on that key. When its subkeys cannot be counted the system's error text is shown

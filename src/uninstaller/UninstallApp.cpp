@@ -97,7 +97,22 @@ public:
         const UINT length = ::GetWindowsDirectoryA(buffer, MAX_PATH);
         return length > 0 && length < MAX_PATH ? std::string(buffer, length) : std::string();
     }
-    void RemoveFolderContents(const std::string& path) override { ::RemoveFolderContents(path); }
+    bool RemoveFolderContents(const std::string& path, const std::vector<std::string>& spared) override
+    {
+        return ::RemoveFolderContents(path, spared);
+    }
+    std::vector<UninstallCommand> OtherInstallations(const std::string& productName) override
+    {
+        return ::OtherInstallations(productName);
+    }
+    void Inform(const std::string& text) override
+    {
+        if (IsUnattended()) {
+            LogLine("note: " + text);
+            return;
+        }
+        AppMessageBox(text, MB_OK | MB_ICONINFORMATION);
+    }
     bool RemoveFolder(const std::string& path) override
     {
         const bool removed = RemoveFolderOrLink(path);

@@ -42,6 +42,10 @@ const char kFolderChangedText[] =
 const char kLinkKeptText[] =
     "The installation folder \"%s\" is a link to another folder, and this system cannot remove the link by "
     "itself. Nothing behind the link has been touched.";
+const char kSharedFolderText[] =
+    "%s is also the folder of %s, which is still installed. Its files stay until that is removed too.";
+const char kSparedFoldersText[] =
+    "%s holds folders of other installed programs: %s. They stay, and so do the folders that hold them.";
 const char kDefaultQuestionText[] = "Do you want to remove %s and all of its files?";
 const char kDefaultProblemText[] =
     "Not all the files could be removed. Be sure none of the files are in use and run the uninstall program again.";
@@ -284,8 +288,28 @@ UninstallOutcome RunUninstall(UninstallPlatform& platform, std::string_view argu
             removalFailed = true;
         }
     } else {
-        platform.RemoveFolderContents(installFolder);
-        if (!removalFailed) {
+        // Another registered section installed into the same folder, or into one inside it, keeps its
+        // files: the folder it shares stays whole; a folder of its inside this one stays with what
+        // holds it.
+        std::string sharedWith;
+        std::vector<std::string> spared;
+        std::string sparedList;
+        for (const UninstallCommand& other : platform.OtherInstallations(command->productName)) {
+            const std::optional<std::string> otherFolder = CanonicalFolderPath(other.installFolder);
+            if (!otherFolder) continue;
+            if (ansi::EqualsNoCase(*otherFolder, installFolder)) {
+                if (sharedWith.empty()) sharedWith = other.productName;
+            } else if (IsSameOrInsideFolder(*otherFolder, installFolder)) {
+                spared.push_back(*otherFolder);
+                sparedList += (sparedList.empty() ? "" : ", ") + *otherFolder + " (" + other.productName + ")";
+            }
+        }
+        if (!sharedWith.empty()) {
+            platform.Inform(FormatText(kSharedFolderText, {command->installFolder, sharedWith}));
+        } else if (platform.RemoveFolderContents(installFolder, spared)) {
+            if (!platform.SetCurrentFolder(initialFolder)) platform.SetCurrentFolder(ParentFolder(installFolder));
+            platform.Inform(FormatText(kSparedFoldersText, {command->installFolder, sparedList}));
+        } else if (!removalFailed) {
             // The removal leaves the emptied folder current, and a current folder cannot be removed.
             if (!platform.SetCurrentFolder(initialFolder)) platform.SetCurrentFolder(ParentFolder(installFolder));
             if (!platform.RemoveFolder(installFolder)) removalFailed = true;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "uninstaller/FolderResolution.h"
+#include "uninstaller/UninstallCommandLine.h"
 
 // The entry's UninstallProblemText; the problem dialog shows it.
 extern std::string problemText;
@@ -25,6 +26,8 @@ extern const char kUncheckedLinkText[];
 extern const char kUnreachableText[];
 extern const char kFolderChangedText[];
 extern const char kLinkKeptText[];
+extern const char kSharedFolderText[];
+extern const char kSparedFoldersText[];
 extern const char kDefaultQuestionText[];
 extern const char kDefaultProblemText[];
 
@@ -59,7 +62,14 @@ public:
     // What tells the folder `path` leads to from every other one (its volume and file index), the same
     // under every name it can be reached by; nothing when it cannot be opened.
     virtual std::optional<std::string> FolderIdentity(const std::string& path) = 0;
-    virtual void RemoveFolderContents(const std::string& path) = 0;
+    // Empties the folder but for `spared` (see the removal's RemoveFolderContents); true when something
+    // was spared.
+    virtual bool RemoveFolderContents(const std::string& path, const std::vector<std::string>& spared) = 0;
+    // The folder and product of every other uninstall entry whose UninstallString has the layout the
+    // installer writes (a program, then `folder` product).
+    virtual std::vector<UninstallCommand> OtherInstallations(const std::string& productName) = 0;
+    // Tells the user what is no failure (an unattended run logs it).
+    virtual void Inform(const std::string& text) = 0;
     virtual bool RemoveFolder(const std::string& path) = 0;
     // The folders that must never be emptied (see CheckInstallFolder).
     virtual std::vector<std::string> ProtectedFolders() = 0;

@@ -83,11 +83,14 @@ public:
     std::vector<std::string> MachineNames() override { return {"READER-PC"}; }
     std::string WindowsFolder() override { return "C:\\WINDOWS"; }
     std::optional<std::string> FolderIdentity(const std::string& path) override { return ansi::ToUpper(path); }
-    void RemoveFolderContents(const std::string& path) override
+    bool RemoveFolderContents(const std::string& path, const std::vector<std::string>& spared) override
     {
         FUZZ_CHECK(IsRemovable(path));
         emptied = true;
+        return false;
     }
+    std::vector<UninstallCommand> OtherInstallations(const std::string&) override { return {}; }
+    void Inform(const std::string&) override {}
     bool RemoveFolder(const std::string& path) override
     {
         FUZZ_CHECK(IsRemovable(path));

@@ -229,3 +229,19 @@ TEST_F(UninstallRemoval, AFolderSwappedBeforeItIsEnteredIsReportedAndKeepsItsCon
     EXPECT_FALSE(fs.Has("C:\\Book\\Z"));
     EXPECT_FALSE(fs.Has("C:\\Book\\data.bin"));
 }
+
+TEST_F(UninstallRemoval, AnotherSectionsFolderInsideStaysWithTheFoldersThatHoldIt)
+{
+    FakeFileSystem fs = ThreeLevels();
+    // Another section installed into C:\Book\A\B (any case); C:\Book\Z is this section's alone.
+    EXPECT_TRUE(RemoveFolderContents(fs, "C:\\Book", {"c:\\book\\a\\b"}));
+    EXPECT_FALSE(removalFailed);
+    EXPECT_TRUE(fs.messages.empty());
+    for (const char* kept : {"C:\\Book\\A", "C:\\Book\\A\\B", "C:\\Book\\A\\B\\readme.txt", "C:\\Book\\A\\B\\data.bin"})
+        EXPECT_TRUE(fs.Has(kept)) << kept;
+    for (const char* gone : {"C:\\Book\\readme.txt", "C:\\Book\\A\\data.bin", "C:\\Book\\Z", "C:\\Book\\Z\\data.bin"})
+        EXPECT_FALSE(fs.Has(gone)) << gone;
+    EXPECT_TRUE(IsSameOrInsideFolder("C:\\Book\\A", "C:\\BOOK"));
+    EXPECT_FALSE(IsSameOrInsideFolder("C:\\Bookshelf", "C:\\Book"));
+    EXPECT_TRUE(IsSameOrInsideFolder("C:\\Book", "C:\\"));
+}

@@ -33,6 +33,8 @@ public:
     std::map<std::string, std::string> dosDevices;
     std::map<std::string, std::string> identities;  // a path not listed is told apart by its name
 
+    std::vector<UninstallCommand> others;  // the other entries' folders and products
+    std::vector<std::string> notes;
     std::vector<std::string> messages;
     std::vector<std::string> questions;
     std::vector<std::string> changes;
@@ -111,12 +113,18 @@ public:
         auto it = identities.find(path);
         return it != identities.end() ? it->second : path;
     }
-    void RemoveFolderContents(const std::string& path) override
+    bool RemoveFolderContents(const std::string& path, const std::vector<std::string>& spared) override
     {
-        changes.push_back("empty " + path);
+        std::string kept;
+        for (const std::string& folder : spared)
+            kept += " but " + folder;
+        changes.push_back("empty " + path + kept);
         current = path;
         if (contentsFail) removalFailed = true;
+        return !spared.empty();
     }
+    std::vector<UninstallCommand> OtherInstallations(const std::string& productName) override { return others; }
+    void Inform(const std::string& text) override { notes.push_back(text); }
     bool RemoveFolder(const std::string& path) override
     {
         changes.push_back("remove " + path + " from " + current);
@@ -452,5 +460,46 @@ TEST(UninstallSequence, EveryNameAFolderIsKnownByIsCheckedAndOnlyLinksGoWhenThey
         const bool problem =
             c.outcome == UninstallOutcome::FolderUnreachable || c.outcome == UninstallOutcome::RemovalFailed;
         EXPECT_EQ(platform.problemShown, problem) << c.name;
+    }
+}
+
+TEST(UninstallSequence, OtherSectionsInTheSameOrAnInnerFolderKeepTheirFiles)
+{
+    const std::string shortcut = "delete shortcut C:\\Users\\me\\Desktop\\My Book.lnk";
+    const std::string entry = std::string("delete entry ") + kEntry;
+    struct Case {
+        const char* name;
+        std::vector<UninstallCommand> others;
+        std::vector<std::string> changes;
+        const char* note;  // "" when none
+    } cases[] = {
+        {"the same folder, another spelling",
+         {{"C:\\program files\\My Book\\", "Tools"}},
+         {shortcut, entry},
+         "C:\\Program Files\\My Book is also the folder of Tools, which is still installed."},
+        {"a folder inside",
+         {{"C:\\Program Files\\My Book\\Tools", "Tools"}, {"C:\\Program Files\\My Bookshelf", "Shelf"}},
+         {shortcut, "empty C:\\Program Files\\My Book but C:\\Program Files\\My Book\\Tools", entry},
+         "holds folders of other installed programs: C:\\Program Files\\My Book\\Tools (Tools)"},
+        {"a folder above and a neighbour",
+         {{"C:\\Program Files", "All"}, {"C:\\Program Files\\My Bookshelf", "Shelf"}},
+         {shortcut, "empty C:\\Program Files\\My Book", "remove C:\\Program Files\\My Book from C:\\WINDOWS\\system32",
+          entry},
+         ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakePlatform platform;
+        platform.others = c.others;
+        EXPECT_EQ(RunWith(platform), UninstallOutcome::Removed);
+        EXPECT_EQ(platform.changes, c.changes);
+        EXPECT_TRUE(platform.messages.empty()) << "no failure";
+        EXPECT_FALSE(platform.problemShown);
+        if (*c.note) {
+            ASSERT_EQ(platform.notes.size(), 1u);
+            EXPECT_NE(platform.notes[0].find(c.note), std::string::npos) << platform.notes[0];
+        } else {
+            EXPECT_TRUE(platform.notes.empty());
+        }
     }
 }
