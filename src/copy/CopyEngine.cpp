@@ -166,21 +166,37 @@ public:
         return answer;
     }
     bool ConfirmExit() override { return RunExitConfirmation(ProgressWindow()); }
+    // The file just written stays open until it is renamed into place through its handle: one request
+    // instead of opening it again by its name.
     unsigned long CopyPlainFile(const std::string& sourceName, const std::string& target) override
     {
-        return ::CopyPlainFile(sourceName, target);
+        written_.reset();
+        writtenPath_ = target;
+        return ::CopyPlainFile(sourceName, target, &written_);
     }
     unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& target) override
     {
-        return ::ExpandCompressedFile(sourceName, target);
+        written_.reset();
+        writtenPath_ = target;
+        return ::ExpandCompressedFile(sourceName, target, &written_);
     }
     unsigned long RenameFile(const std::string& from, const std::string& to, bool replace) override
     {
+        if (written_ && from == writtenPath_) {
+            const std::optional<unsigned long> renamed = RenameOpenFile(written_.get(), to, replace);
+            written_.reset();
+            if (renamed) return *renamed;
+        }
         return files_.RenameFile(from, to, replace);
     }
-    void RemoveFile(const std::string& path) override { files_.RemoveFile(path); }
+    void RemoveFile(const std::string& path) override
+    {
+        if (path == writtenPath_) written_.reset();
+        files_.RemoveFile(path);
+    }
     void FileWritten(const std::string& sourceName, const std::string& destPath, const WriteOutcome& outcome) override
     {
+        written_.reset();
         // A failure counts with the log off as well.
         if (outcome.error == 0) {
             if (!TheRunLog().On()) return;
@@ -229,6 +245,8 @@ private:
     HWND ProgressWindow() const { return sourceNameControl_ ? ::GetParent(sourceNameControl_) : nullptr; }
 
     SystemFiles files_;
+    UniqueFile written_;  // the file last written, while it waits for its rename
+    std::string writtenPath_;
     HWND sourceNameControl_;
     HWND destNameControl_;
     int fieldWidth_;
@@ -368,7 +386,7 @@ unsigned long LastErrorOr(DWORD fallback)
 }
 }  // namespace
 
-unsigned long CopyPlainFile(const std::string& sourceName, const std::string& destPath)
+unsigned long CopyPlainFile(const std::string& sourceName, const std::string& destPath, UniqueFile* keepOpen)
 {
     // The copy's own loop rather than CopyFile: the copy is created with no attributes (a file from a
     // CD arrives read-only otherwise, and clearing that costs a request per file) and gets the
@@ -378,7 +396,7 @@ unsigned long CopyPlainFile(const std::string& sourceName, const std::string& de
     if (!source) return LastErrorOr(ERROR_GEN_FAILURE);
     FILETIME created{}, accessed{}, written{};
     const bool timed = ::GetFileTime(source.get(), &created, &accessed, &written) != FALSE;
-    UniqueFile dest(::CreateFileA(destPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    UniqueFile dest(::CreateFileA(destPath.c_str(), GENERIC_WRITE | (keepOpen ? DELETE : 0), 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!dest) return LastErrorOr(ERROR_GEN_FAILURE);
     // One buffer per thread for the whole run: large enough that a large file takes few requests.
@@ -393,10 +411,11 @@ unsigned long CopyPlainFile(const std::string& sourceName, const std::string& de
         if (wrote != read) return ERROR_DISK_FULL;
     }
     if (timed) ::SetFileTime(dest.get(), &created, &accessed, &written);
+    if (keepOpen) *keepOpen = std::move(dest);
     return 0;
 }
 
-unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& destPath)
+unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& destPath, UniqueFile* keepOpen)
 {
     if (sourceName.size() > kMaxExpansionSourceName) return kErrorPathTooLong;
     // A bare name would be searched for, in the program's own folder first: the CD root's file of the
@@ -408,10 +427,12 @@ unsigned long ExpandCompressedFile(const std::string& sourceName, const std::str
     if (!source) return sourceRecord.nErrCode != 0 ? sourceRecord.nErrCode : kFailedWithoutReason;
     // The destination is not opened through the library: when it cannot be created (read-only, in use)
     // the library silently creates the compressed name ("README.TX_") beside it instead.
-    UniqueFile dest(
-        ::CreateFileA(destPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile dest(::CreateFileA(destPath.c_str(), GENERIC_WRITE | (keepOpen ? DELETE : 0), 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!dest) return LastErrorOr(ERROR_GEN_FAILURE);
-    return WriteExpanded(source.get(), dest.get());
+    const unsigned long error = WriteExpanded(source.get(), dest.get());
+    if (error == 0 && keepOpen) *keepOpen = std::move(dest);
+    return error;
 }
 
 unsigned long WriteExpanded(INT source, HANDLE dest)

@@ -54,12 +54,14 @@ unsigned long long GetFoundWriteTime(const std::string& path);
 
 // Copies a file to the destination (replacing what is there) and clears the copy's attributes. 0 when
 // copied, otherwise the system's error code.
-unsigned long CopyPlainFile(const std::string& sourceName, const std::string& destPath);
+// With `keepOpen`, a copy that succeeds is left open there (with DELETE access), for its rename.
+unsigned long CopyPlainFile(const std::string& sourceName, const std::string& destPath, UniqueFile* keepOpen = nullptr);
 // Expands a compressed file of the current folder through LZ32 (a file not in the compressed format is
 // copied unchanged). 0 when expanded; the system's error code when the source or destination cannot be
 // opened or written; kErrorPathTooLong for a source name too long for the library; kFailedWithoutReason
 // for a damaged file. The destination is opened by the system, so its length is the system's limit.
-unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& destPath);
+unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& destPath,
+                                   UniqueFile* keepOpen = nullptr);
 // Writes what the expansion library reads from `source` (an open LZ handle) to `dest`. 0 when done, the
 // system's error code when a write fails, kFailedWithoutReason when the source is damaged.
 unsigned long WriteExpanded(INT source, HANDLE dest);

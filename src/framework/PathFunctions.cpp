@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "framework/PathText.h"
 
 bool PathExistsUnlessFileNotFound(const std::string& path)
@@ -23,6 +25,31 @@ unsigned long RenameFileInto(const std::string& from, const std::string& to, boo
 {
     if (::MoveFileExA(from.c_str(), to.c_str(), replace ? MOVEFILE_REPLACE_EXISTING : 0)) return 0;
     const DWORD error = ::GetLastError();
+    return error != 0 ? error : ERROR_GEN_FAILURE;
+}
+
+std::optional<unsigned long> RenameOpenFile(void* file, const std::string& to, bool replace)
+{
+    using SetInformationFunction = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+    // Looked up, so that the program still starts on systems older than Windows Vista.
+    static const auto setInformation = reinterpret_cast<SetInformationFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle")));
+    if (!setInformation || to.size() < 3 || to[1] != ':' || to[2] != '\\') return std::nullopt;
+    // The system's own form of a full path, which the call takes as it is.
+    const std::string name = "\\??\\" + to;
+    const int chars = ::MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, nullptr, 0);
+    if (chars <= 0) return std::nullopt;
+    std::vector<unsigned char> block(sizeof(FILE_RENAME_INFO) + static_cast<size_t>(chars) * sizeof(WCHAR));
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(block.data());
+    info->ReplaceIfExists = replace ? TRUE : FALSE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>((chars - 1) * sizeof(WCHAR));
+    ::MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, info->FileName, chars);
+    if (setInformation(file, FileRenameInfo, info, static_cast<DWORD>(block.size()))) return 0ul;
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED || error == ERROR_CALL_NOT_IMPLEMENTED ||
+        error == ERROR_INVALID_FUNCTION)
+        return std::nullopt;
     return error != 0 ? error : ERROR_GEN_FAILURE;
 }
 

@@ -13,6 +13,10 @@ bool PathExistsUnlessFileNotFound(const std::string& path);
 bool CreateDirectoryPath(const std::string& path);
 // Renames a file, replacing a file at `to` when `replace` is set. 0, or the system's error code.
 unsigned long RenameFileInto(const std::string& from, const std::string& to, bool replace);
+// Renames the file open on `file` (with DELETE access) to the full path `to`, replacing a file there
+// when `replace` is set, in one request; nothing when the system cannot rename through a handle (the
+// caller then closes the file and renames it by its path).
+std::optional<unsigned long> RenameOpenFile(void* file, const std::string& to, bool replace);
 // Deletes a file, read-only or not, that may not be there; failures are not reported.
 void RemoveFileIfThere(const std::string& path);
 
