@@ -7,6 +7,15 @@ namespace {
 const char kSummary[] =
     "At least one entry in SETUP.INI is suspicious.\nSetup will continue, but the results will be unpredictable.";
 
+// What loading `ini` shows, in order.
+std::vector<std::string> FindingsOf(FakeProfile ini, SetupSettings& s)
+{
+    RecordingSink sink;
+    FakeProfile texts;
+    s.Load(ini, texts, sink, [](const std::string&) { return true; });
+    return sink.shown;
+}
+
 std::vector<std::string> Findings(const std::map<std::string, std::string>& section1,
                                   const std::function<bool(const std::string&)>& exists = nullptr,
                                   SetupSettings* keep = nullptr)
@@ -105,10 +114,7 @@ TEST(Validation, TwoRegisteredSectionsOfOneProductNameAreReported)
     ini.Set("Section2", "Uninstall", "FALSE");
     ini.Set("Section3", "ProductName", "MY BOOK");
     SetupSettings s;
-    RecordingSink sink;
-    FakeProfile texts;
-    s.Load(ini, texts, sink, [](const std::string&) { return true; });
-    EXPECT_EQ(sink.shown,
+    EXPECT_EQ(FindingsOf(ini, s),
               (std::vector<std::string>{"Section1 and Section3 in SETUP.INI have the same Product Name ('MY "
                                         "BOOK'), so they would share one uninstall entry.\nSetup registers "
                                         "only the first of them that it installs, and does not install "
@@ -125,14 +131,12 @@ TEST(Validation, FindingsComeInOrderAndFlagsAreDerived)
     ini.Set("Section2", "CodeDir", "A:B");
     ini.Set("Section2", "DestDir", "X");
     SetupSettings s;
-    RecordingSink sink;
-    FakeProfile texts;
-    s.Load(ini, texts, sink, [](const std::string&) { return true; });
-    ASSERT_EQ(sink.shown.size(), 4u);
-    EXPECT_NE(sink.shown[0].find("'1'"), std::string::npos);
-    EXPECT_EQ(sink.shown[1], IllegalChar("A:B", ':'));
-    EXPECT_NE(sink.shown[2].find("'X' entry in SETUP.INI looks suspicious"), std::string::npos);
-    EXPECT_EQ(sink.shown[3], kSummary);
+    const std::vector<std::string> shown = FindingsOf(ini, s);
+    ASSERT_EQ(shown.size(), 4u);
+    EXPECT_NE(shown[0].find("'1'"), std::string::npos);
+    EXPECT_EQ(shown[1], IllegalChar("A:B", ':'));
+    EXPECT_NE(shown[2].find("'X' entry in SETUP.INI looks suspicious"), std::string::npos);
+    EXPECT_EQ(shown[3], kSummary);
     EXPECT_TRUE(s.filesCompressed);
     EXPECT_TRUE(s.useUnderscores);
 
@@ -141,7 +145,7 @@ TEST(Validation, FindingsComeInOrderAndFlagsAreDerived)
     plain.values.erase({"Setup", "UseUnderscores"});
     plain.Set("Setup", "FilesCompressed", "YES");
     SetupSettings p;
-    p.Load(plain, texts, sink, [](const std::string&) { return true; });
+    FindingsOf(plain, p);
     EXPECT_FALSE(p.useUnderscores);
     EXPECT_TRUE(p.filesCompressed);
 }
