@@ -13,6 +13,7 @@
 #include "framework/RunLog.h"
 #include "framework/SafeFormat.h"
 #include "settings/ExitConfirmation.h"
+#include "settings/SectionRecords.h"
 #include "settings/SettingsWin.h"
 #include "settings/SetupMessages.h"
 
@@ -129,7 +130,11 @@ public:
     }
     bool EnterFolder(const std::string& name) override { return ::SetCurrentDirectoryA(name.c_str()) != FALSE; }
     void LeaveFolder() override { ::SetCurrentDirectoryA(".."); }
-    void CreateFolder(const std::string& path) override { ::CreateDirectoryA(path.c_str(), nullptr); }
+    void CreateFolder(const std::string& path) override
+    {
+        const bool created = ::CreateDirectoryA(path.c_str(), nullptr) != FALSE;
+        RecordCreated(setupSettings.currentSection, RecordKind::Folder, path, created);
+    }
     bool PathExists(const std::string& path) override { return ::PathExistsUnlessFileNotFound(path); }
     std::optional<ExistingFile> FindExisting(const std::string& path) override
     {
@@ -199,6 +204,9 @@ public:
         written_.reset();
         // A failure counts with the log off as well.
         if (outcome.error == 0) {
+            // Written by the book, new or replacing a file: the removal takes it.
+            RecordCreated(setupSettings.currentSection, RecordKind::File, destPath, !outcome.replacing);
+            SectionRecord(setupSettings.currentSection).Add(RecordKind::File, destPath);
             if (!TheRunLog().On()) return;
             const bool compressed = setupSettings.filesCompressed;
             const char* what = outcome.replacing ? (compressed ? "expanded (replaced)" : "replaced")
@@ -262,7 +270,9 @@ void CopySection(const CopyWorkerParams& params)
 {
     ::WaitForSingleObject(copyReadyEvent.get(), INFINITE);
     const std::string destDir = setupSettings.GetSectionValue(SectionKey::DestDir);
-    CreateDirectoryPath(destDir);
+    CreateDirectoryPath(destDir, [](const std::string& folder, bool created) {
+        RecordCreated(setupSettings.currentSection, RecordKind::Folder, folder, created);
+    });
 
     const std::string codeDir = setupSettings.GetSectionValue(SectionKey::CodeDir);
     const std::string& startDir = specialFolders.Get(SpecialFolder::StartDir);

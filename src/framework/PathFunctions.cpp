@@ -12,12 +12,15 @@ bool PathExistsUnlessFileNotFound(const std::string& path)
     return ::GetLastError() != ERROR_FILE_NOT_FOUND;
 }
 
-bool CreateDirectoryPath(const std::string& path)
+bool CreateDirectoryPath(const std::string& path,
+                         const std::function<void(const std::string& folder, bool created)>& met)
 {
     auto steps = DirectoryPathSteps(path);
     if (!steps) return false;
-    for (const std::string& folder : *steps)
-        ::CreateDirectoryA(folder.c_str(), nullptr);
+    for (const std::string& folder : *steps) {
+        const bool created = ::CreateDirectoryA(folder.c_str(), nullptr) != FALSE;
+        if (met) met(folder, created);
+    }
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The existence test, folder creation and the file operations of the safe write of the installer.
 
+#include <functional>
 #include <string>
 
 #include "framework/FileOverwrite.h"
@@ -10,7 +11,9 @@
 bool PathExistsUnlessFileNotFound(const std::string& path);
 // Creates every missing folder of the path from the root down. False only for a network path (and
 // for a path beyond 259 characters, which is refused); true otherwise, whatever each creation did.
-bool CreateDirectoryPath(const std::string& path);
+// Each step is passed to `met` with whether this call created it.
+bool CreateDirectoryPath(const std::string& path,
+                         const std::function<void(const std::string& folder, bool created)>& met = nullptr);
 // Renames a file, replacing a file at `to` when `replace` is set. 0, or the system's error code.
 unsigned long RenameFileInto(const std::string& from, const std::string& to, bool replace);
 // Renames the file open on `file` (with DELETE access) to the full path `to`, replacing a file there

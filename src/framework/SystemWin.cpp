@@ -45,3 +45,93 @@ std::optional<std::string> InstalledUninstallString(const std::string& productNa
         return std::string();
     return std::string(value, ::strnlen(value, size));
 }
+
+namespace {
+constexpr char kRecordValueName[] = "InstallRecord";
+}  // namespace
+
+std::optional<std::vector<std::string>> ReadInstallRecordValue(const std::string& productName)
+{
+    UniqueRegKey key;
+    const std::string path = kUninstallKey + productName;
+    // A link in place of the entry is opened as itself and holds no record.
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), REG_OPTION_OPEN_LINK, KEY_QUERY_VALUE, key.put()) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    DWORD type = 0, size = 0;
+    if (::RegQueryValueExA(key.get(), kRecordValueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    if (type != REG_MULTI_SZ) return std::vector<std::string>{std::string()};
+    std::string data(size, '\0');
+    DWORD filled = size;
+    if (::RegQueryValueExA(key.get(), kRecordValueName, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                           &filled) != ERROR_SUCCESS ||
+        type != REG_MULTI_SZ)
+        return std::vector<std::string>{std::string()};
+    data.resize(filled < data.size() ? filled : data.size());
+    std::vector<std::string> strings;
+    for (size_t at = 0; at < data.size();) {
+        const size_t end = data.find('\0', at);
+        const size_t stop = end == std::string::npos ? data.size() : end;
+        // The empty string ends the list.
+        if (stop == at) break;
+        strings.push_back(data.substr(at, stop - at));
+        at = stop + 1;
+    }
+    return strings;
+}
+
+bool WriteInstallRecordValue(const std::string& productName, const std::vector<std::string>& stored)
+{
+    UniqueRegKey key;
+    const std::string path = kUninstallKey + productName;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), REG_OPTION_OPEN_LINK, KEY_SET_VALUE, key.put()) !=
+        ERROR_SUCCESS)
+        return false;
+    std::string data;
+    for (const std::string& text : stored)
+        data.append(text).push_back('\0');
+    data.push_back('\0');
+    return ::RegSetValueExA(key.get(), kRecordValueName, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(data.data()),
+                            static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+}
+
+namespace {
+std::optional<DWORD> SharedCount(HKEY key, const std::string& path)
+{
+    DWORD type = 0, count = 0, size = sizeof count;
+    if (::RegQueryValueExA(key, path.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&count), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_DWORD || size != sizeof count)
+        return std::nullopt;
+    return count;
+}
+}  // namespace
+
+bool RaiseSharedCount(const std::string& path)
+{
+    UniqueRegKey key;
+    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                          KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, key.put(), nullptr) != ERROR_SUCCESS)
+        return false;
+    const DWORD count = SharedCount(key.get(), path).value_or(0) + 1;
+    return ::RegSetValueExA(key.get(), path.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&count),
+                            sizeof count) == ERROR_SUCCESS;
+}
+
+std::optional<unsigned long> ReleaseSharedCount(const std::string& path)
+{
+    UniqueRegKey key;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, key.put()) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    const std::optional<DWORD> count = SharedCount(key.get(), path);
+    if (!count) return std::nullopt;
+    if (*count <= 1) {
+        ::RegDeleteValueA(key.get(), path.c_str());
+        return 0;
+    }
+    const DWORD left = *count - 1;
+    ::RegSetValueExA(key.get(), path.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&left), sizeof left);
+    return left;
+}

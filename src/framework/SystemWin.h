@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "framework/SystemFacts.h"
 
@@ -15,3 +16,18 @@ bool IsProductInstalled(const std::string& productName);
 // The UninstallString of the product's uninstall entry: nothing when there is no entry, empty when the
 // entry has no readable string value of that name.
 std::optional<std::string> InstalledUninstallString(const std::string& productName);
+
+// The install record's value in the uninstall entry of `productName` (see InstallRecord.h): nothing
+// when there is no entry or no such value; a value that is not a multi-string reads as one empty
+// string, which no record begins with.
+std::optional<std::vector<std::string>> ReadInstallRecordValue(const std::string& productName);
+// Writes the record into the entry, which must exist; false when it cannot.
+bool WriteInstallRecordValue(const std::string& productName, const std::vector<std::string>& stored);
+
+// The use counts of shared files, one DWORD per full path below HKEY_LOCAL_MACHINE.
+constexpr char kSharedDllsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+// Raises the count of the file at `path` by one (a missing count counts as 0); false when it cannot.
+bool RaiseSharedCount(const std::string& path);
+// Lowers the count by one and deletes the value when it reaches 0: the count left, or nothing when
+// the file had no count.
+std::optional<unsigned long> ReleaseSharedCount(const std::string& path);

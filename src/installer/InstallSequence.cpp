@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "copy/CopyEngine.h"
 #include "copy/ProgressDialog.h"
 #include "framework/App.h"
@@ -203,6 +205,7 @@ SetupResult RunInstallSequence(SetupPresenter& presenter)
             setupSettings.SetSectionValueAt(SectionKey::InstallByDefault, s, "FALSE");
             continue;
         }
+        LoadSectionRecord();
         SetCurrentFolder(sourceDir);
         presenter.CopySection(&FinishCopiedSection);
         SetCurrentFolder(sourceDir);
@@ -223,6 +226,10 @@ SetupResult RunInstallSequence(SetupPresenter& presenter)
             SetCurrentFolder(sourceDir);
             LogLine("script " + commandFile);
             RunScriptFile(commandFile, startFolder);
+            // What the script made is the section's too.
+            if (std::find(registered.begin(), registered.end(),
+                          setupSettings.GetSectionValue(SectionKey::ProductName)) != registered.end())
+                WriteSectionRecord();
         }
         presenter.EndScripts();
     }

@@ -14,7 +14,9 @@
 #include "framework/PathText.h"
 #include "framework/RunLog.h"
 #include "framework/SafeFormat.h"
+#include "framework/SystemWin.h"
 #include "scripts/ScriptPlatformWin.h"
+#include "settings/SectionRecords.h"
 #include "settings/SettingsWin.h"
 #include "settings/UninstallEntry.h"
 
@@ -47,14 +49,20 @@ constexpr unsigned long kNewerInPlace = ERROR_ALREADY_EXISTS;
 unsigned long CopyUninstaller(const std::string& source, const std::string& target)
 {
     SystemFiles files;
+    const bool existed = files.GetAttributes(target).has_value();
     const FileVersion inPlace = ReadFileVersionResource(target);
     const WriteOutcome outcome = WriteFileSafely(target, true, files, [&](const std::string& to) {
         const unsigned long error = ExpandUninstaller(source, to);
         if (error != 0) return error;
         return ReadFileVersionResource(to) < inPlace ? kNewerInPlace : 0;
     });
-    if (outcome.error != kNewerInPlace) return outcome.error;
-    LogLine("kept the newer uninstall program " + target);
+    if (outcome.error != kNewerInPlace && outcome.error != 0) return outcome.error;
+    if (outcome.error == kNewerInPlace) LogLine("kept the newer uninstall program " + target);
+    // One program serves every entry: each one counts it, so that the last removal can take it.
+    InstallRecord& record = SectionRecord(setupSettings.currentSection);
+    if (!record.Has(RecordKind::SharedFile, target) && !RaiseSharedCount(target))
+        LogError("shared count of " + target + " not raised");
+    record.Add(existed ? RecordKind::SharedFile : RecordKind::CreatedSharedFile, target);
     return 0;
 }
 
@@ -136,5 +144,36 @@ bool RegisterSectionForUninstall()
     if (const unsigned long error = CopyUninstaller(AppendToFolder(startDir, kUninstallerFileName), target))
         FailureMessageBox(std::string(kCopyFailedText) + "\n" + SystemErrorText(error));
     WriteEntry(std::get<UninstallEntry>(*built));
+    WriteSectionRecord();
     return true;
+}
+
+void LoadSectionRecord()
+{
+    const std::string productName = setupSettings.GetSectionValue(SectionKey::ProductName);
+    const std::string destDir = setupSettings.GetSectionValue(SectionKey::DestDir);
+    const std::optional<std::string> uninstallString = InstalledUninstallString(productName);
+    if (!uninstallString) return;
+    // Only an entry of this very folder: its record's relative paths are relative to it.
+    const std::optional<std::string> folder = FolderInUninstallString(*uninstallString, productName);
+    if (!folder || !ansi::EqualsNoCase(*folder, destDir)) return;
+    const std::optional<std::vector<std::string>> stored = ReadInstallRecordValue(productName);
+    if (!stored) return;
+    if (const std::optional<InstallRecord> record = ReadInstallRecord(*stored, destDir)) {
+        SectionRecord(setupSettings.currentSection).Merge(*record);
+    } else {
+        LogLine("the install record of " + productName + " cannot be read; a new one is written");
+    }
+}
+
+void WriteSectionRecord()
+{
+    const std::string productName = setupSettings.GetSectionValue(SectionKey::ProductName);
+    const std::vector<std::string> stored = WriteInstallRecord(SectionRecord(setupSettings.currentSection),
+                                                               setupSettings.GetSectionValue(SectionKey::DestDir));
+    if (WriteInstallRecordValue(productName, stored)) {
+        LogLine("install record of " + productName + ": " + std::to_string(stored.size() - 1) + " items");
+    } else {
+        LogError("install record of " + productName + " not written");
+    }
 }

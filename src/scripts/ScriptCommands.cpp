@@ -92,13 +92,17 @@ void Copy(ScriptFieldTable& fields, ScriptPlatform& platform)
         return;
     }
     const bool exists = platform.PathExists(destination);
-    if (exists && !(platform.ReadFileVersion(destination) < platform.ReadFileVersion(source))) return;
+    if (exists && !(platform.ReadFileVersion(destination) < platform.ReadFileVersion(source))) {
+        platform.UseSharedFile(destination, false);
+        return;
+    }
     // A file that is not there is written as safely as one that is replaced; the older file stays in
     // place when it cannot be replaced. Either way the user learns which file and why.
     const WriteOutcome outcome = WriteFileSafely(
         destination, exists, platform, [&](const std::string& target) { return platform.CopyOneFile(source, target); });
     if (outcome.error == 0) {
         LogLine("  copy " + source + " to " + destination + ": done");
+        platform.UseSharedFile(destination, !exists);
         return;
     }
     LogLine("  copy " + source + " to " + destination + ": failed");

@@ -79,6 +79,9 @@ public:
     virtual std::string ErrorText(unsigned long code) = 0;
     virtual void CreateDirectoryPath(const std::string& path) = 0;
     virtual void CreateShortcut(const std::string& target, const std::string& linkPath) = 0;
+    // COPY's destination is in place for the book (copied, or kept as newer): its use is counted and
+    // recorded; `created` when the copy put it there.
+    virtual void UseSharedFile(const std::string& path, bool created) = 0;
     // Starts the program and waits for it to end; `errorCode` tells why it could not be started.
     virtual RunResult RunProgram(const std::string& program, const std::string& commandLine,
                                  unsigned long& errorCode) = 0;

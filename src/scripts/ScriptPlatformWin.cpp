@@ -10,7 +10,9 @@
 #include "framework/MessagePump.h"
 #include "framework/PathFunctions.h"
 #include "framework/RunLog.h"
+#include "framework/SystemWin.h"
 #include "scripts/Shortcuts.h"
+#include "settings/SectionRecords.h"
 #include "settings/SettingsWin.h"
 
 namespace {
@@ -102,6 +104,9 @@ unsigned long WinScriptPlatform::MoveOneFile(const std::string& from, const std:
 {
     if (::MoveFileA(from.c_str(), to.c_str())) {
         LogLine("  rename " + from + " to " + to + ": done");
+        // A file of the book keeps being the book's under its new name.
+        InstallRecord& record = SectionRecord(setupSettings.currentSection);
+        if (record.Has(RecordKind::File, from)) record.Add(RecordKind::File, to);
         return 0;
     }
     const DWORD error = ::GetLastError();
@@ -121,7 +126,26 @@ std::string WinScriptPlatform::ErrorText(unsigned long code)
 
 void WinScriptPlatform::CreateDirectoryPath(const std::string& path)
 {
-    ::CreateDirectoryPath(path);
+    ::CreateDirectoryPath(path, [](const std::string& folder, bool created) {
+        RecordCreated(setupSettings.currentSection, RecordKind::Folder, folder, created);
+    });
+}
+
+void WinScriptPlatform::UseSharedFile(const std::string& path, bool created)
+{
+    // The existence test also says "present" for a file whose folder is missing: nothing to count.
+    if (!created && ::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    // Counted once per section: an install of the section again finds the file in its record.
+    InstallRecord& record = SectionRecord(setupSettings.currentSection);
+    if (!record.Has(RecordKind::SharedFile, path)) {
+        if (!RaiseSharedCount(path)) {
+            LogError("  shared count of " + path + " not raised");
+            return;
+        }
+        LogLine("  shared count of " + path + " raised");
+    }
+    if (created) NoteCreatedThisRun(path);
+    record.Add(created || CreatedThisRun(path) ? RecordKind::CreatedSharedFile : RecordKind::SharedFile, path);
 }
 
 void WinScriptPlatform::CreateShortcut(const std::string& target, const std::string& linkPath)
@@ -130,6 +154,7 @@ void WinScriptPlatform::CreateShortcut(const std::string& target, const std::str
     const HRESULT result = CreateShortcutFile(target, linkPath, "");
     if (SUCCEEDED(result)) {
         LogLine("  shortcut " + linkPath + " to " + target + ": done");
+        SectionRecord(setupSettings.currentSection).Add(RecordKind::File, linkPath);
     } else {
         LogError("  shortcut " + linkPath + " to " + target +
                  ": failed: " + SystemErrorText(static_cast<DWORD>(result)));

@@ -20,6 +20,7 @@ public:
     std::string ErrorText(unsigned long code) override;
     void CreateDirectoryPath(const std::string& path) override;
     void CreateShortcut(const std::string& target, const std::string& linkPath) override;
+    void UseSharedFile(const std::string& path, bool created) override;
     RunResult RunProgram(const std::string& program, const std::string& commandLine, unsigned long& errorCode) override;
     std::optional<unsigned> GetAttributes(const std::string& path) override;
     void SetAttributes(const std::string& path, unsigned attributes) override;

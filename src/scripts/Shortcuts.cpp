@@ -9,6 +9,7 @@
 #include "framework/PathText.h"
 #include "framework/RunLog.h"
 #include "scripts/ScriptCommands.h"
+#include "settings/SectionRecords.h"
 #include "settings/SettingsWin.h"
 
 HRESULT CreateShortcutFile(const std::string& target, const std::string& linkPath, const std::string& description)
@@ -42,6 +43,7 @@ std::string CreateSectionShortcut()
     const HRESULT result = CreateShortcutFile(setupSettings.GetSectionValue(SectionKey::DestDir), path, "");
     if (SUCCEEDED(result)) {
         LogLine("shortcut " + path);
+        SectionRecord(setupSettings.currentSection).Add(RecordKind::File, path);
     } else {
         LogError("shortcut " + path + " failed: " + SystemErrorText(static_cast<DWORD>(result)));
     }

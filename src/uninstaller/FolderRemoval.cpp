@@ -65,6 +65,10 @@ void EmptyCurrentFolder(RemovalFileSystem& fileSystem, const std::vector<std::st
             if (!fileSystem.RemoveFolder(entry.name)) removalFailed = true;
             continue;
         }
+        if (!spared.empty() && SpareOf(AppendToFolder(listed, entry.name), spared) == Spare::Whole) {
+            kept = true;
+            continue;
+        }
         if (entry.readOnly) fileSystem.ClearReadOnly(entry.name);
         if (entry.isFolder) {
             // A link left in place is named like a file, so that the user knows what stayed.

@@ -51,9 +51,9 @@ public:
 // subfolder that turns out to be a link or another folder when it is entered is left as it is and
 // reported like a file that cannot be deleted.
 //
-// `spared` holds full paths of folders inside `folder` that belong to other registered sections: each
-// stays with everything in it, and so do the folders that hold one (emptied of everything else). True
-// when something was spared: the folder itself must then stay too.
+// `spared` holds full paths of folders and files inside `folder` that belong to other registered
+// sections: each stays with everything in it, and so do the folders that hold one (emptied of
+// everything else). True when something was spared: the folder itself must then stay too.
 bool RemoveFolderContents(RemovalFileSystem& fileSystem, const std::string& folder,
                           const std::vector<std::string>& spared = {});
 

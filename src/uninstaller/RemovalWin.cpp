@@ -9,6 +9,7 @@
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
 #include "framework/SystemFacts.h"
+#include "framework/SystemWin.h"
 
 bool PathExistsUnlessFileOrPathNotFound(const std::string& path)
 {
@@ -74,6 +75,23 @@ bool DeleteThroughHandle(HANDLE file, const std::string& name)
     disposition.DeleteFile = TRUE;
     return setInformation(file, FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
 }
+
+void ClearReadOnlyThrough(HANDLE file, const std::string& name)
+{
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(file, &info) || !(info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) return;
+    using SetInformationFunction = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+    static const auto setInformation = reinterpret_cast<SetInformationFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle")));
+    const DWORD attributes = info.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY;
+    if (!setInformation) {
+        ::SetFileAttributesA(name.c_str(), attributes);
+        return;
+    }
+    FILE_BASIC_INFO basic{};  // times of 0 stay as they are
+    basic.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+    setInformation(file, FileBasicInfo, &basic, sizeof basic);
+}
 }  // namespace
 
 std::optional<std::string> FolderIdentity(const std::string& path)
@@ -110,8 +128,11 @@ bool DeleteFileItself(const std::string& path)
     const size_t slash = ansi::FindLastChar(path, '\\');
     std::optional<std::string> folder =
         slash == std::string::npos ? std::nullopt : FinalPathOf(slash == 2 ? path.substr(0, 3) : path.substr(0, slash));
-    UniqueFile file = OpenInsideFolder(path, DELETE | FILE_READ_ATTRIBUTES, folder);
-    return file && DeleteThroughHandle(file.get(), path);
+    UniqueFile file = OpenInsideFolder(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, folder);
+    if (!file) return false;
+    // The system refuses to delete a read-only file.
+    ClearReadOnlyThrough(file.get(), path);
+    return DeleteThroughHandle(file.get(), path);
 }
 
 std::optional<std::string> FinalPathOfHandle(HANDLE handle)
@@ -236,20 +257,7 @@ void Win32RemovalFileSystem::ClearReadOnly(const std::string& name)
 {
     // Through a handle on the entry itself: by name, Wine would change what a link leads to.
     UniqueFile file = OpenInsideFolder(name, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, CurrentFinalPath());
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!file || !::GetFileInformationByHandle(file.get(), &info) || !(info.dwFileAttributes & FILE_ATTRIBUTE_READONLY))
-        return;
-    using SetInformationFunction = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
-    static const auto setInformation = reinterpret_cast<SetInformationFunction>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle")));
-    const DWORD attributes = info.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY;
-    if (!setInformation) {
-        ::SetFileAttributesA(name.c_str(), attributes);
-        return;
-    }
-    FILE_BASIC_INFO basic{};  // times of 0 stay as they are
-    basic.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
-    setInformation(file.get(), FileBasicInfo, &basic, sizeof basic);
+    if (file) ClearReadOnlyThrough(file.get(), name);
 }
 
 bool Win32RemovalFileSystem::RemoveFile(const std::string& name)
@@ -274,9 +282,9 @@ bool RemoveFolderContents(const std::string& folder, const std::vector<std::stri
     return RemoveFolderContents(fileSystem, folder, spared);
 }
 
-std::vector<UninstallCommand> OtherInstallations(const std::string& productName)
+std::vector<InstalledProduct> OtherInstallations(const std::string& productName)
 {
-    std::vector<UninstallCommand> found;
+    std::vector<InstalledProduct> found;
     std::string parent = kUninstallKey;
     parent.pop_back();
     UniqueRegKey uninstall;
@@ -300,9 +308,41 @@ std::vector<UninstallCommand> OtherInstallations(const std::string& productName)
         const size_t open = ansi::FindChar(text, '`');
         if (open == std::string::npos) continue;
         std::optional<UninstallCommand> command = SplitUninstallCommandLine(std::string_view(text).substr(open));
-        if (command && ansi::EqualsNoCase(command->productName, name)) found.push_back(*command);
+        if (command && ansi::EqualsNoCase(command->productName, name))
+            found.push_back(InstalledProduct{*command, ReadInstallRecordValue(name)});
     }
     return found;
+}
+
+bool UninstallerStillNamed(const std::string& path)
+{
+    std::string parent = kUninstallKey;
+    parent.pop_back();
+    UniqueRegKey uninstall;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, parent.c_str(), 0, KEY_READ, uninstall.put()) != ERROR_SUCCESS)
+        return false;
+    auto runs = [&path](std::string command) {
+        if (!command.empty() && command[0] == '"') command = command.substr(1);
+        return ansi::StartsWithNoCase(command, path) &&
+               (command.size() == path.size() || command[path.size()] == ' ' || command[path.size()] == '"');
+    };
+    for (DWORD index = 0;; ++index) {
+        char name[256] = {};
+        DWORD nameLength = sizeof name;
+        const LONG status =
+            ::RegEnumKeyExA(uninstall.get(), index, name, &nameLength, nullptr, nullptr, nullptr, nullptr);
+        if (status == ERROR_NO_MORE_ITEMS) break;
+        if (status != ERROR_SUCCESS) continue;
+        for (const char* valueName : {"UninstallString", "QuietUninstallString"}) {
+            char value[1024] = {};
+            DWORD size = sizeof value - 1;
+            if (::RegGetValueA(uninstall.get(), name, valueName, RRF_RT_REG_SZ, nullptr, value, &size) ==
+                    ERROR_SUCCESS &&
+                runs(std::string(value, ::strnlen(value, sizeof value))))
+                return true;
+        }
+    }
+    return false;
 }
 
 namespace {

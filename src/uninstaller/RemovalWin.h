@@ -71,8 +71,11 @@ std::optional<std::string> FinalPathOf(const std::string& path);
 bool RemoveFolderContents(const std::string& folder, const std::vector<std::string>& spared = {});
 
 // The folder and product of every other uninstall entry below HKEY_LOCAL_MACHINE whose UninstallString
-// has the installer's layout and names its own entry.
-std::vector<UninstallCommand> OtherInstallations(const std::string& productName);
+// has the installer's layout and names its own entry, with its install record.
+std::vector<InstalledProduct> OtherInstallations(const std::string& productName);
+
+// Whether the UninstallString or QuietUninstallString of any uninstall entry runs the program at `path`.
+bool UninstallerStillNamed(const std::string& path);
 
 // Deletes the key at `keyPath` below HKEY_LOCAL_MACHINE and every key below it, deepest first.
 // `key` must be open on that key. When its subkeys cannot be counted the system's error text is shown

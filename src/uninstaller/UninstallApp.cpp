@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <cstring>
 #include <optional>
 
 #include "framework/Handles.h"
@@ -34,6 +35,7 @@ public:
     bool OpenEntry(const std::string& entryPath) override
     {
         // A link in place of the entry is opened as itself: it holds no UninstallString and is refused.
+        entryPath_ = entryPath;
         return ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, entryPath.c_str(), REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS,
                                entry_.put()) == ERROR_SUCCESS;
     }
@@ -101,10 +103,41 @@ public:
     {
         return ::RemoveFolderContents(path, spared);
     }
-    std::vector<UninstallCommand> OtherInstallations(const std::string& productName) override
+    std::vector<InstalledProduct> OtherInstallations(const std::string& productName) override
     {
         return ::OtherInstallations(productName);
     }
+    std::optional<std::vector<std::string>> ReadEntryRecord() override
+    {
+        const size_t prefix = std::strlen(kUninstallKey);
+        if (entryPath_.size() <= prefix) return std::nullopt;
+        return ReadInstallRecordValue(entryPath_.substr(prefix));
+    }
+    bool DeleteFile(const std::string& path) override
+    {
+        const bool deleted = DeleteFileItself(path);
+        LogLine("file " + path + (deleted ? " deleted" : " not deleted: " + SystemErrorText(::GetLastError())));
+        return deleted;
+    }
+    std::optional<unsigned long> ReleaseSharedFile(const std::string& path) override
+    {
+        const std::optional<unsigned long> left = ReleaseSharedCount(path);
+        if (left) LogLine("shared count of " + path + " lowered to " + std::to_string(*left));
+        return left;
+    }
+    bool UninstallerStillNamed(const std::string& path) override { return ::UninstallerStillNamed(path); }
+    void RemoveUninstaller(const std::string& path) override
+    {
+        if (DeleteFileItself(path)) {
+            LogLine("uninstall program " + path + " deleted");
+            return;
+        }
+        // A running program cannot be deleted on Windows: the system deletes it when it next starts.
+        const bool scheduled = ::MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+        LogLine("uninstall program " + path +
+                (scheduled ? " deleted at the next start" : " not deleted: " + SystemErrorText(::GetLastError())));
+    }
+    void Log(const std::string& text) override { LogLine(text); }
     void Inform(const std::string& text) override
     {
         if (IsUnattended()) {
@@ -138,6 +171,7 @@ public:
 
 private:
     UniqueRegKey entry_;
+    std::string entryPath_;
 };
 }  // namespace
 

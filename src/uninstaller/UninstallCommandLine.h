@@ -5,10 +5,17 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct UninstallCommand {
     std::string installFolder;
     std::string productName;
+};
+
+// An uninstall entry of the installer's layout and the install record stored with it.
+struct InstalledProduct {
+    UninstallCommand command;
+    std::optional<std::vector<std::string>> record;
 };
 
 // What follows the program's own name in a full process command line, as WinMain receives it: the

@@ -1,5 +1,6 @@
 #include "uninstaller/UninstallSequence.h"
 
+#include <algorithm>
 #include <map>
 
 #include "framework/AnsiText.h"
@@ -46,6 +47,7 @@ const char kSharedFolderText[] =
     "%s is also the folder of %s, which is still installed. Its files stay until that is removed too.";
 const char kSparedFoldersText[] =
     "%s holds folders of other installed programs: %s. They stay, and so do the folders that hold them.";
+const char kUninstallerName[] = "TOVRADE.EXE";
 const char kDefaultQuestionText[] = "Do you want to remove %s and all of its files?";
 const char kDefaultProblemText[] =
     "Not all the files could be removed. Be sure none of the files are in use and run the uninstall program again.";
@@ -222,6 +224,158 @@ bool StillTheCheckedFolder(UninstallPlatform& platform, const ResolvedFolder& fo
     }
     return true;
 }
+
+// The entry's install record when it can be followed: read, and every path of it one the removal may
+// touch under each name it is known by. Otherwise nothing, and the log says why: the folder is then
+// removed by the rule for entries without a record.
+std::optional<InstallRecord> FollowableRecord(UninstallPlatform& platform, const std::string& installFolder,
+                                              const std::string& productName)
+{
+    const std::optional<std::vector<std::string>> stored = platform.ReadEntryRecord();
+    if (!stored) return std::nullopt;
+    std::optional<InstallRecord> record = ReadInstallRecord(*stored, installFolder);
+    if (!record) {
+        platform.Log("the install record of " + productName + " cannot be read: the folder is removed as a whole");
+        return std::nullopt;
+    }
+    std::vector<std::string> guarded = platform.ProtectedFolders();
+    std::vector<std::string> windowsFolders{platform.WindowsFolder()};
+    AddName(windowsFolders, RealPath(platform, windowsFolders[0]));
+    for (const std::string& path : std::vector<std::string>(guarded))
+        AddName(guarded, RealPath(platform, path));
+    std::optional<std::string> refused = RefusedRecordPath(*record, guarded, windowsFolders);
+    // The paths outside the install folder under their other names too: the long form, and the real
+    // location of the folder that holds them.
+    InstallRecord spellings;
+    for (const RecordItem& item : record->Items()) {
+        if (refused) break;
+        if (IsSameOrInsideFolder(item.path, installFolder)) continue;
+        spellings.Add(item.kind, platform.LongPathName(item.path));
+        const size_t slash = ansi::FindLastChar(item.path, '\\');
+        const std::optional<std::string> parent = RealPath(platform, ParentFolder(item.path));
+        if (parent && slash != std::string::npos)
+            spellings.Add(item.kind, AppendToFolder(*parent, item.path.substr(slash + 1)));
+    }
+    if (!refused) refused = RefusedRecordPath(spellings, guarded, windowsFolders);
+    if (refused) {
+        platform.Log("the install record of " + productName + " names " + *refused +
+                     ", which this program does not remove: the folder is removed as a whole, nothing else");
+        return std::nullopt;
+    }
+    return record;
+}
+
+std::vector<OtherInstallation> OtherInstallationsOf(UninstallPlatform& platform, const std::string& productName)
+{
+    std::vector<OtherInstallation> others;
+    for (const InstalledProduct& product : platform.OtherInstallations(productName)) {
+        const std::optional<std::string> folder = CanonicalFolderPath(product.command.installFolder);
+        if (!folder) continue;
+        OtherInstallation other{*folder, product.command.productName, std::nullopt};
+        // A record that cannot be read protects less than none: the whole folder is the other's then.
+        if (product.record) other.record = ReadInstallRecord(*product.record, *folder);
+        others.push_back(std::move(other));
+    }
+    return others;
+}
+
+// Whether the way to `path` from `from` (a folder that holds it, already checked) passes only real
+// folders. Answers are kept per folder in `plain`.
+bool WayIsPlain(UninstallPlatform& platform, const std::string& path, const std::string& from,
+                std::map<std::string, bool>& plain)
+{
+    for (std::string folder = ParentFolder(path); folder.size() > from.size(); folder = ParentFolder(folder)) {
+        auto it = plain.find(folder);
+        if (it == plain.end()) it = plain.emplace(folder, platform.QueryPath(folder) == PathKind::Folder).first;
+        if (!it->second) return false;
+    }
+    return true;
+}
+
+// Whether another installation's folder is the same as, above or inside `folder`.
+bool SharesFolder(const std::string& folder, const std::vector<OtherInstallation>& others)
+{
+    for (const OtherInstallation& other : others)
+        if (IsSameOrInsideFolder(folder, other.folder) || IsSameOrInsideFolder(other.folder, folder)) return true;
+    return false;
+}
+
+// The uninstaller the entry runs, when it is the one setup puts into the Windows folder; else empty.
+std::string UninstallerInString(UninstallPlatform& platform, const std::string& uninstallString,
+                                std::string_view arguments)
+{
+    if (uninstallString.size() <= arguments.size()) return std::string();
+    const std::string program = uninstallString.substr(0, uninstallString.size() - arguments.size() - 1);
+    const std::string windows = platform.WindowsFolder();
+    if (windows.empty() || !ansi::EqualsNoCase(program, AppendToFolder(windows, kUninstallerName)))
+        return std::string();
+    return program;
+}
+
+// The root a full path's way is checked from: its drive root.
+std::string RootOf(const std::string& path)
+{
+    const std::vector<std::string> chain = FolderChain(path);
+    return chain.empty() ? path : chain.front();
+}
+
+// Deletes the recorded files of `kinds` that lie inside `inside` (or outside it, when `outside`), and
+// that no other installation owns. False when one of them stays.
+bool DeleteRecordedFiles(UninstallPlatform& platform, const InstallRecord& record, const std::string& installFolder,
+                         bool outside, const std::vector<OtherInstallation>& others, std::map<std::string, bool>& plain)
+{
+    bool allGone = true;
+    for (const RecordItem& item : record.Items()) {
+        if (item.kind != RecordKind::File) continue;
+        if (IsSameOrInsideFolder(item.path, installFolder) == outside) continue;
+        if (BelongsToOther(item.path, others)) continue;
+        if (!WayIsPlain(platform, item.path, outside ? RootOf(item.path) : installFolder, plain)) {
+            platform.Log("not removed, a link is on its way: " + item.path);
+            continue;
+        }
+        if (platform.QueryPath(item.path) != PathKind::File) continue;
+        if (platform.DeleteFile(item.path)) continue;
+        platform.ShowMessage(
+            FormatText(kCannotDeleteText, {item.path.substr(ansi::FindLastChar(item.path, '\\') + 1)}));
+        allGone = false;
+    }
+    return allGone;
+}
+
+// Removes the recorded folders inside (or outside) the install folder that are empty now, deepest first.
+void RemoveRecordedFolders(UninstallPlatform& platform, const InstallRecord& record, const std::string& installFolder,
+                           bool outside, const std::vector<OtherInstallation>& others,
+                           std::map<std::string, bool>& plain)
+{
+    std::vector<std::string> folders;
+    for (const RecordItem& item : record.Items()) {
+        if (item.kind != RecordKind::Folder || IsSameOrInsideFolder(item.path, installFolder) == outside) continue;
+        if (!BelongsToOther(item.path, others)) folders.push_back(item.path);
+    }
+    std::sort(folders.begin(), folders.end(),
+              [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+    for (const std::string& folder : folders) {
+        if (!WayIsPlain(platform, folder, outside ? RootOf(folder) : installFolder, plain)) continue;
+        if (platform.QueryPath(folder) != PathKind::Folder) continue;
+        // A folder that still holds something stays: that is the user's, or another program's.
+        if (platform.RemoveFolder(folder)) plain.erase(folder);
+    }
+}
+
+// The shared files' counts go down; a file this install put there goes when no one counts it any more.
+void ReleaseSharedFiles(UninstallPlatform& platform, const InstallRecord& record, const std::string& uninstaller,
+                        const std::vector<OtherInstallation>& others, std::map<std::string, bool>& plain)
+{
+    for (const RecordItem& item : record.Items()) {
+        if (item.kind != RecordKind::SharedFile && item.kind != RecordKind::CreatedSharedFile) continue;
+        if (ansi::EqualsNoCase(item.path, uninstaller)) continue;
+        const std::optional<unsigned long> left = platform.ReleaseSharedFile(item.path);
+        if (!left || *left > 0 || item.kind != RecordKind::CreatedSharedFile) continue;
+        if (BelongsToOther(item.path, others) || !WayIsPlain(platform, item.path, RootOf(item.path), plain)) continue;
+        if (platform.QueryPath(item.path) != PathKind::File) continue;
+        if (!platform.DeleteFile(item.path)) platform.ShowMessage(FormatText(kCannotDeleteText, {item.path}));
+    }
+}
 }  // namespace
 
 UninstallOutcome RunUninstall(UninstallPlatform& platform, std::string_view arguments)
@@ -271,11 +425,12 @@ UninstallOutcome RunUninstall(UninstallPlatform& platform, std::string_view argu
 
     if (IsDeletableShortcut(shortcut)) platform.DeleteShortcut(shortcut);
 
+    const std::optional<InstallRecord> record = FollowableRecord(platform, installFolder, command->productName);
+    const std::vector<OtherInstallation> others = OtherInstallationsOf(platform, command->productName);
+    std::map<std::string, bool> plain;
     if (folder.presence == FolderPresence::Absent) {
-        platform.DeleteEntryTree(entryPath);
-        return UninstallOutcome::FolderWasGone;
-    }
-    if (folder.presence == FolderPresence::NotAFolder) {
+        // Nothing inside to remove; what the install made elsewhere still goes.
+    } else if (folder.presence == FolderPresence::NotAFolder) {
         removalFailed = true;
     } else if (!StillTheCheckedFolder(platform, folder)) {
         // Something was swapped in while the question was open: what is there now was never checked.
@@ -287,38 +442,64 @@ UninstallOutcome RunUninstall(UninstallPlatform& platform, std::string_view argu
             platform.ShowMessage(FormatText(kLinkKeptText, {command->installFolder}));
             removalFailed = true;
         }
+    } else if (record && (SharesFolder(installFolder, others) || !record->Has(RecordKind::Folder, installFolder))) {
+        // Another installation lives in, above or inside the folder, or the folder was there before
+        // the install: only what the record names goes, then the folders the install created that
+        // are empty now.
+        if (!platform.SetCurrentFolder(initialFolder)) platform.SetCurrentFolder(ParentFolder(installFolder));
+        if (!DeleteRecordedFiles(platform, *record, installFolder, false, others, plain)) removalFailed = true;
+        RemoveRecordedFolders(platform, *record, installFolder, false, others, plain);
+        if (platform.QueryPath(installFolder) != PathKind::Missing)
+            platform.Log("folder " + installFolder + " kept: it holds what the install did not make");
     } else {
         // Another registered section installed into the same folder, or into one inside it, keeps its
         // files: the folder it shares stays whole; a folder of its inside this one stays with what
-        // holds it.
+        // holds it, and so does every file or folder another record names.
         std::string sharedWith;
         std::vector<std::string> spared;
         std::string sparedList;
-        for (const UninstallCommand& other : platform.OtherInstallations(command->productName)) {
-            const std::optional<std::string> otherFolder = CanonicalFolderPath(other.installFolder);
-            if (!otherFolder) continue;
-            if (ansi::EqualsNoCase(*otherFolder, installFolder)) {
+        for (const OtherInstallation& other : others) {
+            if (ansi::EqualsNoCase(other.folder, installFolder)) {
                 if (sharedWith.empty()) sharedWith = other.productName;
-            } else if (IsSameOrInsideFolder(*otherFolder, installFolder)) {
-                spared.push_back(*otherFolder);
-                sparedList += (sparedList.empty() ? "" : ", ") + *otherFolder + " (" + other.productName + ")";
+            } else if (IsSameOrInsideFolder(other.folder, installFolder)) {
+                spared.push_back(other.folder);
+                sparedList += (sparedList.empty() ? "" : ", ") + other.folder + " (" + other.productName + ")";
             }
+            if (!other.record) continue;
+            for (const RecordItem& item : other.record->Items())
+                if (IsSameOrInsideFolder(item.path, installFolder)) spared.push_back(item.path);
         }
         if (!sharedWith.empty()) {
             platform.Inform(FormatText(kSharedFolderText, {command->installFolder, sharedWith}));
         } else if (platform.RemoveFolderContents(installFolder, spared)) {
             if (!platform.SetCurrentFolder(initialFolder)) platform.SetCurrentFolder(ParentFolder(installFolder));
-            platform.Inform(FormatText(kSparedFoldersText, {command->installFolder, sparedList}));
+            if (!sparedList.empty())
+                platform.Inform(FormatText(kSparedFoldersText, {command->installFolder, sparedList}));
         } else if (!removalFailed) {
             // The removal leaves the emptied folder current, and a current folder cannot be removed.
             if (!platform.SetCurrentFolder(initialFolder)) platform.SetCurrentFolder(ParentFolder(installFolder));
             if (!platform.RemoveFolder(installFolder)) removalFailed = true;
         }
     }
-    if (!removalFailed) platform.DeleteEntryTree(entryPath);
+    // What the install made outside the folder goes once the folder is done: the files first, so
+    // that a run after a failure finds the counts unchanged; the counts are released only by the run
+    // that also deletes the entry.
+    if (!removalFailed && record && !DeleteRecordedFiles(platform, *record, installFolder, true, others, plain))
+        removalFailed = true;
     if (removalFailed) {
         platform.ShowProblemDialog();
         return UninstallOutcome::RemovalFailed;
     }
-    return UninstallOutcome::Removed;
+    const std::string uninstaller = UninstallerInString(platform, *uninstallString, arguments);
+    if (record) {
+        ReleaseSharedFiles(platform, *record, uninstaller, others, plain);
+        RemoveRecordedFolders(platform, *record, installFolder, true, others, plain);
+    }
+    platform.DeleteEntryTree(entryPath);
+    if (!uninstaller.empty()) {
+        if (record && record->Has(RecordKind::SharedFile, uninstaller)) platform.ReleaseSharedFile(uninstaller);
+        // Entries of books whose setup never counted it name it all the same.
+        if (!platform.UninstallerStillNamed(uninstaller)) platform.RemoveUninstaller(uninstaller);
+    }
+    return folder.presence == FolderPresence::Absent ? UninstallOutcome::FolderWasGone : UninstallOutcome::Removed;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "uninstaller/FolderResolution.h"
+#include "uninstaller/RecordCheck.h"
 #include "uninstaller/UninstallCommandLine.h"
 
 // The entry's UninstallProblemText; the problem dialog shows it.
@@ -28,6 +29,7 @@ extern const char kFolderChangedText[];
 extern const char kLinkKeptText[];
 extern const char kSharedFolderText[];
 extern const char kSparedFoldersText[];
+extern const char kUninstallerName[];  // "TOVRADE.EXE", in the Windows folder
 extern const char kDefaultQuestionText[];
 extern const char kDefaultProblemText[];
 
@@ -66,8 +68,23 @@ public:
     // was spared.
     virtual bool RemoveFolderContents(const std::string& path, const std::vector<std::string>& spared) = 0;
     // The folder and product of every other uninstall entry whose UninstallString has the layout the
-    // installer writes (a program, then `folder` product).
-    virtual std::vector<UninstallCommand> OtherInstallations(const std::string& productName) = 0;
+    // installer writes (a program, then `folder` product), with its stored install record.
+    virtual std::vector<InstalledProduct> OtherInstallations(const std::string& productName) = 0;
+    // The install record stored in the open entry (see InstallRecord.h); nothing when it has none.
+    virtual std::optional<std::vector<std::string>> ReadEntryRecord() = 0;
+    // Deletes the file at `path` itself, read-only or not, never what a link in its place leads to;
+    // true when it is gone.
+    virtual bool DeleteFile(const std::string& path) = 0;
+    // Lowers the use count of a shared file by one (its value goes at 0): the count left, or nothing
+    // when the file has no count.
+    virtual std::optional<unsigned long> ReleaseSharedFile(const std::string& path) = 0;
+    // Whether an uninstall entry still runs the program at `path`.
+    virtual bool UninstallerStillNamed(const std::string& path) = 0;
+    // Deletes the uninstaller at `path`; when it is this running program, the system deletes it at
+    // the next start.
+    virtual void RemoveUninstaller(const std::string& path) = 0;
+    // A line for the log only.
+    virtual void Log(const std::string& text) = 0;
     // Tells the user what is no failure (an unattended run logs it).
     virtual void Inform(const std::string& text) = 0;
     virtual bool RemoveFolder(const std::string& path) = 0;

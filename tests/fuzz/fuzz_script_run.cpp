@@ -54,6 +54,7 @@ public:
     void Pause(unsigned milliseconds) override { ++pauses; }
     std::string ErrorText(unsigned long code) override { return "The process cannot access the file (%s)."; }
     void CreateDirectoryPath(const std::string& path) override { DirectoryPathSteps(path); }
+    void UseSharedFile(const std::string& path, bool) override { FUZZ_CHECK(!path.empty()); }
     void CreateShortcut(const std::string& target, const std::string& linkPath) override
     {
         FUZZ_CHECK(!target.empty() && linkPath.size() >= 4);

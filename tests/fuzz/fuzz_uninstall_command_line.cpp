@@ -89,7 +89,22 @@ public:
         emptied = true;
         return false;
     }
-    std::vector<UninstallCommand> OtherInstallations(const std::string&) override { return {}; }
+    std::vector<InstalledProduct> OtherInstallations(const std::string&) override { return {}; }
+    std::optional<std::vector<std::string>> ReadEntryRecord() override { return std::nullopt; }
+    // Without a record nothing outside the folder is touched.
+    bool DeleteFile(const std::string& path) override
+    {
+        FUZZ_CHECK(false);
+        return false;
+    }
+    std::optional<unsigned long> ReleaseSharedFile(const std::string&) override
+    {
+        FUZZ_CHECK(false);
+        return std::nullopt;
+    }
+    bool UninstallerStillNamed(const std::string&) override { return true; }
+    void RemoveUninstaller(const std::string&) override {}
+    void Log(const std::string&) override {}
     void Inform(const std::string&) override {}
     bool RemoveFolder(const std::string& path) override
     {

@@ -73,6 +73,11 @@ public:
     {
         log.push_back("shortcut " + target + " > " + linkPath);
     }
+    void UseSharedFile(const std::string& path, bool created) override
+    {
+        uses.push_back((created ? "new " : "") + path);
+    }
+    std::vector<std::string> uses;  // COPY's destinations in place, counted
     RunResult RunProgram(const std::string& program, const std::string& commandLine, unsigned long& errorCode) override
     {
         log.push_back("run " + program + " [" + commandLine + "]");
@@ -199,6 +204,8 @@ TEST(ScriptCopy, FolderDestinationsAreCompletedAndMissingSourcesReported)
     EXPECT_EQ(p.log, (std::vector<std::string>{"copy D:\\x.txt > C:\\Demo\\x.txt", "copy D:\\x.txt > C:\\Demo\\y.txt",
                                                "copy D:\\x.txt > C:\\Demo\\\\x.txt",
                                                "copy D:\\Rel.2\\Readme > C:\\Demo\\Readme"}));
+    EXPECT_EQ(p.uses, (std::vector<std::string>{"new C:\\Demo\\x.txt", "new C:\\Demo\\y.txt", "new C:\\Demo\\\\x.txt",
+                                                "new C:\\Demo\\Readme"}));
     Execute(p, {"COPY", "D:\\gone.txt", "C:\\Demo"});
     ASSERT_EQ(p.messages.size(), 1u);
     EXPECT_EQ(p.messages[0],
@@ -217,6 +224,8 @@ TEST(ScriptCopy, ExistingDestinationsOnlyReplacedByHigherVersions)
     Execute(p, {"COPY", "D:\\new.dll", "C:\\same.dll"});
     Execute(p, {"COPY", "D:\\new.dll", "C:\\third.dll"});
     EXPECT_EQ(p.log, (std::vector<std::string>{"copy D:\\new.dll > C:\\old.dll", "copy D:\\new.dll > C:\\third.dll"}));
+    // Replaced or kept as newer, each destination is in use by the book; none was new.
+    EXPECT_EQ(p.uses, (std::vector<std::string>{"C:\\old.dll", "C:\\same.dll", "C:\\third.dll"}));
     p.log.clear();
     // Two files without versions (0.0.0 each) are equal: nothing is copied.
     p.files.insert("D:\\text.txt");

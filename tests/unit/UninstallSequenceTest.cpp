@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
+#include <set>
 
 #include "framework/SafeFormat.h"
 #include "uninstaller/FolderRemoval.h"
@@ -33,7 +35,14 @@ public:
     std::map<std::string, std::string> dosDevices;
     std::map<std::string, std::string> identities;  // a path not listed is told apart by its name
 
-    std::vector<UninstallCommand> others;  // the other entries' folders and products
+    std::vector<UninstallCommand> others;                          // the other entries' folders and products
+    std::map<std::string, std::vector<std::string>> otherRecords;  // by product
+    std::optional<std::vector<std::string>> record;                // the entry's stored record
+    std::set<std::string> files;                                   // files there (all else is a folder)
+    std::set<std::string> undeletable;
+    std::map<std::string, unsigned long> counts;  // SharedDLLs
+    bool uninstallerNamed = true;                 // another entry still runs TOVRADE.EXE
+    std::vector<std::string> logged;
     std::vector<std::string> notes;
     std::vector<std::string> messages;
     std::vector<std::string> questions;
@@ -88,6 +97,7 @@ public:
     {
         auto it = kinds.find(path);
         if (it != kinds.end()) return it->second;
+        if (files.count(path)) return PathKind::File;
         return !folderExists && path == "C:\\Program Files\\My Book" ? PathKind::Missing : PathKind::Folder;
     }
     std::optional<std::string> FinalPath(const std::string& path) override
@@ -120,13 +130,50 @@ public:
             kept += " but " + folder;
         changes.push_back("empty " + path + kept);
         current = path;
+        for (auto it = files.begin(); it != files.end();) {
+            const bool inside = it->compare(0, path.size() + 1, path + "\\") == 0;
+            const bool isSpared = std::any_of(spared.begin(), spared.end(), [&](const std::string& s) {
+                return *it == s || it->compare(0, s.size() + 1, s + "\\") == 0;
+            });
+            it = inside && !isSpared ? files.erase(it) : std::next(it);
+        }
         if (contentsFail) removalFailed = true;
         return !spared.empty();
     }
-    std::vector<UninstallCommand> OtherInstallations(const std::string& productName) override { return others; }
+    std::vector<InstalledProduct> OtherInstallations(const std::string& productName) override
+    {
+        std::vector<InstalledProduct> found;
+        for (const UninstallCommand& other : others) {
+            auto it = otherRecords.find(other.productName);
+            found.push_back({other, it != otherRecords.end() ? std::optional(it->second) : std::nullopt});
+        }
+        return found;
+    }
+    std::optional<std::vector<std::string>> ReadEntryRecord() override { return record; }
+    bool DeleteFile(const std::string& path) override
+    {
+        if (undeletable.count(path)) return false;
+        changes.push_back("delete file " + path);
+        files.erase(path);
+        return true;
+    }
+    std::optional<unsigned long> ReleaseSharedFile(const std::string& path) override
+    {
+        auto it = counts.find(path);
+        if (it == counts.end()) return std::nullopt;
+        const unsigned long left = --it->second;
+        if (left == 0) counts.erase(it);
+        return left;
+    }
+    bool UninstallerStillNamed(const std::string&) override { return uninstallerNamed; }
+    void RemoveUninstaller(const std::string& path) override { changes.push_back("remove uninstaller " + path); }
+    void Log(const std::string& text) override { logged.push_back(text); }
     void Inform(const std::string& text) override { notes.push_back(text); }
     bool RemoveFolder(const std::string& path) override
     {
+        // A folder that still holds a file stays.
+        for (const std::string& file : files)
+            if (file.size() > path.size() && file.compare(0, path.size() + 1, path + "\\") == 0) return false;
         changes.push_back("remove " + path + " from " + current);
         return folderRemovable;
     }
@@ -501,5 +548,201 @@ TEST(UninstallSequence, OtherSectionsInTheSameOrAnInnerFolderKeepTheirFiles)
         } else {
             EXPECT_TRUE(platform.notes.empty());
         }
+    }
+}
+
+// The removal by the entry's install record: what the record names goes, what another installation
+// or the user owns stays, what the install made outside the folder goes once the folder is done, and a
+// record that cannot be followed changes nothing but the folder.
+TEST(UninstallSequence, TheInstallRecordDecidesWhatGoes)
+{
+    const std::string folder = "C:\\Program Files\\My Book";
+    const std::string readme = folder + "\\README.TXT", a = folder + "\\Sub\\A.TXT",
+                      notes = folder + "\\Sub\\NOTES.TXT";
+    const std::string desktop = "C:\\Users\\me\\Desktop\\Readme.lnk";
+    const std::string copied = "C:\\WINDOWS\\system32\\WIDGETS.TXT";
+    const std::string older = "C:\\WINDOWS\\system32\\OLD.DLL";
+    const std::string uninstaller = "C:\\WINDOWS\\TOVRADE.EXE";
+    const std::string winIni = "C:\\WINDOWS\\win.ini";
+    const std::vector<std::string> record{kRecordFormatName,
+                                          "folder " + folder,
+                                          "folder Sub",
+                                          "file README.TXT",
+                                          "file Sub\\A.TXT",
+                                          "file " + desktop,
+                                          "folder C:\\Users\\me\\Start Menu\\Book",
+                                          "shared-created " + copied,
+                                          "shared " + older,
+                                          "shared-created " + uninstaller};
+    auto with = [&](const std::string& line) {
+        std::vector<std::string> lines = record;
+        lines.push_back(line);
+        return lines;
+    };
+    std::vector<std::string> existedBefore = record;
+    existedBefore.erase(existedBefore.begin() + 1);
+    const std::map<std::string, unsigned long> untouched{{copied, 1}, {older, 1}, {uninstaller, 2}};
+    const std::set<std::string> allOutside{desktop, copied, older, uninstaller};
+    struct Case {
+        const char* name;
+        std::optional<std::vector<std::string>> record;
+        std::vector<UninstallCommand> others;
+        std::vector<std::string> otherRecord;  // of the first other
+        std::string undeletable;
+        bool uninstallerNamed;
+        UninstallOutcome outcome;
+        bool emptied;  // the folder emptied and removed as a whole
+        std::set<std::string> filesLeft;
+        std::map<std::string, unsigned long> countsLeft;
+        bool uninstallerRemoved;
+        bool fallsBack;  // the record is not followed, and the log says why
+    } cases[] = {
+        {"made the folder, alone in it",
+         record,
+         {},
+         {},
+         "",
+         true,
+         UninstallOutcome::Removed,
+         true,
+         {older, uninstaller},
+         {{uninstaller, 1}},
+         false,
+         false},
+        {"the folder was there before",
+         existedBefore,
+         {},
+         {},
+         "",
+         true,
+         UninstallOutcome::Removed,
+         false,
+         {notes, older, uninstaller},
+         {{uninstaller, 1}},
+         false,
+         false},
+        {"another section in the folder owns a file",
+         record,
+         {{folder, "Tools"}},
+         {kRecordFormatName, "file README.TXT"},
+         "",
+         true,
+         UninstallOutcome::Removed,
+         false,
+         {notes, readme, older, uninstaller},
+         {{uninstaller, 1}},
+         false,
+         false},
+        {"an older section above keeps everything inside",
+         record,
+         {{"C:\\Program Files", "All"}},
+         {},
+         "",
+         true,
+         UninstallOutcome::Removed,
+         false,
+         {notes, readme, a, older, uninstaller},
+         {{uninstaller, 1}},
+         false,
+         false},
+        {"the last entry takes the uninstaller",
+         record,
+         {},
+         {},
+         "",
+         false,
+         UninstallOutcome::Removed,
+         true,
+         {older, uninstaller},
+         {{uninstaller, 1}},
+         true,
+         false},
+        {"an outside file that stays keeps the entry and the counts",
+         record,
+         {},
+         {},
+         desktop,
+         true,
+         UninstallOutcome::RemovalFailed,
+         true,
+         allOutside,
+         untouched,
+         false,
+         false},
+        {"a plain file in the Windows folder",
+         with("file " + winIni),
+         {},
+         {},
+         "",
+         true,
+         UninstallOutcome::Removed,
+         true,
+         allOutside,
+         untouched,
+         false,
+         true},
+        {"a protected folder",
+         with("folder C:\\Users\\me\\Desktop"),
+         {},
+         {},
+         "",
+         true,
+         UninstallOutcome::Removed,
+         true,
+         allOutside,
+         untouched,
+         false,
+         true},
+        {"another spelling",
+         with("file " + folder + "\\..\\..\\WINDOWS\\notepad.exe"),
+         {},
+         {},
+         "",
+         true,
+         UninstallOutcome::Removed,
+         true,
+         allOutside,
+         untouched,
+         false,
+         true},
+        {"a record that cannot be read",
+         std::vector<std::string>{"some other format", "file README.TXT"},
+         {},
+         {},
+         "",
+         true,
+         UninstallOutcome::Removed,
+         true,
+         allOutside,
+         untouched,
+         false,
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakePlatform platform;
+        platform.record = c.record;
+        platform.others = c.others;
+        if (!c.otherRecord.empty()) platform.otherRecords[c.others[0].productName] = c.otherRecord;
+        if (!c.undeletable.empty()) platform.undeletable.insert(c.undeletable);
+        platform.uninstallerNamed = c.uninstallerNamed;
+        platform.files = {readme, a, notes, desktop, copied, older, uninstaller, winIni};
+        platform.counts = untouched;
+        EXPECT_EQ(RunWith(platform), c.outcome);
+        auto changed = [&](const std::string& change) {
+            return std::find(platform.changes.begin(), platform.changes.end(), change) != platform.changes.end();
+        };
+        EXPECT_EQ(changed("empty " + folder), c.emptied);
+        EXPECT_EQ(changed("remove " + folder + " from C:\\WINDOWS\\system32"), c.emptied);
+        std::set<std::string> expected = c.filesLeft;
+        expected.insert(winIni);
+        EXPECT_EQ(platform.files, expected);
+        EXPECT_EQ(platform.counts, c.countsLeft);
+        EXPECT_EQ(changed(std::string("delete entry ") + kEntry), c.outcome == UninstallOutcome::Removed);
+        EXPECT_EQ(changed("remove uninstaller " + uninstaller), c.uninstallerRemoved);
+        const bool logged = std::any_of(platform.logged.begin(), platform.logged.end(), [](const std::string& line) {
+            return line.find("the install record of My Book") == 0;
+        });
+        EXPECT_EQ(logged, c.fallsBack);
     }
 }

@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include "framework/InstallRecord.h"
+#include "uninstaller/RecordCheck.h"
+
+TEST(InstallRecord, WritesRelativePathsInsideTheFolderAndReadsThemBack)
+{
+    InstallRecord record;
+    record.Add(RecordKind::Folder, "C:\\Widgets");
+    record.Add(RecordKind::Folder, "C:\\Widgets\\Samples");
+    record.Add(RecordKind::File, "C:\\Widgets\\Samples\\Chapter 1\\EXAMPLE1.TXT");
+    record.Add(RecordKind::File, "c:\\widgets\\samples\\chapter 1\\example1.txt");  // the same file
+    record.Add(RecordKind::SharedFile, "C:\\WINDOWS\\system32\\WIDGETS.TXT");
+    record.Add(RecordKind::CreatedSharedFile, "C:\\WINDOWS\\system32\\WIDGETS.TXT");  // created wins
+    record.Add(RecordKind::File, "C:\\Widgets\\SamplesOld\\A.TXT");                   // a neighbour, not inside
+    const std::vector<std::string> stored = WriteInstallRecord(record, "C:\\Widgets\\Samples");
+    EXPECT_EQ(stored, (std::vector<std::string>{kRecordFormatName, "folder C:\\Widgets", "folder C:\\Widgets\\Samples",
+                                                "file Chapter 1\\EXAMPLE1.TXT",
+                                                "shared-created C:\\WINDOWS\\system32\\WIDGETS.TXT",
+                                                "file C:\\Widgets\\SamplesOld\\A.TXT"}));
+    const std::optional<InstallRecord> read = ReadInstallRecord(stored, "C:\\Widgets\\Samples");
+    ASSERT_TRUE(read);
+    EXPECT_TRUE(read->Has(RecordKind::File, "C:\\Widgets\\Samples\\Chapter 1\\EXAMPLE1.TXT"));
+    EXPECT_TRUE(read->Has(RecordKind::CreatedSharedFile, "C:\\WINDOWS\\system32\\widgets.txt"));
+    EXPECT_TRUE(read->Names("C:\\Widgets"));
+    EXPECT_FALSE(read->Names("C:\\Widgets\\Samples\\Chapter 1"));
+    EXPECT_EQ(read->Items().size(), 5u);
+
+    for (const std::vector<std::string>& bad :
+         std::vector<std::vector<std::string>>{{},
+                                               {"setup install record 2", "file A.TXT"},
+                                               {kRecordFormatName, "files A.TXT"},
+                                               {kRecordFormatName, "file "},
+                                               {kRecordFormatName, "file \\WINDOWS\\win.ini"},
+                                               {kRecordFormatName, "file A\tB.TXT"}}) {
+        EXPECT_FALSE(ReadInstallRecord(bad, "C:\\Book")) << (bad.size() > 1 ? bad[1] : "");
+    }
+}
+
+TEST(InstallRecord, TheUninstallerFollowsOnlyPathsItWouldRemoveAnyway)
+{
+    const std::vector<std::string> guarded{"C:\\WINDOWS", "C:\\WINDOWS\\system32", "C:\\Users\\me",
+                                           "C:\\Users\\me\\Desktop"};
+    const std::vector<std::string> windows{"C:\\WINDOWS"};
+    struct Case {
+        RecordKind kind;
+        const char* path;
+        bool followed;
+    } cases[] = {
+        {RecordKind::File, "C:\\Book\\README.TXT", true},
+        {RecordKind::File, "C:\\Users\\me\\Desktop\\Book.lnk", true},
+        {RecordKind::CreatedSharedFile, "C:\\WINDOWS\\system32\\WIDGETS.TXT", true},
+        {RecordKind::Folder, "C:\\Users\\me\\Start Menu\\Book", true},
+        {RecordKind::File, "C:\\WINDOWS\\win.ini", false},
+        {RecordKind::Folder, "C:\\WINDOWS\\Book", false},
+        {RecordKind::Folder, "C:\\Users\\me\\Desktop", false},
+        {RecordKind::Folder, "C:\\Users", false},  // holds a protected folder
+        {RecordKind::SharedFile, "C:\\", false},
+        {RecordKind::File, "C:\\Book\\..\\WINDOWS\\notepad.exe", false},
+        {RecordKind::File, "C:\\Book\\README.TXT ", false},
+        {RecordKind::File, "\\\\?\\C:\\WINDOWS\\win.ini", false},
+    };
+    for (const Case& c : cases) {
+        InstallRecord record;
+        record.Add(c.kind, c.path);
+        EXPECT_EQ(!RefusedRecordPath(record, guarded, windows), c.followed) << c.path;
+    }
+}
