@@ -52,9 +52,8 @@ class PrefixSnapshotTest(unittest.TestCase):
 
     def test_wine_rewriting_its_files_compares_as_nothing(self):
         self.registry(2)  # new time stamps everywhere, a key outside Software changed
-        self.write("drive_c/windows/setupapi.log", "new start\n")
-        os.makedirs(os.path.join(self.prefix, "drive_c", "users", "root", "Temp"))
-        self.write("drive_c/users/root/Temp/scratch.tmp", "x")
+        os.makedirs(os.path.join(self.prefix, "drive_c", "windows", "temp", "wine"))
+        self.write("drive_c/windows/temp/wine/scratch.tmp", "x")
         result = self.run_script("compare", "--expect-nothing")
         self.assertEqual(result.returncode, 0, result.stdout)
         self.assertEqual(result.stdout.splitlines()[1:], ["  nothing"])
