@@ -87,10 +87,19 @@ def read_registry_file(path, root):
 
 
 def registry(prefix):
+    """Every key with its values. Wine writes a key without values only when it has no subkeys either, so
+    the keys on the way to every key written are added: a key does not come and go with its children."""
     keys = {}
     for root, name in REGISTRY_FILES:
-        for key, values in read_registry_file(os.path.join(prefix, name), root).items():
-            keys[key] = values
+        keys.update(read_registry_file(os.path.join(prefix, name), root))
+    known = {key.lower() for key in keys}
+    for key in list(keys):
+        parts = key.split("\\")
+        for depth in range(2, len(parts)):
+            parent = "\\".join(parts[:depth])
+            if parent.lower() not in known:
+                known.add(parent.lower())
+                keys[parent] = {}
     return keys
 
 
@@ -150,7 +159,9 @@ def difference(before, after):
         key, values = new_keys[lower]
         old_values = old_keys.get(lower, (key, None))[1]
         if old_values is None:
-            left.append("%-8s %s" % ("key", key))
+            parent = lower.rpartition("\\")[0]
+            if parent in old_keys or "\\" not in parent:  # the keys below a new key are new too: named once
+                left.append("%-8s %s" % ("key", key))
             old_values = {}
         old_by_name = {n.lower(): d for n, d in old_values.items()}
         for name in sorted(values, key=str.lower):
@@ -161,7 +172,9 @@ def difference(before, after):
     for lower in sorted(old_keys):
         key, values = old_keys[lower]
         if lower not in new_keys:
-            gone.append("%-8s %s" % ("key", key))
+            parent = lower.rpartition("\\")[0]
+            if parent in new_keys or "\\" not in parent:
+                gone.append("%-8s %s" % ("key", key))
             continue
         names = {n.lower() for n in new_keys[lower][1]}
         for name in sorted(values, key=str.lower):

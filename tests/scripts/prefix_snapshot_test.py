@@ -40,9 +40,9 @@ class PrefixSnapshotTest(unittest.TestCase):
         with open(os.path.join(self.prefix, path), "w") as f:
             f.write(text)
 
-    def registry(self, stamp, extra=""):
+    def registry(self, stamp, extra="", user="[Software\\\\Wine\\\\Empty] %d\n"):
         self.write("system.reg", SYSTEM_REG % (stamp, stamp, stamp, stamp) + extra)
-        self.write("user.reg", "WINE REGISTRY Version 2\n\n[Software\\\\Wine] %d\n" % stamp)
+        self.write("user.reg", "WINE REGISTRY Version 2\n\n" + (user % stamp if "%" in user else user))
 
     def run_script(self, command, *options):
         result = subprocess.run([sys.executable, SCRIPT, command, self.prefix, self.snapshot] + list(options),
@@ -64,12 +64,16 @@ class PrefixSnapshotTest(unittest.TestCase):
         self.write("drive_c/windows/win.ini", "[windows]\nload=\n")
         self.registry(3, "\n[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\SharedDLLs] 3\n"
                          '"C:\\\\windows\\\\system32\\\\WIDGETS.TXT"=dword:00000001\n'
-                         '\n[software\\\\microsoft\\\\windows\\\\currentversion] 3\n"Extra"=hex:01,\\\n  02\n')
+                         '\n[software\\\\microsoft\\\\windows\\\\currentversion] 3\n"Extra"=hex:01,\\\n  02\n',
+                      # Wine writes a key without values only while it has no subkeys.
+                      user='[Software\\\\Wine\\\\Empty\\\\Entry\\\\Deeper] 3\n"Name"="x"\n')
         lines = self.run_script("compare").stdout.splitlines()
         self.assertEqual(lines[1:], [
             "  folder   C:\\Widgets",
             "  file     C:\\windows\\system32\\WIDGETS.TXT",
             "  changed  C:\\windows\\win.ini",
+            "  key      HKCU\\Software\\Wine\\Empty\\Entry",
+            "  value    HKCU\\Software\\Wine\\Empty\\Entry\\Deeper\\Name = \"x\"",
             "  value    HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Extra = hex:01,02",
             "  key      HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs",
             "  value    HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs\\"
@@ -81,11 +85,13 @@ class PrefixSnapshotTest(unittest.TestCase):
     def test_what_was_there_and_is_gone_is_listed(self):
         os.remove(os.path.join(self.prefix, "drive_c", "windows", "win.ini"))
         self.write("system.reg", "WINE REGISTRY Version 2\n")
+        self.write("user.reg", "WINE REGISTRY Version 2\n")
         result = self.run_script("compare", "--expect-nothing")
         self.assertEqual(result.returncode, 1)
         self.assertIn("Gone from the PC since before the install:\n"
                       "  file     C:\\windows\\win.ini\n"
-                      "  key      HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\n", result.stdout)
+                      "  key      HKCU\\Software\n"
+                      "  key      HKLM\\Software\n", result.stdout)
 
 
 if __name__ == "__main__":
