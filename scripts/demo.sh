@@ -7,7 +7,9 @@
 # Without one: it runs under Xvfb with the driver taking the default answer to every dialog, then
 # prints the dialogs it saw, the installed files and the uninstall entry, and where the screenshots are.
 # UNINSTALL=1 (`make demo UNINSTALL=1`) then runs the uninstaller through the command line setup
-# registered and shows what it removed.
+# registered, shows what it removed, and last what the install made that is still on the PC, compared
+# with a snapshot of the prefix taken before the install (scripts/prefix-snapshot.py): "nothing" when
+# the removal is complete.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # The programs that Wine runs on this machine (the 64-bit test build where no 32-bit code runs).
@@ -36,6 +38,10 @@ if [ -n "${DISPLAY:-}" ] && [ -z "${DEMO_HEADLESS:-}" ]; then
     ln -sfn "$cd_folder" "$prefix/dosdevices/d:"
     export WINEPREFIX=$prefix
     wine reg add 'HKLM\Software\Wine\Drives' /v 'd:' /t REG_SZ /d cdrom /f >/dev/null 2>&1
+    # The PC before the install, to show afterwards what the removal left (the server writes the registry
+    # files when it ends).
+    wineserver -w
+    python3 scripts/prefix-snapshot.py take "$prefix" build/demo-before-install.json
     (cd "$cd_folder" && wine 'D:\setup.exe')
     wineserver -w
     echo "Installed into the Wine prefix $prefix (drive C: is $prefix/drive_c)."
@@ -52,6 +58,10 @@ if [ -n "${DISPLAY:-}" ] && [ -z "${DEMO_HEADLESS:-}" ]; then
             wineserver -w
         fi
     done
+    if [ -n "${UNINSTALL:-}" ]; then
+        wineserver -w
+        python3 scripts/prefix-snapshot.py compare "$prefix" build/demo-before-install.json
+    fi
     exit 0
 fi
 

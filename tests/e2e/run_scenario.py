@@ -25,6 +25,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.dirname(os.path.dirname(HERE))
 WINE_SCRIPTS = os.path.join(REPO, "tests", "wine")
+PREFIX_SNAPSHOT = os.path.join(REPO, "scripts", "prefix-snapshot.py")
 # win32, or win64 for the 64-bit test build of a machine that runs no 32-bit code (tests/wine/wine-env.sh).
 WINE_ARCH = os.environ.get("SETUP_WINE_ARCH", "win32")
 # The ordinary account of "user": "unprivileged" scenarios (scripts/bootstrap.sh creates it).
@@ -747,6 +748,7 @@ class Run:
         self.notes = []
         self.processes = []
         self.states = []  # the demo's view of the PC after each program step
+        self.residue_lines = []  # what the steps left, compared with the prefix before them ("residue")
 
     def fail(self, text):
         self.failures.append(text)
@@ -902,6 +904,10 @@ class Run:
             place_prefix_files(prefix, self.scenario.get("prefix_files", {}), self.args.faults)
 
             self.before = set(all_files(prefix))
+            # Before the first Wine process of the scenario, while the registry files are all there is.
+            snapshot = os.path.join(work, "before-snapshot.json")
+            if self.residue():
+                subprocess.run([sys.executable, PREFIX_SNAPSHOT, "take", prefix.path, snapshot], check=True)
             # The driver writes where the account may write; the record is copied to the output at the end.
             live = os.path.join(work, "out") if account.switched else self.out
             shots = os.path.join(live, "shots")
@@ -937,6 +943,8 @@ class Run:
                 driver.kill()
                 self.fail("the driver did not stop")
             prefix.shutdown()
+            if self.residue():
+                self.list_residue(prefix, snapshot)
             if live != self.out:
                 for name in os.listdir(live):
                     source = os.path.join(live, name)
@@ -961,6 +969,21 @@ class Run:
                 print("kept the prefix and CD in %s" % work)
             else:
                 shutil.rmtree(work, ignore_errors=True)
+
+    def residue(self):
+        return bool(self.scenario.get("residue") or self.scenario.get("expect", {}).get("nothing_left"))
+
+    def list_residue(self, prefix, snapshot):
+        """What the steps made that is still on the PC, compared with the snapshot taken before them (the
+        server has ended, so the registry files are complete); with expect.nothing_left it must be nothing."""
+        strict = bool(self.scenario.get("expect", {}).get("nothing_left")) and not self.args.demo
+        result = subprocess.run([sys.executable, PREFIX_SNAPSHOT, "compare", prefix.path, snapshot]
+                                + (["--expect-nothing"] if strict else []), capture_output=True, text=True)
+        self.residue_lines = result.stdout.rstrip("\n").split("\n")
+        if result.returncode == 1:
+            self.fail("the steps left something on the PC (see the listing above)")
+        elif result.returncode:
+            self.fail("prefix-snapshot.py failed: %s" % result.stderr.strip())
 
     def convert_shots(self, shots):
         bmps = sorted(n for n in os.listdir(shots) if n.lower().endswith(".bmp"))
@@ -1173,6 +1196,7 @@ class Run:
         lines.extend(self.notes)
         if self.args.demo:
             lines.extend(self.describe_states())
+        lines.extend(self.residue_lines)
         if self.failures:
             lines.append("FAILED:")
             lines.extend("  " + f for f in self.failures)
