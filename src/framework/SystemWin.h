@@ -15,3 +15,10 @@ bool IsProductInstalled(const std::string& productName);
 // The UninstallString of the product's uninstall entry: nothing when there is no entry, empty when the
 // entry has no readable string value of that name.
 std::optional<std::string> InstalledUninstallString(const std::string& productName);
+
+// Opens the run's log as a new file in `folder` (ending in a backslash): `fileName`, or when that name
+// is taken, the next free of NumberedLogFileName's names. A name that exists, whatever it is (a file
+// with content, a link planted there, a folder), is never opened, followed or overwritten; nor is a
+// file that turns out not to be a plain file of its own. False when no name could be created: the
+// log is then off.
+bool OpenNewRunLog(const std::string& folder, const std::string& fileName);
