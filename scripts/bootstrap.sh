@@ -48,6 +48,25 @@ if [ "$(id -u)" -eq 0 ] && ! getent passwd "$e2e_user" >/dev/null; then
     echo "bootstrap: created the account $e2e_user"
 fi
 
+# Wine takes the ANSI code page from the Unix locale of each process: the scenarios with Japanese file
+# names run under ja_JP.UTF-8 (code page 932), which a minimal Debian does not have. It is listed in
+# /etc/locale.gen as well, so that a later locale-gen (an upgrade of `locales`) keeps it.
+have_pkg locales || need+=(locales)
+if have_pkg locales && ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
+    if [ "$(id -u)" -eq 0 ]; then
+        if grep -q '^# *ja_JP\.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+            sed -i 's/^# *\(ja_JP\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+        elif ! grep -q '^ja_JP\.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+            echo 'ja_JP.UTF-8 UTF-8' >>/etc/locale.gen
+        fi
+        locale-gen >/dev/null
+        echo "bootstrap: generated the locale ja_JP.UTF-8"
+    else
+        # Only the scenarios that need it fail then, each saying so.
+        echo "bootstrap: the locale ja_JP.UTF-8 is missing; run this script as root" >&2
+    fi
+fi
+
 if [ ${#need[@]} -eq 0 ]; then
     exit 0
 fi

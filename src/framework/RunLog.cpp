@@ -84,6 +84,14 @@ std::string LogFileNameFor(const std::string& productName)
     return name + ".log";
 }
 
+std::string NumberedLogFileName(const std::string& fileName, int number)
+{
+    if (number <= 1) return fileName;
+    const size_t dot = fileName.rfind('.');
+    const size_t stem = dot == std::string::npos || dot == 0 ? fileName.size() : dot;
+    return fileName.substr(0, stem) + "-" + std::to_string(number) + fileName.substr(stem);
+}
+
 RunLog::RunLog() : clock_(&LocalNow) {}
 
 RunLog::~RunLog()
@@ -93,9 +101,14 @@ RunLog::~RunLog()
 
 bool RunLog::Open(const std::string& path)
 {
+    return Adopt(std::fopen(path.c_str(), "wb"), path);
+}
+
+bool RunLog::Adopt(std::FILE* file, const std::string& path)
+{
     std::lock_guard<std::mutex> lock(mutex_);
     if (file_) std::fclose(file_);
-    file_ = std::fopen(path.c_str(), "wb");
+    file_ = file;
     if (!file_) {
         kept_.clear();
         on_ = false;

@@ -25,6 +25,10 @@ std::string FormatLogLine(const LogTime& time, const std::string& text);
 // or unset name gives "Setup". ".log" is appended.
 std::string LogFileNameFor(const std::string& productName);
 
+// The n-th name tried for a log that must be a new file: `fileName` itself first, then "Name-2.log",
+// "Name-3.log" and so on (the number before the extension).
+std::string NumberedLogFileName(const std::string& fileName, int number);
+
 class RunLog {
 public:
     RunLog();
@@ -35,6 +39,9 @@ public:
     // Creates (replaces) the file and writes the lines kept so far into it. False when it cannot be
     // created: the log is then off.
     bool Open(const std::string& path);
+    // As Open, with a file the caller has created and opened for writing (the log closes it); null
+    // turns the log off.
+    bool Adopt(std::FILE* file, const std::string& path);
     // No file will come: the kept lines are dropped and later ones are not kept.
     void TurnOff();
     // False once the log is off; callers skip building lines that nobody reads.

@@ -31,3 +31,10 @@ bool RaiseSharedCount(const std::string& path);
 // Lowers the count by one and deletes the value when it reaches 0: the count left, or nothing when
 // the file had no count.
 std::optional<unsigned long> ReleaseSharedCount(const std::string& path);
+
+// Opens the run's log as a new file in `folder` (ending in a backslash): `fileName`, or when that name
+// is taken, the next free of NumberedLogFileName's names. A name that exists, whatever it is (a file
+// with content, a link planted there, a folder), is never opened, followed or overwritten; nor is a
+// file that turns out not to be a plain file of its own. False when no name could be created: the
+// log is then off.
+bool OpenNewRunLog(const std::string& folder, const std::string& fileName);

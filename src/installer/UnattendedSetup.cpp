@@ -75,7 +75,9 @@ void LogSettingsRead()
     if (Switches().logPath.empty()) {
         // An unattended run always leaves a log; an interactive one only when asked.
         if (IsUnattended()) {
-            TheRunLog().Open(TemporaryFolder() + LogFileNameFor(setupSettings.GetSetupValue(SetupKey::MainProdName)));
+            // The temporary folder is shared with every program of the user: a name already there is never
+            // replaced or followed, the log takes the next free one.
+            OpenNewRunLog(TemporaryFolder(), LogFileNameFor(setupSettings.GetSetupValue(SetupKey::MainProdName)));
         } else {
             TheRunLog().TurnOff();
         }

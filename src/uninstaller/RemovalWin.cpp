@@ -181,11 +181,33 @@ std::optional<std::string> Win32RemovalFileSystem::CurrentFinalPath() const
     return held_.empty() ? std::nullopt : held_.back().finalPath;
 }
 
+bool Win32RemovalFileSystem::ChangeCurrentFolder(const std::string& path)
+{
+    return ::SetCurrentDirectoryA(path.c_str()) != FALSE;
+}
+
 bool Win32RemovalFileSystem::SetCurrentFolder(const std::string& path)
 {
-    if (::SetCurrentDirectoryA(path.c_str()) == FALSE) return false;
-    UniqueFile folder = OpenFolder(".", true);
-    if (!folder) return false;
+    // The folder is opened as itself first and must be what becomes current: a link put in its place
+    // after the caller's checks leads elsewhere. The attributes by name are asked again once it is
+    // current, since Wine opens a link's target even as itself.
+    auto isRealFolder = [&path] {
+        const DWORD attributes = ::GetFileAttributesA(path.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+               !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    };
+    if (!isRealFolder()) return false;
+    UniqueFile folder = OpenFolder(path, false);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!folder || !::GetFileInformationByHandle(folder.get(), &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return false;
+    const std::string previous = ::CurrentFolder();
+    if (!ChangeCurrentFolder(path)) return false;
+    if (!CurrentFolderIs(folder.get()) || !isRealFolder()) {
+        ChangeCurrentFolder(previous);
+        return false;
+    }
     std::optional<std::string> finalPath = FinalPathOfHandle(folder.get());
     held_.push_back({std::move(folder), std::move(finalPath)});
     return true;
@@ -210,9 +232,10 @@ EnterResult Win32RemovalFileSystem::EnterSubfolder(const std::string& name)
     if (parentPath && childPath && !ansi::EqualsNoCase(*childPath, ChildPath(*parentPath, name)))
         return EnterResult::NotTheListedFolder;
     const std::string parent = ::CurrentFolder();
-    if (::SetCurrentDirectoryA(name.c_str()) == FALSE) return EnterResult::CannotEnter;
+    if (!ChangeCurrentFolder(name)) return EnterResult::CannotEnter;
+    // Swapped for a link since it was opened: the change followed the link, away from the folder held.
     if (!CurrentFolderIs(folder.get())) {
-        ::SetCurrentDirectoryA(parent.c_str());
+        ChangeCurrentFolder(parent);
         return EnterResult::NotTheListedFolder;
     }
     held_.push_back({std::move(folder), std::move(childPath)});
@@ -223,7 +246,7 @@ bool Win32RemovalFileSystem::ReturnToFolder(const std::string& parent)
 {
     // The subfolder is let go first: it is removed next, and a folder held open cannot be.
     if (!held_.empty()) held_.pop_back();
-    if (::SetCurrentDirectoryA(parent.c_str()) == FALSE) return false;
+    if (!ChangeCurrentFolder(parent)) return false;
     return !held_.empty() && CurrentFolderIs(held_.back().handle.get());
 }
 

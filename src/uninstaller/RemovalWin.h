@@ -20,7 +20,8 @@ bool PathExistsUnlessFileOrPathNotFound(const std::string& path);
 // The process's current folder and the find functions; messages in the program's message box.
 // Every folder entered is held open without delete sharing until the removal leaves it, so that on
 // Windows it cannot be renamed or replaced meanwhile; each change of the current folder is checked
-// against the folder held open.
+// against the folder held open, so that a folder swapped for a link between the check and the change is
+// never worked in.
 class Win32RemovalFileSystem : public RemovalFileSystem {
 public:
     bool SetCurrentFolder(const std::string& path) override;
@@ -32,6 +33,10 @@ public:
     bool RemoveFile(const std::string& name) override;
     bool RemoveFolder(const std::string& name) override;
     void ShowMessage(const std::string& text) override;
+
+protected:
+    // Every change of the current folder goes through here.
+    virtual bool ChangeCurrentFolder(const std::string& path);
 
 private:
     struct HeldFolder {

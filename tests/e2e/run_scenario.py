@@ -230,8 +230,15 @@ class Account:
         return made
 
 
+def locale_installed(name):
+    def normal(text):
+        return text.strip().lower().replace("utf-8", "utf8")
+    result = subprocess.run(["locale", "-a"], capture_output=True, text=True, errors="replace")
+    return normal(name) in {normal(line) for line in result.stdout.splitlines()}
+
+
 class Prefix:
-    def __init__(self, work, template, display, dll_overrides="", account=None):
+    def __init__(self, work, template, display, dll_overrides="", account=None, locale=None):
         self.work = work
         self.path = os.path.join(work, "prefix")
         self.home = os.path.join(work, "home")
@@ -250,6 +257,12 @@ class Prefix:
                         HOME=self.home, TZ="UTC",
                         WINEDLLOVERRIDES="mscoree,mshtml=" + (";" + dll_overrides if dll_overrides else ""),
                         DISPLAY=display)
+        if locale:
+            # Wine takes the ANSI code page of each process from its Unix locale (ja_JP.UTF-8: 932), not
+            # from the prefix; a locale the system lacks would silently leave the default one.
+            if not locale_installed(locale):
+                raise ScenarioError("no locale %s on this system: run scripts/bootstrap.sh as root" % locale)
+            self.env.update(LANG=locale, LC_ALL=locale)
         self.mounts = []
         self.folder_mounts = []
 
@@ -882,7 +895,8 @@ class Run:
         try:
             # Another account cannot be expected to reach the caller's display: it gets an own Xvfb.
             xvfb, display = start_display(force=account.switched)
-            prefix = Prefix(work, self.args.template, display, self.scenario.get("dll_overrides", ""), account)
+            prefix = Prefix(work, self.args.template, display, self.scenario.get("dll_overrides", ""), account,
+                            self.scenario.get("locale"))
             self.prefix = prefix
             if account.switched:
                 self.notes.append("Wine ran as the account %s" % account.entry.pw_name)

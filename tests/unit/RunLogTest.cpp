@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "framework/RunLog.h"
 
@@ -39,6 +40,16 @@ TEST(RunLog, LineFormatAndFileNames)
     };
     for (const auto& [product, expected] : names)
         EXPECT_EQ(LogFileNameFor(product), expected) << product;
+
+    const std::tuple<const char*, int, const char*> numbered[] = {
+        {"Learning Widgets.log", 1, "Learning Widgets.log"},
+        {"Learning Widgets.log", 2, "Learning Widgets-2.log"},
+        {"Vol. 2.log", 12, "Vol. 2-12.log"},
+        {"Setup", 3, "Setup-3"},
+        {".log", 2, ".log-2"},
+    };
+    for (const auto& [name, number, expected] : numbered)
+        EXPECT_EQ(NumberedLogFileName(name, number), expected) << name << " " << number;
 }
 
 TEST(RunLog, LinesBeforeTheFileAreKeptErrorsCountedAndAnOffLogDropsAll)

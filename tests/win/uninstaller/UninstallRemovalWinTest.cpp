@@ -72,26 +72,34 @@ bool IsLink(const std::string& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
-bool MakeFolderLink(const std::string& link, const std::string& target, bool folder = true)
+// Runs "program "first" "second"" with the two paths as Unix paths and waits until `done` says so: Wine
+// runs a Unix program without a process handle to wait on. The command line is split the Windows way:
+// double quotes hold a blank.
+template <typename Done>
+bool RunUnix(const std::string& program, const std::string& first, const std::string& second, Done done)
 {
-    if (::CreateSymbolicLinkA(link.c_str(), target.c_str(), folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0) && IsLink(link))
-        return true;
-    const std::string unixLink = UnixPath(link), unixTarget = UnixPath(target);
-    if (unixLink.empty() || unixTarget.empty()) return false;
-    // Wine runs a Unix program without a process handle to wait on: wait for the link instead.
-    // The command line is split the Windows way: double quotes hold a blank.
-    std::string command = "/bin/ln -s \"" + unixTarget + "\" \"" + unixLink + "\"";
+    const std::string unixFirst = UnixPath(first), unixSecond = UnixPath(second);
+    if (unixFirst.empty() || unixSecond.empty()) return false;
+    std::string command = program + " \"" + unixFirst + "\" \"" + unixSecond + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return false;
     UniqueHandle processHandle(process.hProcess), threadHandle(process.hThread);
-    // Wine shows a link to a file as the file itself: that it can be found tells that it is there.
-    auto made = [&] { return folder ? IsLink(link) : ::GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES; };
-    for (int i = 0; i < 100 && !made(); ++i)
+    for (int i = 0; i < 100 && !done(); ++i)
         ::Sleep(50);
-    return made();
+    return done();
+}
+
+bool MakeFolderLink(const std::string& link, const std::string& target, bool folder = true)
+{
+    if (::CreateSymbolicLinkA(link.c_str(), target.c_str(), folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0) && IsLink(link))
+        return true;
+    // Wine shows a link to a file as the file itself: that it can be found tells that it is there.
+    return RunUnix("/bin/ln -s", target, link, [&] {
+        return folder ? IsLink(link) : ::GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES;
+    });
 }
 
 class UninstallRemovalWin : public ::testing::Test {
@@ -282,6 +290,76 @@ TEST_F(UninstallRemovalWin, ASubfolderSwappedForALinkAfterTheListingIsNotEntered
     // Everything else in the folder is gone.
     EXPECT_FALSE(Exists(folder + "\\Level 1"));
     EXPECT_FALSE(Exists(folder + "\\plain.txt"));
+}
+
+namespace {
+// Right before the current folder changes to `trigger`, the folder is moved away behind the removal's
+// back (as another user could, from outside the system's sharing rules) and a link to another folder
+// takes its name: the check before the change saw the real folder.
+class SwapOnEnterFileSystem : public Win32RemovalFileSystem {
+public:
+    std::string trigger;  // the path the removal changes to, as it passes it
+    std::string victim;   // that folder's full path
+    std::string movedTo;
+    std::string target;
+    bool swapped = false;
+
+protected:
+    bool ChangeCurrentFolder(const std::string& path) override
+    {
+        if (!swapped && path == trigger) {
+            swapped =
+                RunUnix("/bin/mv", victim, movedTo, [&] { return !Exists(victim); }) && MakeFolderLink(victim, target);
+        }
+        return Win32RemovalFileSystem::ChangeCurrentFolder(path);
+    }
+};
+}  // namespace
+
+TEST_F(UninstallRemovalWin, AFolderSwappedForALinkRightBeforeItIsEnteredIsNotWorkedIn)
+{
+    struct Case {
+        const char* name;
+        bool top;  // the install folder itself, else its subfolder "Swapped"
+    };
+    for (const Case& c : {Case{"the install folder", true}, Case{"a subfolder", false}}) {
+        SCOPED_TRACE(c.name);
+        const std::string folder = root_ + (c.top ? "\\Top" : "\\Sub");
+        MakeTree(folder);
+        SwapOnEnterFileSystem fs;
+        fs.victim = c.top ? folder : folder + "\\Swapped";
+        fs.trigger = c.top ? folder : "Swapped";
+        fs.movedTo = folder + " moved";
+        fs.target = folder + " precious";
+        ::CreateDirectoryA(fs.victim.c_str(), nullptr);
+        WriteFile(fs.victim + "\\inside.txt");
+        ::CreateDirectoryA(fs.target.c_str(), nullptr);
+        ::CreateDirectoryA((fs.target + "\\Deep").c_str(), nullptr);
+        WriteFile(fs.target + "\\keep.txt");
+        WriteFile(fs.target + "\\Deep\\keep too.txt");
+        removalFailed = false;
+        DialogAnswerer watcher;
+        RemoveFolderContents(fs, folder);
+        const auto boxes = watcher.Answered();
+        ASSERT_TRUE(fs.swapped);
+        EXPECT_TRUE(removalFailed);
+        EXPECT_TRUE(Exists(fs.target + "\\keep.txt"));
+        EXPECT_TRUE(Exists(fs.target + "\\Deep\\keep too.txt"));
+        EXPECT_TRUE(Exists(fs.movedTo + "\\inside.txt"));
+        EXPECT_TRUE(IsLink(fs.victim));
+        if (c.top) {
+            // Nothing was removed anywhere, and the removal is back where it started.
+            EXPECT_TRUE(boxes.empty());
+            EXPECT_TRUE(ansi::EqualsNoCase(CurrentFolder(), initial_));
+            EXPECT_TRUE(Exists(fs.movedTo + "\\Level 1\\plain.txt"));
+        } else {
+            ASSERT_EQ(boxes.size(), 1u);
+            EXPECT_EQ(boxes[0].text,
+                      "Setup cannot delete Swapped. (The file might be read-only or it might be in use.)");
+            EXPECT_FALSE(Exists(folder + "\\Level 1"));
+            EXPECT_FALSE(Exists(folder + "\\plain.txt"));
+        }
+    }
 }
 
 TEST(UninstallPathExists, AFolderWhoseParentIsGoneIsAbsent)
