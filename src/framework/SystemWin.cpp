@@ -138,32 +138,34 @@ std::optional<unsigned long> ReleaseSharedCount(const std::string& path)
     const DWORD left = *count - 1;
     ::RegSetValueExA(key.get(), path.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&left), sizeof left);
     return left;
+}
 
-    // Names tried before the log is given up; another run's log of the same product takes one each.
-    constexpr int kLogNamesTried = 100;
+namespace {
+// Names tried before the log is given up; another run's log of the same product takes one each.
+constexpr int kLogNamesTried = 100;
 
-    // CREATE_NEW fails on any name that exists, a link to nothing included, so nothing planted is followed;
-    // FILE_FLAG_OPEN_REPARSE_POINT keeps it that way should the name become a link under way.
-    std::FILE* CreateNewPlainFile(const std::string& path, DWORD& error)
-    {
-        UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        error = file ? ERROR_SUCCESS : ::GetLastError();
-        if (!file) return nullptr;
-        BY_HANDLE_FILE_INFORMATION info{};
-        if (!::GetFileInformationByHandle(file.get(), &info) ||
-            (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
-            info.nNumberOfLinks != 1) {
-            error = ERROR_ALREADY_EXISTS;
-            return nullptr;
-        }
-        const int descriptor = ::_open_osfhandle(reinterpret_cast<intptr_t>(file.get()), _O_WRONLY | _O_BINARY);
-        if (descriptor == -1) return nullptr;
-        file.release();  // the descriptor owns the handle now
-        std::FILE* stream = ::_fdopen(descriptor, "wb");
-        if (!stream) ::_close(descriptor);
-        return stream;
+// CREATE_NEW fails on any name that exists, a link to nothing included, so nothing planted is followed;
+// FILE_FLAG_OPEN_REPARSE_POINT keeps it that way should the name become a link under way.
+std::FILE* CreateNewPlainFile(const std::string& path, DWORD& error)
+{
+    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    error = file ? ERROR_SUCCESS : ::GetLastError();
+    if (!file) return nullptr;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(file.get(), &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
+        info.nNumberOfLinks != 1) {
+        error = ERROR_ALREADY_EXISTS;
+        return nullptr;
     }
+    const int descriptor = ::_open_osfhandle(reinterpret_cast<intptr_t>(file.get()), _O_WRONLY | _O_BINARY);
+    if (descriptor == -1) return nullptr;
+    file.release();  // the descriptor owns the handle now
+    std::FILE* stream = ::_fdopen(descriptor, "wb");
+    if (!stream) ::_close(descriptor);
+    return stream;
+}
 }  // namespace
 
 bool OpenNewRunLog(const std::string& folder, const std::string& fileName)
