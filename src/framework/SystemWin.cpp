@@ -133,6 +133,14 @@ std::optional<unsigned long> ReleaseSharedCount(const std::string& path)
     if (!count) return std::nullopt;
     if (*count <= 1) {
         ::RegDeleteValueA(key.get(), path.c_str());
+        // The key goes with its last count, so that a PC that had none is left as it was.
+        DWORD values = 1, subkeys = 1;
+        if (::RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+                               nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+            values == 0 && subkeys == 0) {
+            key.reset();
+            ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSharedDllsKey);
+        }
         return 0;
     }
     const DWORD left = *count - 1;
