@@ -59,6 +59,8 @@ if [ -n "${DISPLAY:-}" ] && [ -z "${DEMO_HEADLESS:-}" ]; then
         fi
     done
     if [ -n "${UNINSTALL:-}" ]; then
+        # The uninstaller cannot delete itself while it runs: the system does at the next start.
+        wineboot -r
         wineserver -w
         python3 scripts/prefix-snapshot.py compare "$prefix" build/demo-before-install.json
     fi

@@ -319,8 +319,8 @@ std::string RootOf(const std::string& path)
     return chain.empty() ? path : chain.front();
 }
 
-// Deletes the recorded files of `kinds` that lie inside `inside` (or outside it, when `outside`), and
-// that no other installation owns. False when one of them stays.
+// Deletes the recorded files inside the install folder (or, when `outside`, those outside it) that no
+// other installation owns and that are reached without a link on the way. False when one of them stays.
 bool DeleteRecordedFiles(UninstallPlatform& platform, const InstallRecord& record, const std::string& installFolder,
                          bool outside, const std::vector<OtherInstallation>& others, std::map<std::string, bool>& plain)
 {
