@@ -24,6 +24,7 @@ std::atomic<bool> expansionFailed{false};
 WriteFailures failedWrites;
 WriteFailures pathsTooLong;
 std::atomic<bool> keepExistingFiles{false};
+std::atomic<bool> restartNeeded{false};
 
 namespace {
 // Byte counts travel in a message's 32-bit lParam as KiB, rounded up (up to 4 TiB).
@@ -202,6 +203,11 @@ public:
     void FileWritten(const std::string& sourceName, const std::string& destPath, const WriteOutcome& outcome) override
     {
         written_.reset();
+        if (!outcome.pending.empty()) {
+            // Not yet a failure: the user decides at the end of the section (ReplaceFilesInUseAtRestart).
+            LogLine("in use: " + destPath + "; its new content waits in " + outcome.pending);
+            return;
+        }
         // A failure counts with the log off as well.
         if (outcome.error == 0) {
             // Written by the book, new or replacing a file: the removal takes it.
@@ -223,6 +229,7 @@ public:
     {
         files_.SetAttributes(path, attributes);
     }
+    bool InUse(const std::string& path) override { return files_.InUse(path); }
     bool StopRequested() override { return ::WaitForSingleObject(copyStopEvent.get(), 0) == WAIT_OBJECT_0; }
     void FileDone(const FoundEntry& entry) override
     {
@@ -336,6 +343,44 @@ void CopyCurrentSection()
     CopySection(CopyWorkerParams{});
 }
 
+namespace {
+const char kInUseText[] =
+    "These files are in use by another program, so Setup can't replace them now:\n\n%s\n"
+    "Replace them when the computer restarts?";
+
+// The files in use of the section: with the user's Yes (an unattended run's is implied), the system
+// puts the new content in place when it next starts; otherwise the new content goes and the old
+// files count as not replaced.
+void ReplaceFilesInUseAtRestart()
+{
+    std::vector<FailedWrite> inUse = failedWrites.TakeInUse();
+    if (inUse.empty()) return;
+    std::string list;
+    for (size_t i = 0; i < inUse.size() && i < WriteFailures::kListed; ++i)
+        list += BreakLongPath(inUse[i].path, kMessageLineChars) + "\n";
+    if (inUse.size() > WriteFailures::kListed)
+        list += "and " + std::to_string(inUse.size() - WriteFailures::kListed) + " more\n";
+    const std::string question = FormatText(kInUseText, {list});
+    bool schedule = true;
+    if (IsUnattended()) {
+        LogLine("question answered Yes: " + question);
+    } else {
+        schedule = AppMessageBox(question, MB_YESNO | MB_ICONQUESTION) == IDYES;
+    }
+    SystemFiles files;
+    for (const FailedWrite& file : inUse) {
+        const unsigned long error = schedule ? ReplaceAtRestart(file.pending, file.path) : file.error;
+        if (schedule && error == 0) {
+            restartNeeded = true;
+            LogLine("replaced at the next start: " + file.path);
+            continue;
+        }
+        files.RemoveFile(file.pending);
+        failedWrites.Add(file.path, error, true);
+    }
+}
+}  // namespace
+
 void ReportCopyFailures()
 {
     // Reported once per section however many expansions failed, with the files whose paths are too
@@ -345,6 +390,7 @@ void ReportCopyFailures()
                                            [](unsigned long code) { return SystemErrorText(code); }),
                           MB_OK | MB_ICONEXCLAMATION);
     }
+    ReplaceFilesInUseAtRestart();
     // A file not written, or an old one left in place, would otherwise pass for installed: the user
     // learns which and why.
     if (failedWrites.Empty()) return;

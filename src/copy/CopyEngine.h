@@ -21,6 +21,8 @@ extern WriteFailures failedWrites;
 extern WriteFailures pathsTooLong;
 // An unattended run asks no replace question: an existing file is replaced, or kept when this is set.
 extern std::atomic<bool> keepExistingFiles;
+// Files in use are replaced when the system next starts: the run ends asking for a restart.
+extern std::atomic<bool> restartNeeded;
 
 // The block the progress dialog hands to its worker; the worker frees it as its first act.
 struct CopyWorkerParams {

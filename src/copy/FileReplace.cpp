@@ -3,15 +3,27 @@
 #include "framework/AnsiText.h"
 #include "framework/SafeFormat.h"
 
-void WriteFailures::Add(const std::string& path, unsigned long error, bool replacing)
+void WriteFailures::Add(const std::string& path, unsigned long error, bool replacing, const std::string& pending)
 {
-    if (listed_.size() < kListed) listed_.push_back({path, error, replacing});
+    if (!pending.empty()) {
+        inUse_.push_back({path, error, replacing, pending});
+        return;
+    }
+    if (listed_.size() < kListed) listed_.push_back({path, error, replacing, std::string()});
     ++count_;
+}
+
+std::vector<FailedWrite> WriteFailures::TakeInUse()
+{
+    std::vector<FailedWrite> taken;
+    taken.swap(inUse_);
+    return taken;
 }
 
 void WriteFailures::Clear()
 {
     listed_.clear();
+    inUse_.clear();
     count_ = 0;
 }
 

@@ -12,6 +12,7 @@ struct FailedWrite {
     std::string path;
     unsigned long error = 0;
     bool replacing = false;  // an existing file stayed in place
+    std::string pending;     // the new content kept aside while the old file is in use
 };
 
 // The files of one section that could not be written. Only the first few are kept: the message
@@ -20,7 +21,10 @@ class WriteFailures {
 public:
     static constexpr size_t kListed = 5;
 
-    void Add(const std::string& path, unsigned long error, bool replacing);
+    // A file with `pending` content is kept apart, every one of them (see TakeInUse), and not counted.
+    void Add(const std::string& path, unsigned long error, bool replacing, const std::string& pending = {});
+    // The files in use whose new content waits beside them; the list is empty afterwards.
+    std::vector<FailedWrite> TakeInUse();
     void Clear();
     bool Empty() const { return count_ == 0; }
     size_t Count() const { return count_; }
@@ -28,6 +32,7 @@ public:
 
 private:
     std::vector<FailedWrite> listed_;
+    std::vector<FailedWrite> inUse_;
     size_t count_ = 0;
 };
 

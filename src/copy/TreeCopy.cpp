@@ -50,7 +50,7 @@ bool CopyFileEntry(const FoundEntry& entry, const std::string& destFolder, TreeC
     if (outcome.error == kFailedWithoutReason)
         state.expansionFailed = true;
     else if (outcome.error != 0)
-        state.failedWrites.Add(destPath, outcome.error, outcome.replacing);
+        state.failedWrites.Add(destPath, outcome.error, outcome.replacing, outcome.pending);
     return true;
 }
 

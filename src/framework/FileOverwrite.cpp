@@ -29,10 +29,10 @@ WriteOutcome WriteFileSafely(const std::string& path, bool mayExist, FileWriteAc
     const bool replacing = before.has_value();
     const std::string partial = PartialFilePath(path);
     if (partial.size() > kMaxPathChars) {
-        if (replacing) return {kErrorPathTooLong, true};
+        if (replacing) return {kErrorPathTooLong, true, std::string()};
         const unsigned long error = write(path);
         if (error != 0) files.RemoveFile(path);
-        return {error, false};
+        return {error, false, std::string()};
     }
     unsigned long error = write(partial);
     if (error == 0) {
@@ -42,6 +42,13 @@ WriteOutcome WriteFileSafely(const std::string& path, bool mayExist, FileWriteAc
         error = files.RenameFile(partial, path, replacing);
         if (error != 0 && clear) files.SetAttributes(path, Settable(old));
     }
+    if (error != 0 && replacing && files.InUse(path)) {
+        const std::string folder = partial.substr(0, partial.size() - std::string(kPartialFileName).size());
+        for (int number = 1; number <= kPendingNamesTried; ++number) {
+            const std::string pending = folder + kPendingFilePrefix + std::to_string(number) + ".tmp";
+            if (files.RenameFile(partial, pending, false) == 0) return {error, replacing, pending};
+        }
+    }
     if (error != 0) files.RemoveFile(partial);
-    return {error, replacing};
+    return {error, replacing, std::string()};
 }

@@ -46,11 +46,19 @@ public:
     virtual unsigned long RenameFile(const std::string& from, const std::string& to, bool replace) = 0;
     // Deletes a file that may not be there (read-only or not); failures are not reported.
     virtual void RemoveFile(const std::string& path) = 0;
+    // Whether another program holds the file at `path` open so that it cannot be replaced now.
+    virtual bool InUse(const std::string& path) { return false; }
 };
+
+// The new content of a file that is in use waits under this name and a number, beside the file, for
+// the replacement at the next start of the system.
+constexpr char kPendingFilePrefix[] = "~setup-restart-";
+constexpr int kPendingNamesTried = 100;
 
 struct WriteOutcome {
     unsigned long error = 0;  // 0, what `write` returned, or why the file could not be put in place
     bool replacing = false;   // something was at the path before
+    std::string pending;      // the new content, kept aside, when the old file is in use
 };
 
 // Writes the file at `path` through `write`, which writes the file it is given and returns 0 or why
@@ -58,6 +66,8 @@ struct WriteOutcome {
 // not is written through the temporary name as well, so that a write that is ended part-way never
 // leaves a short file under the book's name. Only when the temporary path would be longer than the
 // system allows is a new file written in place (and deleted when that fails); a replacement is then
-// refused with kErrorPathTooLong rather than risk the old file.
+// refused with kErrorPathTooLong rather than risk the old file. When the old file cannot be replaced
+// because it is in use, the new content is kept under a pending name (kPendingFilePrefix) beside it,
+// for the caller to have it put in place at the next start of the system, or to delete.
 WriteOutcome WriteFileSafely(const std::string& path, bool mayExist, FileWriteAccess& files,
                              const std::function<unsigned long(const std::string& target)>& write);

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "framework/Handles.h"
 #include "framework/PathText.h"
 
 bool PathExistsUnlessFileNotFound(const std::string& path)
@@ -84,4 +85,20 @@ unsigned long SystemFiles::RenameFile(const std::string& from, const std::string
 void SystemFiles::RemoveFile(const std::string& path)
 {
     RemoveFileIfThere(path);
+}
+
+bool SystemFiles::InUse(const std::string& path)
+{
+    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (file) return false;
+    const DWORD error = ::GetLastError();
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+unsigned long ReplaceAtRestart(const std::string& pending, const std::string& path)
+{
+    if (::MoveFileExA(pending.c_str(), path.c_str(), MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING)) return 0;
+    const DWORD error = ::GetLastError();
+    return error != 0 ? error : ERROR_GEN_FAILURE;
 }

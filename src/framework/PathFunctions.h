@@ -30,4 +30,10 @@ public:
     void SetAttributes(const std::string& path, unsigned attributes) override;
     unsigned long RenameFile(const std::string& from, const std::string& to, bool replace) override;
     void RemoveFile(const std::string& path) override;
+    // Another program has the file open without sharing it (a book's viewer left open).
+    bool InUse(const std::string& path) override;
 };
+
+// Has the system put `pending` in the place of `path` when it next starts (administrators only). 0,
+// or the system's error code.
+unsigned long ReplaceAtRestart(const std::string& pending, const std::string& path);

@@ -25,6 +25,9 @@
 #include "settings/SettingsWin.h"
 
 namespace {
+const char kRestartCompletesText[] =
+    "Setup has installed the files. Some of them were in use and are replaced when you restart the computer.";
+
 void SetMainWindow(HWND window)
 {
     if (App* app = App::Current()) app->SetMainWindow(window);
@@ -57,7 +60,8 @@ SetupResult EndResult()
     const bool failed = setupSettings.cancelRequested || TheRunLog().ErrorCount() > 0;
     if (failed) return exitChosenByUser ? SetupResult::Cancelled : SetupResult::Failed;
     // The dialogs ran with template texts: nothing could be installed from settings that incomplete.
-    return setupSettings.settingsValid ? SetupResult::Installed : SetupResult::BadInput;
+    if (!setupSettings.settingsValid) return SetupResult::BadInput;
+    return restartNeeded ? SetupResult::RestartNeeded : SetupResult::Installed;
 }
 
 class InteractivePresenter : public SetupPresenter {
@@ -235,6 +239,14 @@ SetupResult RunInstallSequence(SetupPresenter& presenter)
     }
 
     const SetupResult result = EndResult();
-    presenter.Close(result != SetupResult::Installed && result != SetupResult::BadInput);
+    if (result == SetupResult::RestartNeeded) {
+        if (IsUnattended()) {
+            LogLine(kRestartCompletesText);
+        } else {
+            AppMessageBox(kRestartCompletesText, MB_OK | MB_ICONINFORMATION);
+        }
+    }
+    presenter.Close(result != SetupResult::Installed && result != SetupResult::BadInput &&
+                    result != SetupResult::RestartNeeded);
     return result;
 }

@@ -57,6 +57,8 @@ std::string WithoutClosingBackslash(const std::string& path)
 
 int ExitCodeOf(SetupResult result)
 {
+    // The code deployment tools read as "installed, restart needed".
+    if (result == SetupResult::RestartNeeded) return 3010;
     return static_cast<int>(result);
 }
 
@@ -77,6 +79,8 @@ const char* ResultName(SetupResult result)
             return "no administrator rights";
         case SetupResult::NoRoom:
             return "not enough room";
+        case SetupResult::RestartNeeded:
+            return "installed, a restart completes it";
     }
     return "unknown";
 }

@@ -19,7 +19,8 @@ enum class SetupResult {
     BadInput,         // 3: SETUP.INI or SETUP.TXT missing or incomplete, a switch or value refused
     AlreadyRunning,   // 4
     NoAdministrator,  // 5
-    NoRoom            // 6
+    NoRoom,           // 6
+    RestartNeeded     // 3010: installed; files in use are replaced when the system next starts
 };
 int ExitCodeOf(SetupResult result);
 // "installed", "cancelled", ... for the log's last line.

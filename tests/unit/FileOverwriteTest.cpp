@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -16,7 +17,10 @@ public:
     };
     std::map<std::string, File> files;
     std::map<std::string, unsigned long> renameErrors;  // by target
+    std::vector<std::string> held;                      // in use by another program
     std::vector<std::string> log;
+
+    bool InUse(const std::string& path) override { return std::find(held.begin(), held.end(), path) != held.end(); }
 
     std::optional<unsigned> GetAttributes(const std::string& path) override
     {
@@ -137,5 +141,34 @@ TEST(FileOverwrite, WithoutRoomForTheTemporaryNameOnlyANewFileIsWrittenInPlace)
     EXPECT_TRUE(refused.replacing);
     EXPECT_EQ(files.files[path].content, "old");
     EXPECT_EQ(written, (std::vector<std::string>{path, path + "2"}));
+}
+
+// A file in use keeps its old content; the new one waits under the first free pending name, which
+// the caller has put in place at the next start. Anything else that stops the rename deletes it.
+TEST(FileOverwrite, TheNewContentOfAFileInUseWaitsBesideIt)
+{
+    const std::string path = "C:\\Book\\A.PDF";
+    FakeFiles files;
+    files.files = {{path, {"old"}}, {"C:\\Book\\~setup-restart-1.tmp", {"another run's"}}};
+    files.renameErrors = {{path, 32}};
+    files.held = {path};
+    auto write = [&files](const std::string& target) {
+        files.files[target] = {"new"};
+        return 0ul;
+    };
+    const WriteOutcome held = WriteFileSafely(path, true, files, write);
+    EXPECT_EQ(held.error, 32u);
+    EXPECT_EQ(held.pending, "C:\\Book\\~setup-restart-2.tmp");
+    EXPECT_EQ(files.files[path].content, "old");
+    EXPECT_EQ(files.files[held.pending].content, "new");
+    EXPECT_EQ(files.files["C:\\Book\\~setup-restart-1.tmp"].content, "another run's");
+    EXPECT_EQ(files.files.count("C:\\Book\\~setup-partial.tmp"), 0u);
+
+    files.held.clear();
+    const WriteOutcome refused = WriteFileSafely(path, true, files, write);
+    EXPECT_EQ(refused.error, 32u);
+    EXPECT_TRUE(refused.pending.empty());
+    EXPECT_EQ(files.files.count("C:\\Book\\~setup-restart-3.tmp"), 0u);
+    EXPECT_EQ(files.files.count("C:\\Book\\~setup-partial.tmp"), 0u);
 }
 }  // namespace
