@@ -373,6 +373,8 @@ void ReplaceFilesInUseAtRestart()
         if (schedule && error == 0) {
             restartNeeded = true;
             LogLine("replaced at the next start: " + file.path);
+            // The book's file from then on: its removal takes it.
+            SectionRecord(setupSettings.currentSection).Add(RecordKind::File, file.path);
             continue;
         }
         files.RemoveFile(file.pending);
