@@ -3,6 +3,8 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <functional>
+#include <initializer_list>
 
 #include "framework/AnsiText.h"
 #include "framework/App.h"
@@ -305,50 +307,17 @@ bool RemoveFolderContents(const std::string& folder, const std::vector<std::stri
     return RemoveFolderContents(fileSystem, folder, spared);
 }
 
-std::vector<InstalledProduct> OtherInstallations(const std::string& productName)
-{
-    std::vector<InstalledProduct> found;
-    std::string parent = kUninstallKey;
-    parent.pop_back();
-    UniqueRegKey uninstall;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, parent.c_str(), 0, KEY_READ, uninstall.put()) != ERROR_SUCCESS)
-        return found;
-    for (DWORD index = 0;; ++index) {
-        char name[256] = {};
-        DWORD nameLength = sizeof name;
-        const LONG status =
-            ::RegEnumKeyExA(uninstall.get(), index, name, &nameLength, nullptr, nullptr, nullptr, nullptr);
-        if (status == ERROR_NO_MORE_ITEMS) break;
-        if (status != ERROR_SUCCESS || ansi::EqualsNoCase(name, productName)) continue;
-        char value[1024] = {};
-        DWORD type = 0;
-        DWORD size = sizeof value - 1;
-        if (::RegGetValueA(uninstall.get(), name, "UninstallString", RRF_RT_REG_SZ, &type, value, &size) !=
-            ERROR_SUCCESS)
-            continue;
-        // The folder begins at the first backquote: the program's path before it may hold blanks.
-        const std::string text(value, ::strnlen(value, sizeof value));
-        const size_t open = ansi::FindChar(text, '`');
-        if (open == std::string::npos) continue;
-        std::optional<UninstallCommand> command = SplitUninstallCommandLine(std::string_view(text).substr(open));
-        if (command && ansi::EqualsNoCase(command->productName, name))
-            found.push_back(InstalledProduct{*command, ReadInstallRecordValue(name)});
-    }
-    return found;
-}
-
-bool UninstallerStillNamed(const std::string& path)
+namespace {
+// The name and the string values `names` of every uninstall entry below HKEY_LOCAL_MACHINE, until
+// `visit` returns true; whether it did.
+bool VisitUninstallEntries(std::initializer_list<const char*> names,
+                           const std::function<bool(const char* entry, const std::vector<std::string>& values)>& visit)
 {
     std::string parent = kUninstallKey;
     parent.pop_back();
     UniqueRegKey uninstall;
     if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, parent.c_str(), 0, KEY_READ, uninstall.put()) != ERROR_SUCCESS)
         return false;
-    auto runs = [&path](std::string command) {
-        if (!command.empty() && command[0] == '"') command = command.substr(1);
-        return ansi::StartsWithNoCase(command, path) &&
-               (command.size() == path.size() || command[path.size()] == ' ' || command[path.size()] == '"');
-    };
     for (DWORD index = 0;; ++index) {
         char name[256] = {};
         DWORD nameLength = sizeof name;
@@ -356,16 +325,46 @@ bool UninstallerStillNamed(const std::string& path)
             ::RegEnumKeyExA(uninstall.get(), index, name, &nameLength, nullptr, nullptr, nullptr, nullptr);
         if (status == ERROR_NO_MORE_ITEMS) break;
         if (status != ERROR_SUCCESS) continue;
-        for (const char* valueName : {"UninstallString", "QuietUninstallString"}) {
+        std::vector<std::string> values;
+        for (const char* valueName : names) {
             char value[1024] = {};
             DWORD size = sizeof value - 1;
-            if (::RegGetValueA(uninstall.get(), name, valueName, RRF_RT_REG_SZ, nullptr, value, &size) ==
-                    ERROR_SUCCESS &&
-                runs(std::string(value, ::strnlen(value, sizeof value))))
-                return true;
+            const bool read =
+                ::RegGetValueA(uninstall.get(), name, valueName, RRF_RT_REG_SZ, nullptr, value, &size) == ERROR_SUCCESS;
+            values.push_back(read ? std::string(value, ::strnlen(value, sizeof value)) : std::string());
         }
+        if (visit(name, values)) return true;
     }
     return false;
+}
+}  // namespace
+
+std::vector<InstalledProduct> OtherInstallations(const std::string& productName)
+{
+    std::vector<InstalledProduct> found;
+    VisitUninstallEntries({"UninstallString"}, [&](const char* name, const std::vector<std::string>& values) {
+        if (ansi::EqualsNoCase(name, productName)) return false;
+        // The folder begins at the first backquote: the program's path before it may hold blanks.
+        const size_t open = ansi::FindChar(values[0], '`');
+        if (open == std::string::npos) return false;
+        std::optional<UninstallCommand> command = SplitUninstallCommandLine(std::string_view(values[0]).substr(open));
+        if (command && ansi::EqualsNoCase(command->productName, name))
+            found.push_back(InstalledProduct{*command, ReadInstallRecordValue(name)});
+        return false;
+    });
+    return found;
+}
+
+bool UninstallerStillNamed(const std::string& path)
+{
+    auto runs = [&path](std::string command) {
+        if (!command.empty() && command[0] == '"') command = command.substr(1);
+        return ansi::StartsWithNoCase(command, path) &&
+               (command.size() == path.size() || command[path.size()] == ' ' || command[path.size()] == '"');
+    };
+    return VisitUninstallEntries(
+        {"UninstallString", "QuietUninstallString"},
+        [&](const char*, const std::vector<std::string>& values) { return runs(values[0]) || runs(values[1]); });
 }
 
 namespace {
