@@ -177,7 +177,6 @@ TEST(Validation, OptionalSetupKeysAreCheckedOnlyWhenSet)
         {"Publisher", "", {}},
         {"Publisher", std::string(255, 'p'), {}},
         {"Publisher", std::string(256, 'p'), {tooLong("Publisher", 256)}},
-        {"Version", std::string(300, '2'), {tooLong("Version", 300)}},
         {"URLInfoAbout", "HTTPS://example.com/book", {}},
         {"URLInfoAbout", "www.example.com", {"The 'www.example.com" + linkText}},
         {"URLInfoAbout", "http://", {"The 'http://" + linkText}},

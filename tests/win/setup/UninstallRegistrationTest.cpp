@@ -143,13 +143,6 @@ TEST_F(UninstallRegistration, WritesTheEntryValuesExactlyAndReplacesAReadOnlyUni
         EXPECT_EQ(value->bytes, Dword(number)) << name;
     }
     EXPECT_FALSE(ReadValue("My Book", "Publisher"));  // not set in SETUP.INI
-
-    // What the copy wrote, rounded up to KB, and the optional [Setup] values once set.
-    sectionBytesWritten = 5 * 1024 + 1;
-    setupSettings.SetSetupValue(SetupKey::Publisher, "Widget Press");
-    RegisterSectionForUninstall();
-    EXPECT_EQ(ReadValue("My Book", "EstimatedSize")->bytes, Dword(6));
-    EXPECT_EQ(ReadValue("My Book", "Publisher")->bytes, Sz("Widget Press"));
 }
 
 TEST_F(UninstallRegistration, NullShortcutIsLeftOutAndTheSameNameSharesOneEntry)
