@@ -718,6 +718,10 @@ void CdScan::CheckUninstallEntries()
         source.uninstallText = settings_.GetText(TextId::UninstallText);
         source.problemText = settings_.GetText(TextId::UninstallProblemText);
         source.fileSize = settings_.SectionValueAt(SectionKey::FileSize, s);
+        source.publisher = settings_.OptionalSetupValue(SetupKey::Publisher);
+        source.version = settings_.OptionalSetupValue(SetupKey::Version);
+        source.aboutLink = settings_.OptionalSetupValue(SetupKey::URLInfoAbout);
+        source.helpLink = settings_.OptionalSetupValue(SetupKey::HelpLink);
         // ShortcutLocation as the shortcut step leaves it for the entry: the shortcut's path, or the word.
         SpecialFolderTable folders;
         folders.Set(SpecialFolder::Desktop, typical.desktop);

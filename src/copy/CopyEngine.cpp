@@ -23,6 +23,7 @@ std::atomic<bool> yesToAllChosen{false};
 std::atomic<bool> expansionFailed{false};
 WriteFailures failedWrites;
 WriteFailures pathsTooLong;
+unsigned long long sectionBytesWritten = 0;
 std::atomic<bool> keepExistingFiles{false};
 std::atomic<bool> restartNeeded{false};
 
@@ -178,13 +179,13 @@ public:
     {
         written_.reset();
         writtenPath_ = target;
-        return ::CopyPlainFile(sourceName, target, &written_);
+        return Measured(::CopyPlainFile(sourceName, target, &written_));
     }
     unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& target) override
     {
         written_.reset();
         writtenPath_ = target;
-        return ::ExpandCompressedFile(sourceName, target, &written_);
+        return Measured(::ExpandCompressedFile(sourceName, target, &written_));
     }
     unsigned long RenameFile(const std::string& from, const std::string& to, bool replace) override
     {
@@ -209,7 +210,10 @@ public:
             return;
         }
         // A failure counts with the log off as well.
+        const unsigned long long bytes = writtenBytes_;
+        writtenBytes_ = 0;
         if (outcome.error == 0) {
+            sectionBytesWritten += bytes;
             // Written by the book, new or replacing a file: the removal takes it.
             RecordCreated(setupSettings.currentSection, RecordKind::File, destPath, !outcome.replacing);
             SectionRecord(setupSettings.currentSection).Add(RecordKind::File, destPath);
@@ -255,6 +259,17 @@ private:
     // The bar and the count repaint on the user-interface thread; ten times a second is smooth enough.
     static constexpr ULONGLONG kProgressIntervalMs = 100;
 
+    // The size of the file just written, from its open handle (an expanded file is larger than the
+    // CD's); counted for the section once the file is in place.
+    unsigned long Measured(unsigned long error)
+    {
+        LARGE_INTEGER size{};
+        writtenBytes_ = error == 0 && written_ && ::GetFileSizeEx(written_.get(), &size)
+                            ? static_cast<unsigned long long>(size.QuadPart)
+                            : 0;
+        return error;
+    }
+
     // The worker's questions belong to the progress dialog whose fields show the copy, so that they
     // stay in front of it (and of the backdrop) wherever the user clicks.
     HWND ProgressWindow() const { return sourceNameControl_ ? ::GetParent(sourceNameControl_) : nullptr; }
@@ -262,6 +277,7 @@ private:
     SystemFiles files_;
     UniqueFile written_;  // the file last written, while it waits for its rename
     std::string writtenPath_;
+    unsigned long long writtenBytes_ = 0;  // of the file last written, until it is put in place
     HWND sourceNameControl_;
     HWND destNameControl_;
     int fieldWidth_;
@@ -276,6 +292,7 @@ private:
 void CopySection(const CopyWorkerParams& params)
 {
     ::WaitForSingleObject(copyReadyEvent.get(), INFINITE);
+    sectionBytesWritten = 0;
     const std::string destDir = setupSettings.GetSectionValue(SectionKey::DestDir);
     CreateDirectoryPath(destDir, [](const std::string& folder, bool created) {
         RecordCreated(setupSettings.currentSection, RecordKind::Folder, folder, created);

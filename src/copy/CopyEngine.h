@@ -19,6 +19,9 @@ extern std::atomic<bool> expansionFailed;
 // Read by the user-interface thread only after the worker has reported the end of the section.
 extern WriteFailures failedWrites;
 extern WriteFailures pathsTooLong;
+// The bytes of the files the section's copy put in place (new or replacing one), for its uninstall
+// entry; set to 0 when the copy begins. Read like failedWrites.
+extern unsigned long long sectionBytesWritten;
 // An unattended run asks no replace question: an existing file is replaced, or kept when this is set.
 extern std::atomic<bool> keepExistingFiles;
 // Files in use are replaced when the system next starts: the run ends asking for a restart.

@@ -85,9 +85,12 @@ void LogSettingsRead()
     if (!TheRunLog().On()) return;
     LogLine(std::string("settings: SETUP.INI ") + (setupSettings.iniComplete ? "complete" : "incomplete") +
             ", SETUP.TXT " + (setupSettings.textsLoaded ? "read" : "missing or incomplete"));
-    for (SetupKey key : {SetupKey::MainProdName, SetupKey::FilesCompressed, SetupKey::UseUnderscores,
-                         SetupKey::NumberOfSections, SetupKey::ChangeFolderButton, SetupKey::VolumeName})
+    for (int k = 0; k < kUsedSetupKeys; ++k) {
+        const auto key = static_cast<SetupKey>(k);
+        // The entry's optional values only when the CD sets them.
+        if (key >= SetupKey::Publisher && setupSettings.OptionalSetupValue(key).empty()) continue;
         LogLine(std::string("setting ") + SetupKeyName(key) + "=" + setupSettings.GetSetupValue(key));
+    }
     for (int s = 0; s < setupSettings.sectionCount; ++s) {
         std::string line = "setting Section" + std::to_string(s + 1) + ":";
         for (SectionKey key : {SectionKey::CodeDir, SectionKey::DestDir, SectionKey::ProductName,

@@ -111,6 +111,16 @@ std::optional<std::variant<UninstallEntry, EntryRefusal>> BuildSectionEntry(bool
     source.problemText = setupSettings.GetText(TextId::UninstallProblemText);
     source.shortcutLocation = setupSettings.GetSectionValue(SectionKey::ShortcutLocation);
     source.fileSize = setupSettings.GetSectionValue(SectionKey::FileSize);
+    // Registration follows the section's copy; the refusal test before it does not depend on the size.
+    source.copiedBytes = sectionBytesWritten;
+    source.publisher = setupSettings.OptionalSetupValue(SetupKey::Publisher);
+    source.version = setupSettings.OptionalSetupValue(SetupKey::Version);
+    source.aboutLink = setupSettings.OptionalSetupValue(SetupKey::URLInfoAbout);
+    source.helpLink = setupSettings.OptionalSetupValue(SetupKey::HelpLink);
+    source.installSource = startDir;
+    SYSTEMTIME today{};
+    ::GetLocalTime(&today);
+    source.installDay = {today.wYear, today.wMonth, today.wDay};
     return BuildUninstallEntry(source);
 }
 }  // namespace

@@ -2,14 +2,16 @@
 
 #include "framework/AnsiText.h"
 #include "framework/SafeFormat.h"
+#include "settings/UninstallEntry.h"
 
 const char kNotSet[] = "Error";
 const char kSetupIniMissingText[] = "Can't find Setup.ini. Setup needs this file to continue so it's exiting.";
 const char kSetupTxtMissingText[] = "Can't find Setup.txt. Setup needs this file to continue so it's exiting.";
 
 namespace {
-const char* const kSetupKeyNames[] = {"MainProdName",     "FilesCompressed",    "UseUnderscores",
-                                      "NumberOfSections", "ChangeFolderButton", "VolumeName"};
+const char* const kSetupKeyNames[kUsedSetupKeys] = {
+    "MainProdName", "FilesCompressed", "UseUnderscores", "NumberOfSections", "ChangeFolderButton",
+    "VolumeName",   "Publisher",       "Version",        "URLInfoAbout",     "HelpLink"};
 const char* const kSectionKeyNames[] = {"CodeDir",          "DestDir",      "AltMyDocumentsDir", "ProductName",
                                         "ShortcutLocation", "ShortcutName", "FileSize",          "InstallByDefault",
                                         "Uninstall",        "CommandFile"};
@@ -74,9 +76,29 @@ bool IsTrueValue(const std::string& value)
     return ansi::EqualsNoCase(value, "TRUE");
 }
 
+bool IsOptionalSetupKey(SetupKey key)
+{
+    return key == SetupKey::UseUnderscores || key >= SetupKey::Publisher;
+}
+
+bool IsLinkValue(const std::string& value)
+{
+    for (const char* scheme : {"http://", "https://", "mailto:"}) {
+        const size_t length = std::char_traits<char>::length(scheme);
+        if (value.size() > length && ansi::StartsWithNoCase(value, scheme)) return true;
+    }
+    return false;
+}
+
 std::string SetupSettings::GetSetupValue(SetupKey key) const
 {
     return setupValues_[static_cast<int>(key)];
+}
+
+std::string SetupSettings::OptionalSetupValue(SetupKey key) const
+{
+    const std::string& value = setupValues_[static_cast<int>(key)];
+    return value == kNotSet ? std::string() : value;
 }
 
 std::string SetupSettings::GetSectionValue(SectionKey key) const
@@ -126,11 +148,11 @@ void SetupSettings::Load(ProfileSource& ini, ProfileSource& texts, MessageSink& 
 void SetupSettings::ReadIni(ProfileSource& ini, MessageSink& warnings)
 {
     iniComplete = true;
-    for (int k = 0; k <= static_cast<int>(SetupKey::VolumeName); ++k) {
+    for (int k = 0; k < kUsedSetupKeys; ++k) {
         const auto key = static_cast<SetupKey>(k);
         std::string value = Cut(ini.Read("Setup", SetupKeyName(key), kNotSet));
         setupValues_[k] = value;
-        if (value == kNotSet && key != SetupKey::UseUnderscores) {
+        if (value == kNotSet && !IsOptionalSetupKey(key)) {
             iniComplete = false;
             warnings.ShowAbout(
                 "Setup", SetupKeyName(key),
@@ -190,6 +212,25 @@ void SetupSettings::Validate(MessageSink& warnings, const std::function<bool(con
     const char* illegalCharText =
         "The '%s' entry in SETUP.INI is invalid because\nit contains the illegal character '%c'.\n(Directory names "
         "cannot contain this character.)";
+
+    // The optional keys go into every section's uninstall entry, whose values hold 255 characters at most.
+    for (SetupKey key : {SetupKey::Publisher, SetupKey::Version, SetupKey::URLInfoAbout, SetupKey::HelpLink}) {
+        const std::string value = OptionalSetupValue(key);
+        if (value.size() > kMaxEntryValueChars) {
+            warnings.ShowAbout("Setup", SetupKeyName(key),
+                               FormatText("The %s entry in SETUP.INI has %d characters; the list of installed "
+                                          "programs takes at most %d.\nSetup would register no section for removal.",
+                                          {SetupKeyName(key), value.size(), kMaxEntryValueChars}));
+            suspicious = true;
+        }
+        if ((key == SetupKey::URLInfoAbout || key == SetupKey::HelpLink) && !value.empty() && !IsLinkValue(value)) {
+            warnings.ShowAbout("Setup", SetupKeyName(key),
+                               FormatText("The '%s' entry in SETUP.INI looks suspicious.\nIt should be a web address "
+                                          "beginning with 'http://' or 'https://', or 'mailto:' and a mail address.",
+                                          {value}));
+            suspicious = true;
+        }
+    }
 
     for (s = 0; s < sectionCount; ++s) {
         const std::string codeDir = SectionValueAt(SectionKey::CodeDir, s);

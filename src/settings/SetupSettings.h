@@ -14,7 +14,12 @@ enum class SetupKey {
     UseUnderscores,
     NumberOfSections,
     ChangeFolderButton,
-    VolumeName
+    VolumeName,
+    // Optional: shown in the list of installed programs when set; missing is no finding.
+    Publisher,
+    Version,
+    URLInfoAbout,
+    HelpLink
 };
 
 enum class SectionKey {
@@ -49,6 +54,7 @@ constexpr int kMaxSections = 50;
 constexpr int kTextSlots = 100;
 constexpr int kUsedTexts = 57;
 constexpr int kSetupSlots = 20;
+constexpr int kUsedSetupKeys = 10;
 constexpr int kSectionRows = 20;
 constexpr int kUsedSectionRows = 10;
 constexpr size_t kProfileValueLimit = 4095;  // a profile value is read into 4096 characters
@@ -94,6 +100,8 @@ public:
     int currentSection = 0;
 
     std::string GetSetupValue(SetupKey key) const;
+    // An optional [Setup] value, empty when it is not set.
+    std::string OptionalSetupValue(SetupKey key) const;
     std::string GetSectionValue(SectionKey key) const;
     void SetSectionValue(SectionKey key, const std::string& value);
     std::string GetText(TextId id) const;
@@ -120,3 +128,7 @@ private:
 
 // Yes/no values: "TRUE" (any case).
 bool IsTrueValue(const std::string& value);
+// Whether a [Setup] key may be left out without a warning.
+bool IsOptionalSetupKey(SetupKey key);
+// A web address (http:// or https://) or a mail link (mailto:), prefix in any case, with something after it.
+bool IsLinkValue(const std::string& value);

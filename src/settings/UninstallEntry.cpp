@@ -59,9 +59,22 @@ std::optional<std::string> FolderInUninstallString(const std::string& uninstallS
 uint32_t EstimatedSizeKiB(const std::string& fileSize)
 {
     const long long bytes = ansi::ParseLeadingInteger(fileSize);
-    if (bytes <= 0) return 0;
-    const long long kib = bytes / 1024 + (bytes % 1024 != 0 ? 1 : 0);
-    return kib > 0xFFFFFFFFLL ? 0xFFFFFFFFu : static_cast<uint32_t>(kib);
+    return bytes <= 0 ? 0 : EstimatedSizeKiB(static_cast<unsigned long long>(bytes));
+}
+
+uint32_t EstimatedSizeKiB(unsigned long long bytes)
+{
+    const unsigned long long kib = bytes / 1024 + (bytes % 1024 != 0 ? 1 : 0);
+    return kib > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<uint32_t>(kib);
+}
+
+std::string FormatInstallDate(const InstallDay& day)
+{
+    auto padded = [](int number, size_t width) {
+        std::string text = std::to_string(number < 0 ? 0 : number);
+        return text.size() < width ? std::string(width - text.size(), '0') + text : text;
+    };
+    return padded(day.year, 4) + padded(day.month, 2) + padded(day.day, 2);
 }
 
 std::variant<UninstallEntry, EntryRefusal> BuildUninstallEntry(const UninstallEntrySource& source)
@@ -93,10 +106,19 @@ std::variant<UninstallEntry, EntryRefusal> BuildUninstallEntry(const UninstallEn
     entry.values.push_back(Text("UninstallProblemText", source.problemText));
     if (source.shortcutLocation != "NULL") entry.values.push_back(Text("ShortcutLocation", source.shortcutLocation));
     entry.values.push_back(Text("InstallLocation", source.destDir));
-    entry.values.push_back(Number("EstimatedSize", EstimatedSizeKiB(source.fileSize)));
+    entry.values.push_back(Number("EstimatedSize", source.copiedBytes != 0 ? EstimatedSizeKiB(source.copiedBytes)
+                                                                           : EstimatedSizeKiB(source.fileSize)));
     entry.values.push_back(Text("DisplayIcon", source.uninstallerPath));
     entry.values.push_back(Number("NoModify", 1));
     entry.values.push_back(Number("NoRepair", 1));
+    auto optional = [&entry](const char* valueName, const std::string& text) {
+        if (!text.empty()) entry.values.push_back(Text(valueName, text));
+    };
+    optional("Publisher", source.publisher);
+    optional("DisplayVersion", source.version);
+    optional("URLInfoAbout", source.aboutLink);
+    optional("HelpLink", source.helpLink);
+    entry.values.push_back(Text("InstallDate", FormatInstallDate(source.installDay)));
     for (const EntryValue& value : entry.values) {
         if (value.kind == EntryValue::Kind::String && value.text.size() > kMaxEntryValueChars) {
             return EntryRefusal{
@@ -104,6 +126,10 @@ std::variant<UninstallEntry, EntryRefusal> BuildUninstallEntry(const UninstallEn
                            {name, value.name})};
         }
     }
+    // Where the reader started setup (a CD drive, or a deep folder of a copied CD): the CD's checks
+    // cannot foresee it, so a folder that does not fit is left out rather than refusing the entry.
+    if (!source.installSource.empty() && source.installSource.size() <= kMaxEntryValueChars)
+        entry.values.push_back(Text("InstallSource", source.installSource));
     // For deployment tools: the same command with /S right after the program. It is only offered,
     // never read back, so an entry whose quiet command would not fit is kept without it.
     const std::string quiet = ComposeQuietUninstallString(source.uninstallerPath, source.destDir, name);

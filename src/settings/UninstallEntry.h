@@ -12,6 +12,12 @@
 constexpr char kUninstallerFileName[] = "TOVRADE.EXE";
 constexpr size_t kMaxEntryValueChars = 255;  // each value is composed in 256 characters
 
+struct InstallDay {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+};
+
 struct UninstallEntrySource {
     std::string uninstallerPath;  // TOVRADE.EXE in the Windows folder
     std::string destDir;          // expanded install folder
@@ -19,7 +25,17 @@ struct UninstallEntrySource {
     std::string uninstallText;     // SETUP.TXT UninstallText
     std::string problemText;       // SETUP.TXT UninstallProblemText
     std::string shortcutLocation;  // "NULL" when the section has no shortcut
-    std::string fileSize;          // bytes, decimal
+    std::string fileSize;          // bytes, decimal: SETUP.INI's figure
+    // Bytes of the files the copy put in place for the section; 0 when it wrote none (every file
+    // kept, or stopped before the first), and then FileSize stands in.
+    unsigned long long copiedBytes = 0;
+    // The optional [Setup] values; empty ones are not written.
+    std::string publisher;
+    std::string version;
+    std::string aboutLink;
+    std::string helpLink;
+    std::string installSource;  // the folder setup was started from
+    InstallDay installDay;      // the local date of the install
 };
 
 struct EntryValue {
@@ -53,10 +69,16 @@ std::string ComposeQuietUninstallString(const std::string& uninstallerPath, cons
 std::optional<std::string> FolderInUninstallString(const std::string& uninstallString, const std::string& productName);
 // FileSize in KiB, rounded up, limited to 32 bits; 0 for an empty or negative size.
 uint32_t EstimatedSizeKiB(const std::string& fileSize);
+// A byte count in KiB, rounded up, limited to 32 bits.
+uint32_t EstimatedSizeKiB(unsigned long long bytes);
+// The date as the list of installed programs sorts it: yyyymmdd, each part zero-padded.
+std::string FormatInstallDate(const InstallDay& day);
 
 // The key and its values in the order they are written: DisplayName, UninstallString, UninstallText,
 // UninstallProblemText, ShortcutLocation (unless exactly "NULL"), then InstallLocation,
-// EstimatedSize, DisplayIcon, NoModify, NoRepair, and QuietUninstallString when it fits in 255
-// characters. Refused for a product name that is empty, "." or "..", or holds "\", a folder with a
-// backquote (the uninstaller could not split it back) and a value beyond 255 characters.
+// EstimatedSize (copiedBytes, else FileSize), DisplayIcon, NoModify, NoRepair, Publisher,
+// DisplayVersion, URLInfoAbout, HelpLink (each only when set), InstallDate, then InstallSource and
+// QuietUninstallString, each when it fits in 255 characters. Refused for a product name that is empty,
+// "." or "..", or holds "\", a folder with a backquote (the uninstaller could not split it back) and
+// any other value beyond 255 characters: those come from the CD, whose checks report them.
 std::variant<UninstallEntry, EntryRefusal> BuildUninstallEntry(const UninstallEntrySource& source);

@@ -1155,6 +1155,8 @@ class Run:
             self.fail("registry %s: %r, expected %r" % (label, value, item["equals"]))
         if "contains" in item and (not isinstance(value, str) or item["contains"] not in value):
             self.fail("registry %s: %r lacks %r" % (label, value, item["contains"]))
+        if "matches" in item and (not isinstance(value, str) or not re.fullmatch(item["matches"], value)):
+            self.fail("registry %s: %r does not match %r" % (label, value, item["matches"]))
 
     def check_shortcut(self, prefix, item):
         path = prefix.unix_path(item["path"])

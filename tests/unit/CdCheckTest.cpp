@@ -155,6 +155,15 @@ const BrokenCd kCases[] = {
          cd.compress = true;
      },
      ""},
+    {"entry's optional values",
+     [](CdSpec& cd) {
+         cd.Set(8, "Publisher=Widget Press");
+         cd.ini.insert(cd.ini.begin() + 8, {"Version=2.0", "URLInfoAbout=https://example.com", ""});
+     },
+     ""},
+    {"help link not a link", [](CdSpec& cd) { cd.Set(8, "HelpLink=www.example.com"); },
+     "SETUP.INI:8: The 'www.example.com' entry in SETUP.INI looks suspicious. It should be a web address beginning "
+     "with 'http://' or 'https://', or 'mailto:' and a mail address."},
     {"missing key", [](CdSpec& cd) { cd.Set(7, ""); },
      "SETUP.INI:1: Warning: The VolumeName key (or its text) is not set in SETUP.INI"},
     {"DestDir form", [](CdSpec& cd) { cd.Set(11, "DestDir=D:"); },

@@ -41,25 +41,33 @@ TEST(SettingsTables, IniKeysAreReadInTheirRowOrder)
 {
     FakeProfile ini = CompleteIni(2);
     ini.Set("Section2", "AltMyDocumentsDir", "D:\\Papers");
+    ini.Set("Setup", "Publisher", "Widget Press");
+    ini.Set("Setup", "Version", "2.0");
+    ini.Set("Setup", "URLInfoAbout", "https://example.com");
+    ini.Set("Setup", "HelpLink", "mailto:help@example.com");
     SetupSettings s;
     RecordingSink sink;
     s.ReadIni(ini, sink);
+    // Laid out as a table to be read, not one entry a line.
+    // clang-format off
     const std::vector<std::string> expected = {
-        "Setup/MainProdName",         "Setup/FilesCompressed",     "Setup/UseUnderscores",
-        "Setup/NumberOfSections",     "Setup/ChangeFolderButton",  "Setup/VolumeName",
-        "Section1/CodeDir",           "Section1/DestDir",          "Section1/AltMyDocumentsDir",
-        "Section1/ProductName",       "Section1/ShortcutLocation", "Section1/ShortcutName",
-        "Section1/FileSize",          "Section1/InstallByDefault", "Section1/Uninstall",
-        "Section1/CommandFile",       "Section2/CodeDir",          "Section2/DestDir",
-        "Section2/AltMyDocumentsDir", "Section2/ProductName",      "Section2/ShortcutLocation",
-        "Section2/ShortcutName",      "Section2/FileSize",         "Section2/InstallByDefault",
-        "Section2/Uninstall",         "Section2/CommandFile"};
+        "Setup/MainProdName",          "Setup/FilesCompressed",       "Setup/UseUnderscores",
+        "Setup/NumberOfSections",      "Setup/ChangeFolderButton",    "Setup/VolumeName",
+        "Setup/Publisher",             "Setup/Version",               "Setup/URLInfoAbout",
+        "Setup/HelpLink",              "Section1/CodeDir",            "Section1/DestDir",
+        "Section1/AltMyDocumentsDir",  "Section1/ProductName",        "Section1/ShortcutLocation",
+        "Section1/ShortcutName",       "Section1/FileSize",           "Section1/InstallByDefault",
+        "Section1/Uninstall",          "Section1/CommandFile",        "Section2/CodeDir",
+        "Section2/DestDir",            "Section2/AltMyDocumentsDir",  "Section2/ProductName",
+        "Section2/ShortcutLocation",   "Section2/ShortcutName",       "Section2/FileSize",
+        "Section2/InstallByDefault",   "Section2/Uninstall",          "Section2/CommandFile"};
+    // clang-format on
     EXPECT_EQ(ini.readOrder, expected);
     for (int row = 0; row < kUsedSectionRows; ++row) {
         const auto key = static_cast<SectionKey>(row);
         EXPECT_EQ(s.SectionValueAt(key, 1), (ini.values[{"Section2", SectionKeyName(key)}])) << SectionKeyName(key);
     }
-    for (int k = 0; k <= static_cast<int>(SetupKey::VolumeName); ++k) {
+    for (int k = 0; k < kUsedSetupKeys; ++k) {
         const auto key = static_cast<SetupKey>(k);
         EXPECT_EQ(s.GetSetupValue(key), (ini.values[{"Setup", SetupKeyName(key)}])) << SetupKeyName(key);
     }

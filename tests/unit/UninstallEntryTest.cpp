@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -18,6 +20,8 @@ UninstallEntrySource Source()
     source.problemText = "Not everything went.";
     source.shortcutLocation = "C:\\Users\\me\\Desktop\\My Book.lnk";
     source.fileSize = "1048577";
+    source.installSource = "D:\\";
+    source.installDay = {2026, 3, 8};
     return source;
 }
 
@@ -32,14 +36,20 @@ std::vector<std::string> Names(const UninstallEntry& entry)
 
 TEST(UninstallEntry, ValuesComeInTheirWrittenOrderWithTheExtrasLast)
 {
-    auto built = BuildUninstallEntry(Source());
+    UninstallEntrySource source = Source();
+    source.publisher = "Widget Press";
+    source.version = "2.0";
+    source.aboutLink = "https://example.com/book";
+    source.helpLink = "mailto:help@example.com";
+    auto built = BuildUninstallEntry(source);
     ASSERT_TRUE(std::holds_alternative<UninstallEntry>(built));
     const UninstallEntry& entry = std::get<UninstallEntry>(built);
     EXPECT_EQ(entry.keyPath, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\My Book");
     EXPECT_EQ(Names(entry),
               (std::vector<std::string>{"DisplayName", "UninstallString", "UninstallText", "UninstallProblemText",
                                         "ShortcutLocation", "InstallLocation", "EstimatedSize", "DisplayIcon",
-                                        "NoModify", "NoRepair", "QuietUninstallString"}));
+                                        "NoModify", "NoRepair", "Publisher", "DisplayVersion", "URLInfoAbout",
+                                        "HelpLink", "InstallDate", "InstallSource", "QuietUninstallString"}));
     EXPECT_EQ(entry.values[1].text, "C:\\WINDOWS\\TOVRADE.EXE `C:\\Program Files\\My Book` My Book");
     EXPECT_EQ(entry.values[4].text, "C:\\Users\\me\\Desktop\\My Book.lnk");
     EXPECT_EQ(entry.values[6].kind, EntryValue::Kind::Dword);
@@ -47,7 +57,13 @@ TEST(UninstallEntry, ValuesComeInTheirWrittenOrderWithTheExtrasLast)
     EXPECT_EQ(entry.values[7].text, "C:\\WINDOWS\\TOVRADE.EXE");
     EXPECT_EQ(entry.values[8].number, 1u);
     EXPECT_EQ(entry.values[9].number, 1u);
-    EXPECT_EQ(entry.values[10].text, "C:\\WINDOWS\\TOVRADE.EXE /S `C:\\Program Files\\My Book` My Book");
+    EXPECT_EQ(entry.values[10].text, "Widget Press");
+    EXPECT_EQ(entry.values[11].text, "2.0");
+    EXPECT_EQ(entry.values[12].text, "https://example.com/book");
+    EXPECT_EQ(entry.values[13].text, "mailto:help@example.com");
+    EXPECT_EQ(entry.values[14].text, "20260308");
+    EXPECT_EQ(entry.values[15].text, "D:\\");
+    EXPECT_EQ(entry.values.back().text, "C:\\WINDOWS\\TOVRADE.EXE /S `C:\\Program Files\\My Book` My Book");
 }
 
 TEST(UninstallEntry, OnlyAnExactNullLeavesTheShortcutOut)
@@ -69,7 +85,7 @@ TEST(UninstallEntry, RefusedRatherThanShortened)
     auto fitting = BuildUninstallEntry(fits);
     ASSERT_TRUE(std::holds_alternative<UninstallEntry>(fitting));
     // The quiet command is three characters longer: left out, the entry itself kept.
-    EXPECT_EQ(Names(std::get<UninstallEntry>(fitting)).back(), "NoRepair");
+    EXPECT_EQ(Names(std::get<UninstallEntry>(fitting)).back(), "InstallSource");
     UninstallEntrySource tooLong = fits;
     tooLong.destDir += "d";
     auto refused = BuildUninstallEntry(tooLong);
@@ -128,4 +144,54 @@ TEST(UninstallEntry, TheInstalledFolderIsReadBackFromTheUninstallString)
     EXPECT_EQ(FolderInUninstallString(program + " `` Book", "Book"), std::nullopt);
     EXPECT_EQ(FolderInUninstallString("`C:\\Book` Book", "Book"), std::nullopt);
     EXPECT_EQ(FolderInUninstallString("", "Book"), std::nullopt);
+}
+
+TEST(UninstallEntry, OptionalValuesDateSizeAndSource)
+{
+    const std::string kLong(256, 'x');
+    struct Case {
+        const char* name;
+        std::function<void(UninstallEntrySource&)> change;
+        std::map<std::string, std::string> expected;  // value -> text or number; "-" = not written
+        const char* refusedFor = nullptr;             // the value a refusal names
+    };
+    const Case cases[] = {
+        {"none set, FileSize stands in",
+         [](UninstallEntrySource&) {},
+         {{"Publisher", "-"},
+          {"DisplayVersion", "-"},
+          {"URLInfoAbout", "-"},
+          {"HelpLink", "-"},
+          {"EstimatedSize", "1025"},
+          {"InstallDate", "20260308"},
+          {"InstallSource", "D:\\"}}},
+        {"copied bytes win", [](UninstallEntrySource& s) { s.copiedBytes = 2049; }, {{"EstimatedSize", "3"}}},
+        {"padded date",
+         [](UninstallEntrySource& s) {
+             s.installDay = {999, 1, 2};
+         },
+         {{"InstallDate", "09990102"}}},
+        {"long publisher", [&](UninstallEntrySource& s) { s.publisher = kLong; }, {}, "Publisher"},
+        {"long source left out",
+         [&](UninstallEntrySource& s) { s.installSource = kLong; },
+         {{"InstallSource", "-"}, {"InstallDate", "20260308"}}},
+    };
+    for (const Case& c : cases) {
+        UninstallEntrySource source = Source();
+        c.change(source);
+        auto built = BuildUninstallEntry(source);
+        if (c.refusedFor) {
+            ASSERT_TRUE(std::holds_alternative<EntryRefusal>(built)) << c.name;
+            EXPECT_NE(std::get<EntryRefusal>(built).message.find(std::string("its value ") + c.refusedFor + " "),
+                      std::string::npos)
+                << c.name;
+            continue;
+        }
+        ASSERT_TRUE(std::holds_alternative<UninstallEntry>(built)) << c.name;
+        std::map<std::string, std::string> values;
+        for (const EntryValue& v : std::get<UninstallEntry>(built).values)
+            values[v.name] = v.kind == EntryValue::Kind::Dword ? std::to_string(v.number) : v.text;
+        for (const auto& [name, text] : c.expected)
+            EXPECT_EQ(values.count(name) ? values[name] : "-", text) << c.name << ": " << name;
+    }
 }

@@ -32,6 +32,13 @@ std::vector<std::string> Findings(const std::map<std::string, std::string>& sect
     return sink.shown;
 }
 
+int IndexOf(const std::string& setupKey)
+{
+    for (int k = 0; k < kUsedSetupKeys; ++k)
+        if (setupKey == SetupKeyName(static_cast<SetupKey>(k))) return k;
+    return -1;
+}
+
 std::string IllegalChar(const std::string& value, char c)
 {
     return "The '" + value + "' entry in SETUP.INI is invalid because\nit contains the illegal character '" +
@@ -148,6 +155,46 @@ TEST(Validation, FindingsComeInOrderAndFlagsAreDerived)
     FindingsOf(plain, p);
     EXPECT_FALSE(p.useUnderscores);
     EXPECT_TRUE(p.filesCompressed);
+}
+
+TEST(Validation, OptionalSetupKeysAreCheckedOnlyWhenSet)
+{
+    const std::string linkText =
+        "' entry in SETUP.INI looks suspicious.\nIt should be a web address beginning with 'http://' or "
+        "'https://', or 'mailto:' and a mail address.";
+    auto tooLong = [](const char* key, size_t length) {
+        return std::string("The ") + key + " entry in SETUP.INI has " + std::to_string(length) +
+               " characters; the list of installed programs takes at most 255.\nSetup would register no section "
+               "for removal.";
+    };
+    const std::string longLink = "http://" + std::string(249, 'h');
+    const struct {
+        const char* key;
+        std::string value;  // "Error": not set
+        std::vector<std::string> findings;
+    } cases[] = {
+        {"Publisher", "Error", {}},
+        {"Publisher", "", {}},
+        {"Publisher", std::string(255, 'p'), {}},
+        {"Publisher", std::string(256, 'p'), {tooLong("Publisher", 256)}},
+        {"URLInfoAbout", "HTTPS://example.com/book", {}},
+        {"URLInfoAbout", "www.example.com", {"The 'www.example.com" + linkText}},
+        {"URLInfoAbout", "http://", {"The 'http://" + linkText}},
+        {"HelpLink", "mailto:help@example.com", {}},
+        {"HelpLink", "ftp://example.com", {"The 'ftp://example.com" + linkText}},
+        {"HelpLink", longLink + "x", {tooLong("HelpLink", 257)}},
+        {"Publisher", "www.example.com", {}},
+    };
+    for (const auto& c : cases) {
+        FakeProfile ini = CompleteIni(1);
+        if (c.value != "Error") ini.Set("Setup", c.key, c.value);
+        SetupSettings s;
+        std::vector<std::string> expected = c.findings;
+        if (!expected.empty()) expected.push_back(kSummary);
+        EXPECT_EQ(FindingsOf(ini, s), expected) << c.key << "=" << c.value;
+        EXPECT_TRUE(s.iniComplete) << c.key;
+        EXPECT_EQ(s.OptionalSetupValue(static_cast<SetupKey>(IndexOf(c.key))), c.value == "Error" ? "" : c.value);
+    }
 }
 
 TEST(Validation, DoubleByteTrailBytesAreNotTakenForIllegalCharacters)

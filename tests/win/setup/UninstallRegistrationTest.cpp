@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "copy/CopyEngine.h"
 #include "DialogAnswerer.h"
 #include "framework/Handles.h"
 #include "GlobalSettingsTest.h"
@@ -53,6 +54,14 @@ std::string Dword(DWORD number)
 {
     return std::string(reinterpret_cast<const char*>(&number), sizeof number);
 }
+std::string Today()
+{
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    char text[16] = {};
+    ::wsprintfA(text, "%04u%02u%02u", now.wYear, now.wMonth, now.wDay);
+    return text;
+}
 
 class UninstallRegistration : public GlobalSettingsTest {
 protected:
@@ -74,6 +83,7 @@ protected:
         setupSettings.SetSectionValueAt(SectionKey::FileSize, 0, "2048000");
         setupSettings.SetText(TextId::UninstallText, "Remove %s and all its files?");
         setupSettings.SetText(TextId::UninstallProblemText, "Some files could not be removed.");
+        sectionBytesWritten = 0;  // no copy: FileSize stands in
     }
     void SetSection(const std::string& dest, const std::string& product, const std::string& shortcut,
                     const std::string& uninstall)
@@ -116,7 +126,9 @@ TEST_F(UninstallRegistration, WritesTheEntryValuesExactlyAndReplacesAReadOnlyUni
                                                            {"UninstallProblemText", "Some files could not be removed."},
                                                            {"ShortcutLocation", "C:\\users\\me\\Desktop\\My Book.lnk"},
                                                            {"InstallLocation", "C:\\Program Files\\My Book"},
-                                                           {"DisplayIcon", target}};
+                                                           {"DisplayIcon", target},
+                                                           {"InstallDate", Today()},
+                                                           {"InstallSource", cd_}};
     for (const auto& [name, text] : strings) {
         auto value = ReadValue("My Book", name);
         ASSERT_TRUE(value) << name;
@@ -130,6 +142,7 @@ TEST_F(UninstallRegistration, WritesTheEntryValuesExactlyAndReplacesAReadOnlyUni
         EXPECT_EQ(value->type, static_cast<DWORD>(REG_DWORD)) << name;
         EXPECT_EQ(value->bytes, Dword(number)) << name;
     }
+    EXPECT_FALSE(ReadValue("My Book", "Publisher"));  // not set in SETUP.INI
 }
 
 TEST_F(UninstallRegistration, NullShortcutIsLeftOutAndTheSameNameSharesOneEntry)
