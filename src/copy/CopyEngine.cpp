@@ -215,7 +215,7 @@ public:
         if (outcome.error == 0) {
             sectionBytesWritten += bytes;
             // Written by the book, new or replacing a file: the removal takes it.
-            RecordCreated(setupSettings.currentSection, RecordKind::File, destPath, !outcome.replacing);
+            if (!outcome.replacing) NoteCreatedThisRun(destPath);
             SectionRecord(setupSettings.currentSection).Add(RecordKind::File, destPath);
             if (!TheRunLog().On()) return;
             const bool compressed = setupSettings.filesCompressed;
