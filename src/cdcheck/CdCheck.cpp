@@ -189,14 +189,14 @@ private:
         std::vector<FoundEntry> entries;
         for (const auto& entry : SortedEntries(frames_.back().folder)) {
             std::error_code error;
-            entries.push_back({entry.path().filename().string(), entry.is_directory(error), 0, 0});
+            entries.push_back({entry.path().filename().u8string(), entry.is_directory(error), 0, 0});
         }
         frames_.back().listed = entries;
         return std::make_unique<Listing>(std::move(entries));
     }
     bool EnterFolder(const std::string& name) override
     {
-        const fs::path folder = frames_.back().folder / name;
+        const fs::path folder = frames_.back().folder / fs::u8path(name);
         installed.push_back({folder, true, createdFolder_});
         handled_.insert(createdFolder_);
         frames_.push_back({folder, createdFolder_, {}});
@@ -212,7 +212,7 @@ private:
     // The file is recorded when it is put in place under its own name.
     unsigned long CopyPlainFile(const std::string& sourceName, const std::string& target) override
     {
-        installed.push_back({frames_.back().folder / sourceName, false, target});
+        installed.push_back({frames_.back().folder / fs::u8path(sourceName), false, target});
         handled_.insert(target);
         return 0;
     }
@@ -241,7 +241,7 @@ private:
             if (entry.isFolder && entry.name[0] == '.') continue;
             const std::string dest =
                 AppendToFolder(frame.dest, useUnderscores_ ? MakeLongName(entry.name) : entry.name);
-            if (!handled_.count(dest)) skipped.push_back({frame.folder / entry.name, entry.isFolder, dest});
+            if (!handled_.count(dest)) skipped.push_back({frame.folder / fs::u8path(entry.name), entry.isFolder, dest});
         }
     }
 
@@ -325,13 +325,13 @@ std::optional<fs::path> CdScan::Resolve(const std::string& windowsPath) const
     while (std::getline(parts, part, '\\')) {
         if (part.empty() || part == ".") continue;
         std::error_code error;
-        if (fs::exists(current / part, error)) {
-            current /= part;
+        if (fs::exists(current / fs::u8path(part), error)) {
+            current /= fs::u8path(part);
             continue;
         }
         bool found = false;
         for (const auto& entry : SortedEntries(current)) {
-            if (ansi::EqualsNoCase(entry.path().filename().string(), part)) {
+            if (ansi::EqualsNoCase(entry.path().filename().u8string(), part)) {
                 current = entry.path();
                 found = true;
                 break;
@@ -344,7 +344,7 @@ std::optional<fs::path> CdScan::Resolve(const std::string& windowsPath) const
 
 std::string CdScan::Relative(const fs::path& path) const
 {
-    return path.lexically_relative(root_).generic_string();
+    return path.lexically_relative(root_).generic_u8string();
 }
 
 void CdScan::Add(const std::string& file, int line, const std::string& message)
@@ -504,7 +504,7 @@ unsigned long long CdScan::WalkTree(const fs::path& folder, const std::string& d
                 Add(Relative(item.source), 0,
                     FormatText(
                         "installs as '%s' like '%s' in the same folder: one would replace the other",
-                        {item.destPath.substr(item.destPath.rfind('\\') + 1), clash->second.filename().string()}));
+                        {item.destPath.substr(item.destPath.rfind('\\') + 1), clash->second.filename().u8string()}));
             }
         }
         if (item.isFolder) continue;
@@ -542,9 +542,9 @@ unsigned long long CdScan::WalkTree(const fs::path& folder, const std::string& d
         for (const InstallPlan::Item& item : plan.skipped) {
             Add(Relative(item.source), 0,
                 FormatText("setup would skip this %s: installed as '%s' its path has %d characters, and setup "
-                           "copies only paths of fewer than 260",
+                           "copies only paths of up to %d",
                            {item.isFolder ? "folder and everything in it" : "file", item.destPath,
-                            static_cast<int>(item.destPath.size())}));
+                            static_cast<int>(item.destPath.size()), static_cast<int>(kMaxLongPathChars)}));
         }
     }
     return total;
@@ -636,11 +636,12 @@ void CdScan::CheckScript(int s)
         for (int i = 0; i < count; ++i)
             expanded[i] = ExpandPlaceholder(fields[i], folders);
         for (int i : rule->pathFields) {
-            if (expanded[i].size() > kMaxPathChars) {
+            if (expanded[i].size() > kMaxLongPathChars) {
                 Add(file, number,
-                    FormatText("field %d is %d characters long once expanded; %s ignores paths of 260 characters or "
-                               "more",
-                               {i, static_cast<int>(expanded[i].size()), rule->word}));
+                    FormatText(
+                        "field %d is %d characters long once expanded; %s ignores paths of more than %d "
+                        "characters",
+                        {i, static_cast<int>(expanded[i].size()), rule->word, static_cast<int>(kMaxLongPathChars)}));
             }
         }
         if (command == ScriptCommand::CreateShortcut) {

@@ -1,5 +1,5 @@
 // cdcheck [--fix-sizes] DIR: checks the CD folder DIR as setup would read it and prints one line per
-// finding. Exit status 0: clean; 1: findings; 2: the folder or its SETUP.INI cannot be read.
+// finding, in UTF-8. Exit status 0: clean; 1: findings; 2: the folder or its SETUP.INI cannot be read.
 // cdcheck --value SECTION KEY DIR prints one value of SETUP.INI as setup reads it.
 #include <cstdio>
 #include <cstring>
@@ -7,8 +7,16 @@
 
 #include "cdcheck/CdCheck.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 int main(int argc, char** argv)
 {
+#ifdef _WIN32
+    // The findings are UTF-8 (names as the CD holds them): the console is told so.
+    ::SetConsoleOutputCP(CP_UTF8);
+#endif
     if (argc == 5 && std::strcmp(argv[1], "--value") == 0) {
         const std::optional<std::string> value = ReadSetupIniValue(argv[4], argv[2], argv[3]);
         if (!value) {

@@ -12,13 +12,14 @@
 #include "framework/PathText.h"
 #include "framework/RunLog.h"
 #include "framework/SafeFormat.h"
+#include "framework/WideText.h"
 #include "settings/ExitConfirmation.h"
 #include "settings/SectionRecords.h"
 #include "settings/SettingsWin.h"
 #include "settings/SetupMessages.h"
 
-const UniqueHandle copyReadyEvent{::CreateEventA(nullptr, FALSE, FALSE, nullptr)};
-const UniqueHandle copyStopEvent{::CreateEventA(nullptr, FALSE, FALSE, nullptr)};
+const UniqueHandle copyReadyEvent{::CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+const UniqueHandle copyStopEvent{::CreateEventW(nullptr, FALSE, FALSE, nullptr)};
 std::atomic<bool> yesToAllChosen{false};
 std::atomic<bool> expansionFailed{false};
 WriteFailures failedWrites;
@@ -52,9 +53,9 @@ unsigned long long Combine(DWORD high, DWORD low)
     return (static_cast<unsigned long long>(high) << 32) | low;
 }
 
-FoundEntry ToEntry(const WIN32_FIND_DATAA& data)
+FoundEntry ToEntry(const WIN32_FIND_DATAW& data)
 {
-    return {data.cFileName, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+    return {Narrow(data.cFileName), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
             Combine(data.nFileSizeHigh, data.nFileSizeLow),
             Combine(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime)};
 }
@@ -62,8 +63,8 @@ FoundEntry ToEntry(const WIN32_FIND_DATAA& data)
 // The first entry matching a path, as the enumeration sees it.
 std::optional<FoundEntry> FindFirstEntry(const std::string& path)
 {
-    WIN32_FIND_DATAA data;
-    UniqueFind find(::FindFirstFileA(path.c_str(), &data));
+    WIN32_FIND_DATAW data;
+    UniqueFind find(::FindFirstFileW(SystemPath(path).c_str(), &data));
     if (!find) return std::nullopt;
     return ToEntry(data);
 }
@@ -73,15 +74,16 @@ public:
     bool Start(const std::string& pattern = "*.*")
     {
         // One enumeration per folder; the large fetch saves round trips on folders of many files.
-        find_.reset(::FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &data_, FindExSearchNameMatch, nullptr,
+        const std::wstring name = SystemPath(pattern);
+        find_.reset(::FindFirstFileExW(name.c_str(), FindExInfoBasic, &data_, FindExSearchNameMatch, nullptr,
                                        FIND_FIRST_EX_LARGE_FETCH));
-        if (!find_) find_.reset(::FindFirstFileA(pattern.c_str(), &data_));
+        if (!find_) find_.reset(::FindFirstFileW(name.c_str(), &data_));
         pending_ = static_cast<bool>(find_);
         return pending_;
     }
     bool Next(FoundEntry& entry) override
     {
-        if (!pending_ && !(find_ && ::FindNextFileA(find_.get(), &data_))) return false;
+        if (!pending_ && !(find_ && ::FindNextFileW(find_.get(), &data_))) return false;
         pending_ = false;
         entry = ToEntry(data_);
         return true;
@@ -89,7 +91,7 @@ public:
 
 private:
     UniqueFind find_;
-    WIN32_FIND_DATAA data_{};
+    WIN32_FIND_DATAW data_{};
     bool pending_ = false;
 };
 
@@ -130,11 +132,11 @@ public:
         if (!enumeration->Start()) return nullptr;
         return enumeration;
     }
-    bool EnterFolder(const std::string& name) override { return ::SetCurrentDirectoryA(name.c_str()) != FALSE; }
-    void LeaveFolder() override { ::SetCurrentDirectoryA(".."); }
+    bool EnterFolder(const std::string& name) override { return ::SetCurrentDirectoryW(Wide(name).c_str()) != FALSE; }
+    void LeaveFolder() override { ::SetCurrentDirectoryW(L".."); }
     void CreateFolder(const std::string& path) override
     {
-        const bool created = ::CreateDirectoryA(path.c_str(), nullptr) != FALSE;
+        const bool created = ::CreateDirectoryW(SystemPath(path).c_str(), nullptr) != FALSE;
         RecordCreated(setupSettings.currentSection, RecordKind::Folder, path, created);
     }
     bool PathExists(const std::string& path) override { return ::PathExistsUnlessFileNotFound(path); }
@@ -154,9 +156,10 @@ public:
         if (shownOnce_ && now - lastShown_ < kShowIntervalMs) return;
         shownOnce_ = true;
         lastShown_ = now;
-        if (sourceNameControl_) ::SetWindowTextA(sourceNameControl_, sourceName.c_str());
+        if (sourceNameControl_) ::SetWindowTextW(sourceNameControl_, Wide(sourceName).c_str());
         if (destNameControl_) {
-            ::SetWindowTextA(destNameControl_, CompactPathToWidth(destPath, destNameControl_, fieldWidth_).c_str());
+            ::SetWindowTextW(destNameControl_,
+                             Wide(CompactPathToWidth(destPath, destNameControl_, fieldWidth_)).c_str());
         }
     }
     ReplaceAnswer AskReplace(const FoundEntry& source, const ExistingFile& existing) override
@@ -249,7 +252,7 @@ public:
     void PostProgress()
     {
         if (progressWindow_) {
-            ::PostMessageA(progressWindow_, WM_COPY_PROGRESS, static_cast<WPARAM>(filesDone_),
+            ::PostMessageW(progressWindow_, WM_COPY_PROGRESS, static_cast<WPARAM>(filesDone_),
                            static_cast<LPARAM>(KiB(bytesDone_)));
         }
     }
@@ -306,7 +309,7 @@ void CopySection(const CopyWorkerParams& params)
     // missing rather than letting the copy run on whatever folder happens to be current.
     bool missing = !source;
     if (!missing) missing = !PathExistsUnlessFileNotFound(setupSettings.settingsValid ? *source : std::string("Code"));
-    if (!missing) missing = !::SetCurrentDirectoryA(source->c_str());
+    if (!missing) missing = !::SetCurrentDirectoryW(SystemPath(*source).c_str());
     if (missing) {
         const std::string text =
             setupSettings.settingsValid
@@ -334,7 +337,7 @@ void CopySection(const CopyWorkerParams& params)
             PathWalker walker(root);
             const TreeCount total = CountTree(walker, &stopCount);
             if (!stopCount) {
-                ::PostMessageA(dialog, WM_COPY_COUNTED, static_cast<WPARAM>(total.files),
+                ::PostMessageW(dialog, WM_COPY_COUNTED, static_cast<WPARAM>(total.files),
                                static_cast<LPARAM>(KiB(total.bytes)));
             }
         });
@@ -430,7 +433,7 @@ unsigned __stdcall CopyWorkerProc(void* block)
     } catch (...) {
         // Nothing may leave the thread; the dialog still learns that the copy has ended.
     }
-    ::PostMessageA(params.dialogWindow, WM_SECTION_COPIED, 0, 0);
+    ::PostMessageW(params.dialogWindow, WM_SECTION_COPIED, 0, 0);
     return 0;
 }
 
@@ -466,13 +469,13 @@ unsigned long CopyPlainFile(const std::string& sourceName, const std::string& de
     // The copy's own loop rather than CopyFile: the copy is created with no attributes (a file from a
     // CD arrives read-only otherwise, and clearing that costs a request per file) and gets the
     // source's times on its open handle.
-    UniqueFile source(::CreateFileA(sourceName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    UniqueFile source(::CreateFileW(SystemPath(sourceName).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!source) return LastErrorOr(ERROR_GEN_FAILURE);
     FILETIME created{}, accessed{}, written{};
     const bool timed = ::GetFileTime(source.get(), &created, &accessed, &written) != FALSE;
-    UniqueFile dest(::CreateFileA(destPath.c_str(), GENERIC_WRITE | (keepOpen ? DELETE : 0), 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    UniqueFile dest(::CreateFileW(SystemPath(destPath).c_str(), GENERIC_WRITE | (keepOpen ? DELETE : 0), 0, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!dest) return LastErrorOr(ERROR_GEN_FAILURE);
     // One buffer per thread for the whole run: large enough that a large file takes few requests.
     constexpr DWORD kBlock = 256 * 1024;
@@ -490,20 +493,29 @@ unsigned long CopyPlainFile(const std::string& sourceName, const std::string& de
     return 0;
 }
 
+unsigned long OpenForExpansion(const std::string& path, UniqueLzHandle& source)
+{
+    // Opened here and handed to the library, whose own open takes only code-page names of up to 128
+    // bytes (and searches for a bare name); the library's handle owns the file from then on.
+    UniqueFile file(::CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) return LastErrorOr(ERROR_GEN_FAILURE);
+    // The library's file numbers are the system's handles.
+    const INT opened = ::LZInit(static_cast<HFILE>(reinterpret_cast<intptr_t>(file.get())));
+    if (opened < 0) return kFailedWithoutReason;
+    file.release();
+    source.reset(opened);
+    return 0;
+}
+
 unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& destPath, UniqueFile* keepOpen)
 {
-    if (sourceName.size() > kMaxExpansionSourceName) return kErrorPathTooLong;
-    // A bare name would be searched for, in the program's own folder first: the CD root's file of the
-    // same name would be expanded instead of this folder's.
-    std::string sourcePath = ".\\" + sourceName;
-    OFSTRUCT sourceRecord{};
-    sourceRecord.cBytes = sizeof(OFSTRUCT);
-    UniqueLzHandle source(::LZOpenFileA(sourcePath.data(), &sourceRecord, OF_READ));
-    if (!source) return sourceRecord.nErrCode != 0 ? sourceRecord.nErrCode : kFailedWithoutReason;
+    UniqueLzHandle source;
+    if (const unsigned long error = OpenForExpansion(sourceName, source)) return error;
     // The destination is not opened through the library: when it cannot be created (read-only, in use)
     // the library silently creates the compressed name ("README.TX_") beside it instead.
-    UniqueFile dest(::CreateFileA(destPath.c_str(), GENERIC_WRITE | (keepOpen ? DELETE : 0), 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile dest(::CreateFileW(SystemPath(destPath).c_str(), GENERIC_WRITE | (keepOpen ? DELETE : 0), 0, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!dest) return LastErrorOr(ERROR_GEN_FAILURE);
     const unsigned long error = WriteExpanded(source.get(), dest.get());
     if (error == 0 && keepOpen) *keepOpen = std::move(dest);

@@ -63,12 +63,12 @@ unsigned long long GetFoundWriteTime(const std::string& path);
 unsigned long CopyPlainFile(const std::string& sourceName, const std::string& destPath, UniqueFile* keepOpen = nullptr);
 // Expands a compressed file of the current folder through LZ32 (a file not in the compressed format is
 // copied unchanged). 0 when expanded; the system's error code when the source or destination cannot be
-// opened or written; kErrorPathTooLong for a source name too long for the library; kFailedWithoutReason
-// for a damaged file. The destination is opened by the system, so its length is the system's limit.
+// opened or written; kFailedWithoutReason for a damaged file.
+// Opens a file for the expansion library (a file not in the compressed format reads as it is). 0, the
+// system's error code when it cannot be opened, or kFailedWithoutReason when the library refuses it.
+unsigned long OpenForExpansion(const std::string& path, UniqueLzHandle& source);
 unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& destPath,
                                    UniqueFile* keepOpen = nullptr);
 // Writes what the expansion library reads from `source` (an open LZ handle) to `dest`. 0 when done, the
 // system's error code when a write fails, kFailedWithoutReason when the source is damaged.
 unsigned long WriteExpanded(INT source, HANDLE dest);
-// The expansion library's open-file record holds 128 bytes; the source is opened as ".\name".
-constexpr size_t kMaxExpansionSourceName = 125;

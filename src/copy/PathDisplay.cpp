@@ -3,6 +3,7 @@
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
 #include "framework/PathCompaction.h"
+#include "framework/WideText.h"
 
 namespace {
 class DcTextMeasurer : public TextMeasurer {
@@ -11,7 +12,8 @@ public:
     std::optional<int> Width(const std::string& text) override
     {
         SIZE size{};
-        if (::GetTextExtentPoint32A(dc_, text.data(), static_cast<int>(text.size()), &size)) return size.cx;
+        const std::wstring wide = Wide(text);
+        if (::GetTextExtentPoint32W(dc_, wide.c_str(), static_cast<int>(wide.size()), &size)) return size.cx;
         CaptionedMessageBox(SystemErrorText(::GetLastError()), "GetLastError", MB_OK | MB_ICONINFORMATION);
         return std::nullopt;
     }

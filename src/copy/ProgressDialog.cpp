@@ -45,8 +45,8 @@ bool CProgressDialog::OnInitDialog()
     ::SetEvent(copyReadyEvent.get());
 
     filesTotal_ = kibTotal_ = filesDone_ = kibDone_ = 0;
-    ::SendMessageA(Item(IDC_COPY_BAR), PBM_SETRANGE32, 0, 1000);
-    ::SendMessageA(Item(IDC_COPY_BAR), PBM_SETPOS, 0, 0);
+    ::SendMessageW(Item(IDC_COPY_BAR), PBM_SETRANGE32, 0, 1000);
+    ::SendMessageW(Item(IDC_COPY_BAR), PBM_SETPOS, 0, 0);
     SetItemText(IDC_FILE_COUNT, "");
 
     sourceNameControl_ = Item(IDC_SOURCE_NAME);
@@ -123,7 +123,7 @@ bool CProgressDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
 void CProgressDialog::ShowProgress()
 {
     const ProgressTexts shown = ComputeProgress(filesDone_, kibDone_, filesTotal_, kibTotal_);
-    ::SendMessageA(Item(IDC_COPY_BAR), PBM_SETPOS, static_cast<WPARAM>(shown.perMille), 0);
+    ::SendMessageW(Item(IDC_COPY_BAR), PBM_SETPOS, static_cast<WPARAM>(shown.perMille), 0);
     SetItemText(IDC_FILE_COUNT, shown.fileCount);
 }
 

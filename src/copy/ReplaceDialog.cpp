@@ -59,7 +59,7 @@ bool CReplaceDialog::OnCommand(int id, int code, HWND control)
     switch (id) {
         case IDC_YESTOALL:
             yesToAllPressed = true;
-            ::SendMessageA(Hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            ::SendMessageW(Hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
             return true;
         case IDC_REPLACE_NO:
             noPressed = true;

@@ -4,6 +4,8 @@
 #include "framework/PathText.h"
 
 namespace {
+constexpr int kMaxCountedDepth = 1000;
+
 std::string DestinationName(const std::string& name, const TreeCopyState& state)
 {
     return state.useUnderscores ? MakeLongName(name) : name;
@@ -13,7 +15,7 @@ std::string DestinationName(const std::string& name, const TreeCopyState& state)
 bool CopyFileEntry(const FoundEntry& entry, const std::string& destFolder, TreeCopyHost& host, TreeCopyState& state)
 {
     const std::string destPath = AppendToFolder(destFolder, DestinationName(entry.name, state));
-    if (destPath.size() > kMaxPathChars) {
+    if (destPath.size() > kMaxLongPathChars) {
         state.pathsTooLong.Add(destPath, kErrorPathTooLong, false);
         return true;
     }
@@ -49,6 +51,8 @@ bool CopyFileEntry(const FoundEntry& entry, const std::string& destFolder, TreeC
     host.FileWritten(entry.name, destPath, outcome);
     if (outcome.error == kFailedWithoutReason)
         state.expansionFailed = true;
+    else if (outcome.error == kErrorPathTooLong)  // the system's own limit: a name or path it refuses
+        state.pathsTooLong.Add(destPath, outcome.error, outcome.replacing);
     else if (outcome.error != 0)
         state.failedWrites.Add(destPath, outcome.error, outcome.replacing, outcome.pending);
     return true;
@@ -59,7 +63,7 @@ void CopyFolderEntry(const FoundEntry& entry, const std::string& destFolder, Tre
     // Also covers "." and "..".
     if (entry.name.empty() || entry.name[0] == '.') return;
     const std::string destPath = AppendToFolder(destFolder, DestinationName(entry.name, state));
-    if (destPath.size() > kMaxPathChars) {
+    if (destPath.size() > kMaxLongPathChars) {
         state.pathsTooLong.Add(destPath, kErrorPathTooLong, false);
         return;
     }
@@ -104,9 +108,8 @@ void CountFolder(FolderWalker& host, TreeCount& count, int depth, const std::ato
             continue;
         }
         if (entry.name.empty() || entry.name[0] == '.') continue;
-        // The copy skips folders whose destination is beyond the path limit, so a tree deeper than
-        // that limit in levels is never copied either; a loop of links cannot hold the count forever.
-        if (depth >= static_cast<int>(kMaxPathChars) / 2) continue;
+        // A loop of links cannot hold the count forever, nor run the stack out.
+        if (depth >= kMaxCountedDepth) continue;
         if (!host.EnterFolder(entry.name)) continue;
         CountFolder(host, count, depth + 1, stop);
         host.LeaveFolder();
@@ -145,6 +148,6 @@ std::optional<std::string> SourceFolderName(const std::string& codeDir, const st
 {
     if (codeDir.empty()) return std::nullopt;
     std::string name = codeDir[0] == '\\' ? codeDir : AppendToFolder(startDir, codeDir);
-    if (name.size() > kMaxPathChars) return std::nullopt;
+    if (name.size() > kMaxLongPathChars) return std::nullopt;
     return name;
 }

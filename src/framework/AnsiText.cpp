@@ -9,6 +9,12 @@ bool SingleByteOnly(unsigned char)
     return false;
 }
 LeadByteTest leadByteTest = &SingleByteOnly;
+bool utf8 = false;
+
+bool Utf8Lead(unsigned char c)
+{
+    return c >= 0xC0;
+}
 
 char Upper(char c)
 {
@@ -23,6 +29,12 @@ char Lower(char c)
 void SetLeadByteTest(LeadByteTest test)
 {
     leadByteTest = test ? test : &SingleByteOnly;
+    utf8 = false;
+}
+void UseUtf8()
+{
+    leadByteTest = &Utf8Lead;
+    utf8 = true;
 }
 bool IsLeadByte(unsigned char c)
 {
@@ -32,8 +44,12 @@ bool IsLeadByte(unsigned char c)
 size_t NextChar(std::string_view s, size_t i)
 {
     if (i >= s.size()) return s.size();
-    if (IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) return i + 2;
-    return i + 1;
+    if (!IsLeadByte(static_cast<unsigned char>(s[i]))) return i + 1;
+    if (!utf8) return i + 1 < s.size() ? i + 2 : i + 1;
+    size_t next = i + 1;
+    while (next < s.size() && next < i + 4 && (static_cast<unsigned char>(s[next]) & 0xC0) == 0x80)
+        ++next;
+    return next;
 }
 
 static std::string MapCase(std::string_view s, char (*map)(char))
@@ -64,8 +80,15 @@ bool StartsWithNoCase(std::string_view s, std::string_view prefix)
     return s.size() >= prefix.size() && EqualsNoCase(s.substr(0, prefix.size()), prefix);
 }
 
+// In UTF-8 no byte of a multi-byte character is below 0x80, so an ASCII character is found as a byte.
+static bool PlainByteSearch(char c)
+{
+    return utf8 && static_cast<unsigned char>(c) < 0x80;
+}
+
 size_t FindChar(std::string_view s, char c, size_t from)
 {
+    if (PlainByteSearch(c)) return s.find(c, from);
     for (size_t i = 0; i < s.size(); i = NextChar(s, i)) {
         if (i >= from && s[i] == c && !IsLeadByte(static_cast<unsigned char>(s[i]))) return i;
     }
@@ -74,6 +97,7 @@ size_t FindChar(std::string_view s, char c, size_t from)
 
 size_t FindLastChar(std::string_view s, char c)
 {
+    if (PlainByteSearch(c)) return s.rfind(c);
     size_t found = std::string_view::npos;
     for (size_t i = 0; i < s.size(); i = NextChar(s, i)) {
         if (s[i] == c && !IsLeadByte(static_cast<unsigned char>(s[i]))) found = i;
@@ -84,6 +108,7 @@ size_t FindLastChar(std::string_view s, char c)
 bool EndsWithChar(std::string_view s, char c)
 {
     if (s.empty()) return false;
+    if (PlainByteSearch(c)) return s.back() == c;
     size_t last = 0;
     for (size_t i = 0; i < s.size(); i = NextChar(s, i))
         last = i;

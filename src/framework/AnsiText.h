@@ -1,8 +1,10 @@
 #pragma once
-// Text in the system's ANSI code page. Scans and case changes step over double-byte characters, so a
-// trail byte that happens to equal '\' or '%' is never taken for one. The Win32 layer installs the
-// code page's lead-byte test at start; natively (tests) a single-byte code page is assumed unless a
-// test installs its own.
+// Scans and case changes of the programs' text that step over multi-byte characters, so a trail byte
+// that happens to equal '\' or '%' is never taken for one. Inside the programs the text is UTF-8 (see
+// Utf8.h), whose trail bytes never equal an ASCII character; the programs select it at start with
+// UseUtf8. Text in a double-byte ANSI code page (a CD author's file read as bytes) takes that code
+// page's lead-byte test instead; natively (tests, the CD checker) a single-byte code page is assumed
+// unless a test installs its own.
 
 #include <cstddef>
 #include <string>
@@ -12,9 +14,12 @@ namespace ansi {
 
 using LeadByteTest = bool (*)(unsigned char);
 void SetLeadByteTest(LeadByteTest test);
+// UTF-8: a character is its lead byte and the continuation bytes after it (at most three).
+void UseUtf8();
 bool IsLeadByte(unsigned char c);
 
-// Index of the character after the one at i (2 for a double-byte character, never past the end).
+// Index of the character after the one at i (2 for a double-byte character, the whole sequence of a
+// UTF-8 one, never past the end).
 size_t NextChar(std::string_view s, size_t i);
 
 // Upper case for the letters a-z; double-byte characters are copied unchanged.

@@ -1,20 +1,25 @@
 #include "framework/App.h"
 
+#include <cstdio>
+
 #include "framework/AnsiText.h"
+#include "framework/RunLog.h"
+#include "framework/WideText.h"
 
 namespace {
 App* currentApp = nullptr;
 
-bool IsLeadByteInAnsiCodePage(unsigned char c)
+std::FILE* OpenLogFile(const std::string& path)
 {
-    return ::IsDBCSLeadByte(c) != FALSE;
+    return ::_wfopen(SystemPath(path).c_str(), L"wb");
 }
 }  // namespace
 
 App::App()
 {
+    RunLog::SetFileOpener(&OpenLogFile);
     currentApp = this;
-    ansi::SetLeadByteTest(&IsLeadByteInAnsiCodePage);
+    ansi::UseUtf8();
 }
 
 App::~App()
@@ -38,9 +43,9 @@ int App::Run(HINSTANCE instance)
     }
     if (!keepRunning) return ExitCode();
     MSG msg;
-    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
+        ::DispatchMessageW(&msg);
     }
     return static_cast<int>(msg.wParam);
 }
@@ -48,7 +53,7 @@ int App::Run(HINSTANCE instance)
 HINSTANCE ResourceInstance()
 {
     App* app = App::Current();
-    return app && app->Instance() ? app->Instance() : ::GetModuleHandleA(nullptr);
+    return app && app->Instance() ? app->Instance() : ::GetModuleHandleW(nullptr);
 }
 
 HWND DefaultOwnerWindow()
@@ -60,17 +65,23 @@ HWND DefaultOwnerWindow()
 
 std::string ModuleFileName()
 {
-    char path[MAX_PATH] = {};
-    DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return std::string(path, n < MAX_PATH ? n : MAX_PATH - 1);
+    // The buffer grows until the whole name fits: a program may lie deeper than 260 characters.
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return {};
+        if (n < path.size()) return PlainPath(Narrow(std::wstring_view(path.data(), n)));
+        if (path.size() >= 32768) return {};
+        path.resize(path.size() * 2);
+    }
 }
 
 std::string CurrentFolder()
 {
-    DWORD needed = ::GetCurrentDirectoryA(0, nullptr);
+    DWORD needed = ::GetCurrentDirectoryW(0, nullptr);
     if (needed == 0) return {};
-    std::string buffer(needed, '\0');
-    DWORD n = ::GetCurrentDirectoryA(needed, buffer.data());
+    std::wstring buffer(needed, L'\0');
+    DWORD n = ::GetCurrentDirectoryW(needed, buffer.data());
     buffer.resize(n < needed ? n : 0);
-    return buffer;
+    return Narrow(buffer);
 }

@@ -1,4 +1,5 @@
 #include "framework/Dialog.h"
+#include "framework/WideText.h"
 
 #include "framework/App.h"
 
@@ -37,7 +38,7 @@ INT_PTR Dialog::DoModal(HWND owner)
 {
     modal_ = true;
     if (!owner) owner = DefaultOwnerWindow();
-    return ::DialogBoxParamA(ResourceInstance(), MAKEINTRESOURCEA(templateId_), owner, &Dialog::DialogProc,
+    return ::DialogBoxParamW(ResourceInstance(), MAKEINTRESOURCEW(templateId_), owner, &Dialog::DialogProc,
                              reinterpret_cast<LPARAM>(this));
 }
 
@@ -45,7 +46,7 @@ bool Dialog::Create(HWND owner)
 {
     modal_ = false;
     if (!owner) owner = DefaultOwnerWindow();
-    HWND hwnd = ::CreateDialogParamA(ResourceInstance(), MAKEINTRESOURCEA(templateId_), owner, &Dialog::DialogProc,
+    HWND hwnd = ::CreateDialogParamW(ResourceInstance(), MAKEINTRESOURCEW(templateId_), owner, &Dialog::DialogProc,
                                      reinterpret_cast<LPARAM>(this));
     return hwnd != nullptr;
 }
@@ -62,7 +63,7 @@ HWND Dialog::Item(int id) const
 
 void Dialog::SetItemText(int id, const std::string& text)
 {
-    ::SetDlgItemTextA(hwnd_, id, text.c_str());
+    ::SetDlgItemTextW(hwnd_, id, Wide(text).c_str());
 }
 
 std::string Dialog::GetItemText(int id) const
@@ -72,7 +73,7 @@ std::string Dialog::GetItemText(int id) const
 
 void Dialog::SetTitle(const std::string& text)
 {
-    ::SetWindowTextA(hwnd_, text.c_str());
+    ::SetWindowTextW(hwnd_, Wide(text).c_str());
 }
 
 void Dialog::ShowItem(int id, bool show)
@@ -119,9 +120,9 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     if (message == WM_INITDIALOG) {
         self = reinterpret_cast<Dialog*>(lParam);
         self->hwnd_ = hwnd;
-        ::SetWindowLongPtrA(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+        ::SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
     } else {
-        self = reinterpret_cast<Dialog*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
+        self = reinterpret_cast<Dialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
     }
     if (!self) return FALSE;
     INT_PTR handled = FALSE;
@@ -131,7 +132,7 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         handled = FALSE;
     }
     if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+        ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
         self->hwnd_ = nullptr;
     }
     return handled;
@@ -156,18 +157,18 @@ INT_PTR Dialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     LRESULT result = 0;
     if (!OnMessage(message, wParam, lParam, result)) return FALSE;
     if (ReturnsDirectly(message)) return static_cast<INT_PTR>(result);
-    ::SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, result);
+    ::SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, result);
     return TRUE;
 }
 
 std::string WindowText(HWND hwnd)
 {
     if (!hwnd) return {};
-    int length = ::GetWindowTextLengthA(hwnd);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    int n = ::GetWindowTextA(hwnd, text.data(), length + 1);
+    int length = ::GetWindowTextLengthW(hwnd);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    int n = ::GetWindowTextW(hwnd, text.data(), length + 1);
     text.resize(n > 0 ? static_cast<size_t>(n) : 0);
-    return text;
+    return Narrow(text);
 }
 
 void CenterOnScreen(HWND hwnd)
@@ -175,7 +176,7 @@ void CenterOnScreen(HWND hwnd)
     RECT rc;
     if (!hwnd || !::GetWindowRect(hwnd, &rc)) return;
     RECT work;
-    if (!::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) {
+    if (!::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) {
         work = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
     }
     int w = rc.right - rc.left, h = rc.bottom - rc.top;

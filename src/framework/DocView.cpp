@@ -3,6 +3,7 @@
 #include <map>
 
 #include "framework/Handles.h"
+#include "framework/WideText.h"
 
 namespace {
 std::map<std::string, std::function<std::unique_ptr<DynamicObject>()>>& Registry()
@@ -11,18 +12,18 @@ std::map<std::string, std::function<std::unique_ptr<DynamicObject>()>>& Registry
     return registry;
 }
 
-constexpr char kWindowClass[] = "BookSetupFrameWindow";
+constexpr wchar_t kWindowClass[] = L"BookSetupFrameWindow";
 
 bool RegisterWindowClass(WNDPROC proc)
 {
-    WNDCLASSA wc = {};
-    if (::GetClassInfoA(::GetModuleHandleA(nullptr), kWindowClass, &wc)) return true;
+    WNDCLASSW wc = {};
+    if (::GetClassInfoW(::GetModuleHandleW(nullptr), kWindowClass, &wc)) return true;
     wc.lpfnWndProc = proc;
-    wc.hInstance = ::GetModuleHandleA(nullptr);
-    wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = kWindowClass;
-    return ::RegisterClassA(&wc) != 0;
+    return ::RegisterClassW(&wc) != 0;
 }
 }  // namespace
 
@@ -45,32 +46,32 @@ FrameWindow::~FrameWindow()
 bool FrameWindow::Create(const std::string& title, DWORD style, HWND parent)
 {
     if (!RegisterWindowClass(&FrameWindow::WindowProc)) return false;
-    return ::CreateWindowExA(0, kWindowClass, title.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                             CW_USEDEFAULT, parent, nullptr, ::GetModuleHandleA(nullptr), this) != nullptr;
+    return ::CreateWindowExW(0, kWindowClass, Wide(title).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                             CW_USEDEFAULT, parent, nullptr, ::GetModuleHandleW(nullptr), this) != nullptr;
 }
 
 LRESULT CALLBACK FrameWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     FrameWindow* self = nullptr;
     if (message == WM_NCCREATE) {
-        self = static_cast<FrameWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        self = static_cast<FrameWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         self->hwnd_ = hwnd;
-        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     } else {
-        self = reinterpret_cast<FrameWindow*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        self = reinterpret_cast<FrameWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     }
     if (self) {
         try {
             switch (message) {
                 case WM_CREATE:
-                    return self->OnCreate(reinterpret_cast<CREATESTRUCTA*>(lParam));
+                    return self->OnCreate(reinterpret_cast<CREATESTRUCTW*>(lParam));
                 case WM_PAINT: {
                     PaintDc paint(hwnd);
                     self->OnPaint(paint.get());
                     return 0;
                 }
                 case WM_NCDESTROY:
-                    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+                    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
                     self->hwnd_ = nullptr;
                     break;
                 default:
@@ -80,7 +81,7 @@ LRESULT CALLBACK FrameWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
             return message == WM_CREATE ? -1 : 0;
         }
     }
-    return ::DefWindowProcA(hwnd, message, wParam, lParam);
+    return ::DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 bool View::CreateView(HWND parent)

@@ -40,7 +40,7 @@ public:
 
 protected:
     // WM_CREATE; -1 refuses the creation.
-    virtual int OnCreate(CREATESTRUCTA* create) { return 0; }
+    virtual int OnCreate(CREATESTRUCTW* create) { return 0; }
     virtual void OnPaint(HDC dc) {}
 
 private:

@@ -28,7 +28,7 @@ WriteOutcome WriteFileSafely(const std::string& path, bool mayExist, FileWriteAc
     const std::optional<unsigned> before = mayExist ? files.GetAttributes(path) : std::nullopt;
     const bool replacing = before.has_value();
     const std::string partial = PartialFilePath(path);
-    if (partial.size() > kMaxPathChars) {
+    if (partial.size() > kMaxLongPathChars) {
         if (replacing) return {kErrorPathTooLong, true, std::string()};
         const unsigned long error = write(path);
         if (error != 0) files.RemoveFile(path);

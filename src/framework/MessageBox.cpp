@@ -3,6 +3,7 @@
 #include "framework/App.h"
 #include "framework/Handles.h"
 #include "framework/RunLog.h"
+#include "framework/WideText.h"
 
 namespace {
 // Every box goes into the log. Unattended, none is shown: the box counts as a failure of the run and
@@ -33,7 +34,7 @@ int ShowAppBox(const std::string& text, UINT flags, HWND owner)
 {
     App* app = App::Current();
     const std::string caption = app ? app->Title() : ModuleFileName();
-    return ::MessageBoxA(owner ? owner : DefaultOwnerWindow(), text.c_str(), caption.c_str(), flags);
+    return ::MessageBoxW(owner ? owner : DefaultOwnerWindow(), Wide(text).c_str(), Wide(caption).c_str(), flags);
 }
 }  // namespace
 
@@ -58,18 +59,18 @@ int CaptionedMessageBox(const std::string& text, const std::string& caption, UIN
     bool shown = false;
     const int answer = LogMessageBox(caption + ": " + text, flags, shown);
     if (!shown) return answer;
-    return ::MessageBoxA(DefaultOwnerWindow(), text.c_str(), caption.c_str(), flags);
+    return ::MessageBoxW(DefaultOwnerWindow(), Wide(text).c_str(), Wide(caption).c_str(), flags);
 }
 
 std::string SystemErrorText(DWORD code)
 {
-    char* buffer = nullptr;
-    DWORD n = ::FormatMessageA(
+    wchar_t* buffer = nullptr;
+    DWORD n = ::FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-        MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&buffer), 0, nullptr);
+        MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     UniqueLocalMemory owner(buffer);
     if (n == 0 || buffer == nullptr) return "Error " + std::to_string(code);
-    std::string text(buffer, n);
+    std::string text = Narrow(std::wstring_view(buffer, n));
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
         text.pop_back();
     return text;

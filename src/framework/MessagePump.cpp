@@ -6,14 +6,14 @@ bool DispatchQueued(WPARAM& quitCode)
 {
     bool quit = false;
     MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
             quit = true;
             quitCode = msg.wParam;
             continue;
         }
         ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
+        ::DispatchMessageW(&msg);
     }
     return !quit;
 }

@@ -2,14 +2,16 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "framework/Handles.h"
 #include "framework/PathText.h"
+#include "framework/WideText.h"
 
 bool PathExistsUnlessFileNotFound(const std::string& path)
 {
-    if (::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    if (::GetFileAttributesW(SystemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES) return true;
     return ::GetLastError() != ERROR_FILE_NOT_FOUND;
 }
 
@@ -19,7 +21,7 @@ bool CreateDirectoryPath(const std::string& path,
     auto steps = DirectoryPathSteps(path);
     if (!steps) return false;
     for (const std::string& folder : *steps) {
-        const bool created = ::CreateDirectoryA(folder.c_str(), nullptr) != FALSE;
+        const bool created = ::CreateDirectoryW(SystemPath(folder).c_str(), nullptr) != FALSE;
         if (met) met(folder, created);
     }
     return true;
@@ -27,7 +29,8 @@ bool CreateDirectoryPath(const std::string& path,
 
 unsigned long RenameFileInto(const std::string& from, const std::string& to, bool replace)
 {
-    if (::MoveFileExA(from.c_str(), to.c_str(), replace ? MOVEFILE_REPLACE_EXISTING : 0)) return 0;
+    if (::MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(), replace ? MOVEFILE_REPLACE_EXISTING : 0))
+        return 0;
     const DWORD error = ::GetLastError();
     return error != 0 ? error : ERROR_GEN_FAILURE;
 }
@@ -37,18 +40,17 @@ std::optional<unsigned long> RenameOpenFile(void* file, const std::string& to, b
     using SetInformationFunction = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
     // Looked up, so that the program still starts on systems older than Windows Vista.
     static const auto setInformation = reinterpret_cast<SetInformationFunction>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle")));
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetFileInformationByHandle")));
     if (!setInformation || to.size() < 3 || to[1] != ':' || to[2] != '\\') return std::nullopt;
     // The system's own form of a full path, which the call takes as it is.
-    const std::string name = "\\??\\" + to;
-    const int chars = ::MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, nullptr, 0);
-    if (chars <= 0) return std::nullopt;
-    std::vector<unsigned char> block(sizeof(FILE_RENAME_INFO) + static_cast<size_t>(chars) * sizeof(WCHAR));
+    const std::wstring name = L"\\??\\" + Wide(to);
+    std::vector<unsigned char> block(sizeof(FILE_RENAME_INFO) + (name.size() + 1) * sizeof(WCHAR));
     auto* info = reinterpret_cast<FILE_RENAME_INFO*>(block.data());
     info->ReplaceIfExists = replace ? TRUE : FALSE;
     info->RootDirectory = nullptr;
-    info->FileNameLength = static_cast<DWORD>((chars - 1) * sizeof(WCHAR));
-    ::MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, info->FileName, chars);
+    info->FileNameLength = static_cast<DWORD>(name.size() * sizeof(WCHAR));
+    std::copy(name.begin(), name.end(), info->FileName);
+    info->FileName[name.size()] = L'\0';
     if (setInformation(file, FileRenameInfo, info, static_cast<DWORD>(block.size()))) return 0ul;
     const DWORD error = ::GetLastError();
     if (error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED || error == ERROR_CALL_NOT_IMPLEMENTED ||
@@ -59,22 +61,23 @@ std::optional<unsigned long> RenameOpenFile(void* file, const std::string& to, b
 
 void RemoveFileIfThere(const std::string& path)
 {
-    if (::DeleteFileA(path.c_str()) || ::GetLastError() != ERROR_ACCESS_DENIED) return;
+    const std::wstring name = SystemPath(path);
+    if (::DeleteFileW(name.c_str()) || ::GetLastError() != ERROR_ACCESS_DENIED) return;
     // A copy from a CD arrives read-only until its attributes are cleared.
-    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ::DeleteFileA(path.c_str());
+    ::SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileW(name.c_str());
 }
 
 std::optional<unsigned> SystemFiles::GetAttributes(const std::string& path)
 {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    const DWORD attributes = ::GetFileAttributesW(SystemPath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
     return attributes;
 }
 
 void SystemFiles::SetAttributes(const std::string& path, unsigned attributes)
 {
-    ::SetFileAttributesA(path.c_str(), attributes);
+    ::SetFileAttributesW(SystemPath(path).c_str(), attributes);
 }
 
 unsigned long SystemFiles::RenameFile(const std::string& from, const std::string& to, bool replace)
@@ -89,8 +92,9 @@ void SystemFiles::RemoveFile(const std::string& path)
 
 bool SystemFiles::InUse(const std::string& path)
 {
-    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    UniqueFile file(::CreateFileW(SystemPath(path).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (file) return false;
     const DWORD error = ::GetLastError();
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
@@ -98,7 +102,9 @@ bool SystemFiles::InUse(const std::string& path)
 
 unsigned long ReplaceAtRestart(const std::string& pending, const std::string& path)
 {
-    if (::MoveFileExA(pending.c_str(), path.c_str(), MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING)) return 0;
+    if (::MoveFileExW(SystemPath(pending).c_str(), SystemPath(path).c_str(),
+                      MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING))
+        return 0;
     const DWORD error = ::GetLastError();
     return error != 0 ? error : ERROR_GEN_FAILURE;
 }

@@ -5,7 +5,7 @@
 std::optional<std::vector<std::string>> DirectoryPathSteps(const std::string& path)
 {
     if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') return std::nullopt;
-    if (path.size() > kMaxPathChars) return std::nullopt;
+    if (path.size() > kMaxLongPathChars) return std::nullopt;
     size_t pos = 0;
     if (!path.empty() && path[0] == '\\') {
         pos = 1;

@@ -6,10 +6,13 @@
 #include <string>
 #include <vector>
 
-constexpr size_t kMaxPathChars = 259;  // paths are held in 260 characters
+constexpr size_t kMaxPathChars = 259;  // the plain form's limit: what the shell and the dialogs take
+// Files and folders are reached in the \\?\ form when a path is longer (framework/WideText.h), up to the
+// system's limit of 32,767 UTF-16 characters; this leaves room for the prefix and a temporary name.
+constexpr size_t kMaxLongPathChars = 32000;
 
 // The folders to create, from the root down: C:\Book\Samples gives C:\Book, C:\Book\Samples.
-// Nothing for a network path (two leading backslashes) or a path longer than 259 characters.
+// Nothing for a network path (two leading backslashes) or a path beyond kMaxLongPathChars.
 std::optional<std::vector<std::string>> DirectoryPathSteps(const std::string& path);
 
 // `name` after `folder` and a backslash, unless `folder` already ends with one; an empty folder gives

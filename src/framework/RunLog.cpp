@@ -99,9 +99,22 @@ RunLog::~RunLog()
     if (file_) std::fclose(file_);
 }
 
+namespace {
+std::FILE* OpenWithStandardLibrary(const std::string& path)
+{
+    return std::fopen(path.c_str(), "wb");
+}
+RunLog::FileOpener fileOpener = &OpenWithStandardLibrary;
+}  // namespace
+
+void RunLog::SetFileOpener(FileOpener opener)
+{
+    fileOpener = opener ? opener : &OpenWithStandardLibrary;
+}
+
 bool RunLog::Open(const std::string& path)
 {
-    return Adopt(std::fopen(path.c_str(), "wb"), path);
+    return Adopt(fileOpener(path), path);
 }
 
 bool RunLog::Adopt(std::FILE* file, const std::string& path)
@@ -115,6 +128,7 @@ bool RunLog::Adopt(std::FILE* file, const std::string& path)
         return false;
     }
     path_ = path;
+    std::fputs("\xEF\xBB\xBF", file_);
     for (const std::string& line : kept_)
         std::fputs(line.c_str(), file_);
     kept_.clear();

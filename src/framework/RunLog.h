@@ -39,8 +39,13 @@ public:
     // Creates (replaces) the file and writes the lines kept so far into it. False when it cannot be
     // created: the log is then off.
     bool Open(const std::string& path);
+    // How Open creates a file ("wb"): std::fopen unless the program installs the system's own, which
+    // takes every name (the log's path is UTF-8 text like every other).
+    using FileOpener = std::FILE* (*)(const std::string& path);
+    static void SetFileOpener(FileOpener opener);
     // As Open, with a file the caller has created and opened for writing (the log closes it); null
-    // turns the log off.
+    // turns the log off. The log is UTF-8 and begins with its byte-order mark, so that any viewer
+    // shows the names in it as they are.
     bool Adopt(std::FILE* file, const std::string& path);
     // No file will come: the kept lines are dropped and later ones are not kept.
     void TurnOff();

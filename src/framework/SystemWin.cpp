@@ -9,21 +9,22 @@
 
 #include "framework/Handles.h"
 #include "framework/RunLog.h"
+#include "framework/WideText.h"
 
 OsVersion QueryOsVersion()
 {
-    OSVERSIONINFOA info = {};
+    OSVERSIONINFOW info = {};
     info.dwOSVersionInfoSize = sizeof(info);
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    if (!::GetVersionExA(&info)) return OsVersion{};
+    if (!::GetVersionExW(&info)) return OsVersion{};
 #pragma GCC diagnostic pop
     return OsVersion{info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion};
 }
 
 bool IsAdministrator()
 {
-    UniqueServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, GENERIC_READ | GENERIC_WRITE | GENERIC_EXECUTE));
+    UniqueServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, GENERIC_READ | GENERIC_WRITE | GENERIC_EXECUTE));
     return static_cast<bool>(manager);
 }
 
@@ -31,27 +32,27 @@ bool IsProductInstalled(const std::string& productName)
 {
     UniqueRegKey key;
     const std::string path = kUninstallKey + productName;
-    return ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) == ERROR_SUCCESS;
+    return ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(path).c_str(), 0, KEY_QUERY_VALUE, key.put()) == ERROR_SUCCESS;
 }
 
 std::optional<std::string> InstalledUninstallString(const std::string& productName)
 {
     UniqueRegKey key;
     const std::string path = kUninstallKey + productName;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(path).c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
         return std::nullopt;
-    char value[1024] = {};
+    wchar_t value[1024] = {};
     DWORD type = 0;
-    DWORD size = sizeof value - 1;
-    if (::RegQueryValueExA(key.get(), "UninstallString", nullptr, &type, reinterpret_cast<BYTE*>(value), &size) !=
+    DWORD size = sizeof value - sizeof value[0];
+    if (::RegQueryValueExW(key.get(), L"UninstallString", nullptr, &type, reinterpret_cast<BYTE*>(value), &size) !=
             ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ))
         return std::string();
-    return std::string(value, ::strnlen(value, size));
+    return Narrow(std::wstring_view(value, ::wcsnlen(value, size / sizeof value[0])));
 }
 
 namespace {
-constexpr char kRecordValueName[] = "InstallRecord";
+constexpr wchar_t kRecordValueName[] = L"InstallRecord";
 }  // namespace
 
 std::optional<std::vector<std::string>> ReadInstallRecordValue(const std::string& productName)
@@ -59,27 +60,27 @@ std::optional<std::vector<std::string>> ReadInstallRecordValue(const std::string
     UniqueRegKey key;
     const std::string path = kUninstallKey + productName;
     // A link in place of the entry is opened as itself and holds no record.
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), REG_OPTION_OPEN_LINK, KEY_QUERY_VALUE, key.put()) !=
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(path).c_str(), REG_OPTION_OPEN_LINK, KEY_QUERY_VALUE, key.put()) !=
         ERROR_SUCCESS)
         return std::nullopt;
     DWORD type = 0, size = 0;
-    if (::RegQueryValueExA(key.get(), kRecordValueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+    if (::RegQueryValueExW(key.get(), kRecordValueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
         return std::nullopt;
     if (type != REG_MULTI_SZ) return std::vector<std::string>{std::string()};
-    std::string data(size, '\0');
+    std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
     DWORD filled = size;
-    if (::RegQueryValueExA(key.get(), kRecordValueName, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+    if (::RegQueryValueExW(key.get(), kRecordValueName, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
                            &filled) != ERROR_SUCCESS ||
         type != REG_MULTI_SZ)
         return std::vector<std::string>{std::string()};
-    data.resize(filled < data.size() ? filled : data.size());
+    data.resize(std::min<size_t>(filled / sizeof(wchar_t), data.size()));
     std::vector<std::string> strings;
     for (size_t at = 0; at < data.size();) {
-        const size_t end = data.find('\0', at);
-        const size_t stop = end == std::string::npos ? data.size() : end;
+        const size_t end = data.find(L'\0', at);
+        const size_t stop = end == std::wstring::npos ? data.size() : end;
         // The empty string ends the list.
         if (stop == at) break;
-        strings.push_back(data.substr(at, stop - at));
+        strings.push_back(Narrow(std::wstring_view(data).substr(at, stop - at)));
         at = stop + 1;
     }
     return strings;
@@ -89,22 +90,22 @@ bool WriteInstallRecordValue(const std::string& productName, const std::vector<s
 {
     UniqueRegKey key;
     const std::string path = kUninstallKey + productName;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), REG_OPTION_OPEN_LINK, KEY_SET_VALUE, key.put()) !=
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(path).c_str(), REG_OPTION_OPEN_LINK, KEY_SET_VALUE, key.put()) !=
         ERROR_SUCCESS)
         return false;
-    std::string data;
+    std::wstring data;
     for (const std::string& text : stored)
-        data.append(text).push_back('\0');
-    data.push_back('\0');
-    return ::RegSetValueExA(key.get(), kRecordValueName, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(data.data()),
-                            static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+        data.append(Wide(text)).push_back(L'\0');
+    data.push_back(L'\0');
+    return ::RegSetValueExW(key.get(), kRecordValueName, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(data.data()),
+                            static_cast<DWORD>(data.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 namespace {
 std::optional<DWORD> SharedCount(HKEY key, const std::string& path)
 {
     DWORD type = 0, count = 0, size = sizeof count;
-    if (::RegQueryValueExA(key, path.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&count), &size) !=
+    if (::RegQueryValueExW(key, Wide(path).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&count), &size) !=
             ERROR_SUCCESS ||
         type != REG_DWORD || size != sizeof count)
         return std::nullopt;
@@ -115,36 +116,36 @@ std::optional<DWORD> SharedCount(HKEY key, const std::string& path)
 bool RaiseSharedCount(const std::string& path)
 {
     UniqueRegKey key;
-    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+    if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, Wide(kSharedDllsKey).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                           KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, key.put(), nullptr) != ERROR_SUCCESS)
         return false;
     const DWORD count = SharedCount(key.get(), path).value_or(0) + 1;
-    return ::RegSetValueExA(key.get(), path.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&count),
+    return ::RegSetValueExW(key.get(), Wide(path).c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&count),
                             sizeof count) == ERROR_SUCCESS;
 }
 
 std::optional<unsigned long> ReleaseSharedCount(const std::string& path)
 {
     UniqueRegKey key;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, key.put()) !=
-        ERROR_SUCCESS)
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(kSharedDllsKey).c_str(), 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                        key.put()) != ERROR_SUCCESS)
         return std::nullopt;
     const std::optional<DWORD> count = SharedCount(key.get(), path);
     if (!count) return std::nullopt;
     if (*count <= 1) {
-        ::RegDeleteValueA(key.get(), path.c_str());
+        ::RegDeleteValueW(key.get(), Wide(path).c_str());
         // The key goes with its last count, so that a PC that had none is left as it was.
         DWORD values = 1, subkeys = 1;
-        if (::RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+        if (::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
                                nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
             values == 0 && subkeys == 0) {
             key.reset();
-            ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSharedDllsKey);
+            ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, Wide(kSharedDllsKey).c_str());
         }
         return 0;
     }
     const DWORD left = *count - 1;
-    ::RegSetValueExA(key.get(), path.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&left), sizeof left);
+    ::RegSetValueExW(key.get(), Wide(path).c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&left), sizeof left);
     return left;
 }
 
@@ -156,7 +157,7 @@ constexpr int kLogNamesTried = 100;
 // FILE_FLAG_OPEN_REPARSE_POINT keeps it that way should the name become a link under way.
 std::FILE* CreateNewPlainFile(const std::string& path, DWORD& error)
 {
-    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+    UniqueFile file(::CreateFileW(SystemPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     error = file ? ERROR_SUCCESS : ::GetLastError();
     if (!file) return nullptr;

@@ -6,12 +6,12 @@ namespace {
 void RestrictLibrarySearchToSystemFolder()
 {
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+    HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
     auto setDefault = kernel ? reinterpret_cast<SetDefaultDllDirectoriesFn>(
                                    reinterpret_cast<void*>(::GetProcAddress(kernel, "SetDefaultDllDirectories")))
                              : nullptr;
     if (setDefault) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
-    ::SetDllDirectoryA("");
+    ::SetDllDirectoryW(L"");
 }
 }  // namespace
 

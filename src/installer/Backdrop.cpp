@@ -5,6 +5,7 @@
 
 #include "framework/App.h"
 #include "framework/Dialog.h"
+#include "framework/WideText.h"
 #include "resource.h"
 #include "settings/SettingsWin.h"
 
@@ -18,17 +19,17 @@ int GradientBrushIndex(int y, int height)
 }
 
 CBackdropWindow::CBackdropWindow()
-    : Dialog(IDD_BACKDROP), icon_(::LoadIconA(ResourceInstance(), MAKEINTRESOURCEA(IDI_APP)))
+    : Dialog(IDD_BACKDROP), icon_(::LoadIconW(ResourceInstance(), MAKEINTRESOURCEW(IDI_APP)))
 {
 }
 
 bool CBackdropWindow::OnInitDialog()
 {
-    ::SendMessageA(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
-    ::SendMessageA(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+    ::SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    ::SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
 
-    font_.reset(::CreateFontA(-28, 0, 0, 0, FW_NORMAL, TRUE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "ARIAL"));
+    font_.reset(::CreateFontW(-28, 0, 0, 0, FW_NORMAL, TRUE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"ARIAL"));
     fontCreated_ = static_cast<bool>(font_);
 
     // The full-screen client area plus a caption bar, so the client covers the screen below it.
@@ -124,7 +125,7 @@ void CBackdropWindow::RaiseOwnedWindows()
 void CBackdropWindow::CancelDialogInFront()
 {
     // Posted: the dialog may belong to the copy worker's thread, and its Cancel may open a question.
-    if (HWND front = FindDialogInFront(true)) ::PostMessageA(front, WM_CANCEL_REQUEST, 0, 0);
+    if (HWND front = FindDialogInFront(true)) ::PostMessageW(front, WM_CANCEL_REQUEST, 0, 0);
 }
 
 void CBackdropWindow::Paint()
@@ -138,7 +139,7 @@ void CBackdropWindow::Paint()
     const int height = client.bottom - client.top;
 
     if (::IsIconic(Hwnd())) {
-        ::SendMessageA(Hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+        ::SendMessageW(Hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
         const int x = (width - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
         const int y = (height - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
         ::DrawIcon(dc, x, y, icon_);
@@ -151,13 +152,13 @@ void CBackdropWindow::Paint()
             ::FillRect(dc, &row, static_cast<HBRUSH>(brushes[GradientBrushIndex(y, height)].get()));
         }
         if (fontCreated_ && setupSettings.settingsValid) {
-            const std::string message = setupSettings.GetText(TextId::ScreenMessage);
+            const std::wstring message = Wide(setupSettings.GetText(TextId::ScreenMessage));
             SelectedObject selectFont(dc, font_.get());
             ::SetBkMode(dc, TRANSPARENT);
             ::SetTextColor(dc, RGB(0, 0, 0));
-            ::TextOutA(dc, 50, 50, message.c_str(), static_cast<int>(message.size()));
+            ::TextOutW(dc, 50, 50, message.c_str(), static_cast<int>(message.size()));
             ::SetTextColor(dc, RGB(255, 255, 255));
-            ::TextOutA(dc, 46, 46, message.c_str(), static_cast<int>(message.size()));
+            ::TextOutW(dc, 46, 46, message.c_str(), static_cast<int>(message.size()));
         }
     }
 }

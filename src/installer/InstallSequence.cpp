@@ -14,6 +14,7 @@
 #include "framework/PathFunctions.h"
 #include "framework/RunLog.h"
 #include "framework/SystemWin.h"
+#include "framework/WideText.h"
 #include "installer/Backdrop.h"
 #include "installer/SequenceDialogs.h"
 #include "installer/SetupApp.h"
@@ -35,7 +36,7 @@ void SetMainWindow(HWND window)
 
 void SetCurrentFolder(const std::string& folder)
 {
-    ::SetCurrentDirectoryA(folder.c_str());
+    ::SetCurrentDirectoryW(SystemPath(folder).c_str());
 }
 
 bool IsChosen(int section)

@@ -6,7 +6,7 @@
 
 class CMainFrame : public FrameWindow {
 protected:
-    int OnCreate(CREATESTRUCTA* create) override { return FrameWindow::OnCreate(create); }
+    int OnCreate(CREATESTRUCTW* create) override { return FrameWindow::OnCreate(create); }
 };
 
 class CSetupDoc : public Document {

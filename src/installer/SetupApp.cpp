@@ -9,13 +9,13 @@
 namespace {
 // The counter lives in a named mapping that every running copy opens: it starts at -1 (stored as
 // 0) when the first copy creates it and disappears with the last copy, so it is never decremented.
-constexpr char kInstanceCounterName[] = "BookCompanionSetup.InstanceCounter";
+constexpr wchar_t kInstanceCounterName[] = L"BookCompanionSetup.InstanceCounter";
 }  // namespace
 
 InstanceClaim::InstanceClaim()
 {
     counter_.reset(
-        ::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG), kInstanceCounterName));
+        ::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG), kInstanceCounterName));
     if (!counter_) return;  // without the counter, let this copy run
     const UniqueMappedView view(::MapViewOfFile(counter_.get(), FILE_MAP_WRITE, 0, 0, sizeof(LONG)));
     if (!view) return;

@@ -5,6 +5,7 @@
 #include "copy/CopyEngine.h"
 #include "framework/RunLog.h"
 #include "framework/SystemWin.h"
+#include "framework/WideText.h"
 #include "installer/InstallSequence.h"
 #include "installer/SetupApp.h"
 #include "options/DiskSpace.h"
@@ -28,9 +29,9 @@ std::string& CommandLineError()
 
 std::string TemporaryFolder()
 {
-    char buffer[MAX_PATH + 1] = {};
-    const DWORD n = ::GetTempPathA(MAX_PATH, buffer);
-    return n > 0 && n <= MAX_PATH ? std::string(buffer, n) : std::string();
+    wchar_t buffer[MAX_PATH + 1] = {};
+    const DWORD n = ::GetTempPathW(MAX_PATH + 1, buffer);
+    return n > 0 && n <= MAX_PATH ? Narrow(std::wstring_view(buffer, n)) : std::string();
 }
 
 void LogSection(int section)
@@ -43,8 +44,8 @@ void LogSection(int section)
 
 void ReadSetupCommandLine()
 {
-    const char* line = ::GetCommandLineA();
-    const std::string_view commandLine = line ? line : "";
+    const std::string line = Narrow(::GetCommandLineW());
+    const std::string_view commandLine = line;
     auto parsed = ParseSetupCommandLine(commandLine);
     if (const SwitchError* error = std::get_if<SwitchError>(&parsed)) {
         CommandLineError() = error->message;

@@ -15,6 +15,7 @@
 #include "framework/RunLog.h"
 #include "framework/SafeFormat.h"
 #include "framework/SystemWin.h"
+#include "framework/WideText.h"
 #include "scripts/ScriptPlatformWin.h"
 #include "settings/SectionRecords.h"
 #include "settings/SettingsWin.h"
@@ -26,15 +27,14 @@ const char kCopyFailedText[] = "Couldn't copy uninstall program.";
 // One uninstaller serves every product already registered, so it is never left half-written: the
 // start folder's TOVRADE.EXE is expanded (or copied, when it is not compressed) into the temporary
 // file of the safe write beside the target (FileOverwrite.h), which then replaces the old program in
-// one rename. The source goes to the library by its full path: a bare name would be searched for, in
-// the program's own folder first.
-unsigned long ExpandUninstaller(std::string source, const std::string& target)
+// one rename.
+unsigned long ExpandUninstaller(const std::string& source, const std::string& target)
 {
-    OFSTRUCT sourceInfo{};
-    UniqueLzHandle input(::LZOpenFileA(source.data(), &sourceInfo, OF_READ));
-    if (!input) return sourceInfo.nErrCode != 0 ? sourceInfo.nErrCode : ERROR_FILE_NOT_FOUND;
-    UniqueFile output(
-        ::CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueLzHandle input;
+    if (const unsigned long error = OpenForExpansion(source, input))
+        return error != kFailedWithoutReason ? error : ERROR_INVALID_DATA;
+    UniqueFile output(::CreateFileW(SystemPath(target).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!output) return ::GetLastError();
     const unsigned long error = WriteExpanded(input.get(), output.get());
     return error != kFailedWithoutReason ? error : ERROR_INVALID_DATA;
@@ -70,7 +70,7 @@ void WriteEntry(const UninstallEntry& entry)
 {
     UniqueRegKey key;
     DWORD disposition = 0;
-    const LONG status = ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, entry.keyPath.c_str(), 0, nullptr,
+    const LONG status = ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, Wide(entry.keyPath).c_str(), 0, nullptr,
                                           REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, key.put(), &disposition);
     if (status != ERROR_SUCCESS) {
         LogError("uninstall entry HKLM\\" + entry.keyPath + " not written: " + SystemErrorText(status));
@@ -79,12 +79,13 @@ void WriteEntry(const UninstallEntry& entry)
     LogLine("uninstall entry HKLM\\" + entry.keyPath);
     for (const EntryValue& value : entry.values) {
         if (value.kind == EntryValue::Kind::String) {
-            ::RegSetValueExA(key.get(), value.name.c_str(), 0, REG_SZ,
-                             reinterpret_cast<const BYTE*>(value.text.c_str()),
-                             static_cast<DWORD>(value.text.size() + 1));
+            const std::wstring text = Wide(value.text);
+            ::RegSetValueExW(key.get(), Wide(value.name).c_str(), 0, REG_SZ,
+                             reinterpret_cast<const BYTE*>(text.c_str()),
+                             static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
         } else {
             const DWORD number = value.number;
-            ::RegSetValueExA(key.get(), value.name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+            ::RegSetValueExW(key.get(), Wide(value.name).c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
                              sizeof number);
         }
     }

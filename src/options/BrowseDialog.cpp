@@ -2,10 +2,13 @@
 
 #include <vector>
 
+#include "framework/AnsiText.h"
 #include "framework/App.h"
 #include "framework/PathCompaction.h"
 #include "framework/PathFunctions.h"
 #include "framework/PathText.h"
+#include "framework/Utf8.h"
+#include "framework/WideText.h"
 #include "options/BrowseModel.h"
 #include "resource.h"
 #include "settings/SettingsWin.h"
@@ -24,7 +27,8 @@ public:
     std::optional<int> Width(const std::string& text) override
     {
         SIZE size{};
-        if (!dc_ || !::GetTextExtentPoint32A(dc_, text.c_str(), static_cast<int>(text.size()), &size))
+        const std::wstring wide = Wide(text);
+        if (!dc_ || !::GetTextExtentPoint32W(dc_, wide.c_str(), static_cast<int>(wide.size()), &size))
             return std::nullopt;
         return size.cx;
     }
@@ -38,19 +42,20 @@ bool IsDotOrDotDot(const char* name)
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
-// Calls `onEntry` for each entry of `folder` until it returns false; false when the search cannot start.
+// Calls `onEntry(name, isFolder)` for each entry of `folder` until it returns false; false when the
+// search cannot start.
 template <typename F>
 bool ForEachEntry(const std::string& folder, F onEntry)
 {
-    WIN32_FIND_DATAA data{};
+    WIN32_FIND_DATAW data{};
     // Folders on drives without a medium must fail quietly instead of asking for a disk.
     const UINT oldMode = ::SetErrorMode(SEM_FAILCRITICALERRORS);
-    UniqueFind find(::FindFirstFileA(JoinPath(folder, "*.*").c_str(), &data));
+    UniqueFind find(::FindFirstFileW(SystemPath(JoinPath(folder, "*.*")).c_str(), &data));
     ::SetErrorMode(oldMode);
     if (!find) return false;
     do {
-        if (!onEntry(data)) break;
-    } while (::FindNextFileA(find.get(), &data));
+        if (!onEntry(Narrow(data.cFileName), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)) break;
+    } while (::FindNextFileW(find.get(), &data));
     return true;
 }
 }  // namespace
@@ -74,9 +79,9 @@ bool CBrowseDialog::OnInitDialog()
     CenterWindow();
     // The list is made in true colour and filled by colour: a list loaded straight from the 16-colour
     // bitmap would keep its palette indexes and show them in the standard palette's colours.
-    UniqueGdiObject strip(::LoadImageA(ResourceInstance(), MAKEINTRESOURCEA(IDB_FOLDERTREE), IMAGE_BITMAP, 0, 0, 0));
+    UniqueGdiObject strip(::LoadImageW(ResourceInstance(), MAKEINTRESOURCEW(IDB_FOLDERTREE), IMAGE_BITMAP, 0, 0, 0));
     BITMAP info{};
-    if (strip && ::GetObjectA(strip.get(), sizeof(info), &info)) {
+    if (strip && ::GetObjectW(strip.get(), sizeof(info), &info)) {
         folderImages_.reset(::ImageList_Create(16, info.bmHeight, ILC_COLOR24 | ILC_MASK, info.bmWidth / 16, 1));
         if (folderImages_)
             ::ImageList_AddMasked(folderImages_.get(), static_cast<HBITMAP>(strip.get()), RGB(255, 0, 255));
@@ -89,21 +94,22 @@ bool CBrowseDialog::OnInitDialog()
     for (int i = 0; i < 26; ++i) {
         if (!(drives & (1u << i))) continue;
         const std::string root = std::string(1, static_cast<char>('A' + i)) + ":\\";
-        AddDrive(root, ::GetDriveTypeA(root.c_str()));
+        AddDrive(root, ::GetDriveTypeW(Wide(root).c_str()));
     }
     return true;
 }
 
 HTREEITEM CBrowseDialog::AppendItem(HTREEITEM parent, const std::string& text, int image, int selectedImage)
 {
-    TVINSERTSTRUCTA insert{};
+    std::wstring wide = Wide(text);
+    TVINSERTSTRUCTW insert{};
     insert.hParent = parent;
     insert.hInsertAfter = TVI_LAST;
     insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
-    insert.item.pszText = const_cast<char*>(text.c_str());
+    insert.item.pszText = wide.data();
     insert.item.iImage = image;
     insert.item.iSelectedImage = selectedImage;
-    return reinterpret_cast<HTREEITEM>(::SendMessageA(Tree(), TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+    return reinterpret_cast<HTREEITEM>(::SendMessageW(Tree(), TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
 void CBrowseDialog::AppendPlaceholder(HTREEITEM parent)
@@ -143,8 +149,8 @@ void CBrowseDialog::AddDrive(const std::string& root, UINT driveType)
 bool CBrowseDialog::ProbeSubfolder(HTREEITEM item, const std::string& path)
 {
     bool found = false;
-    ForEachEntry(path, [&](const WIN32_FIND_DATAA& data) {
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsDotOrDotDot(data.cFileName)) found = true;
+    ForEachEntry(path, [&](const std::string& name, bool isFolder) {
+        if (isFolder && !IsDotOrDotDot(name.c_str())) found = true;
         return !found;
     });
     if (found) AppendPlaceholder(item);
@@ -153,15 +159,16 @@ bool CBrowseDialog::ProbeSubfolder(HTREEITEM item, const std::string& path)
 
 std::string CBrowseDialog::ItemText(HTREEITEM item) const
 {
-    char buffer[MAX_PATH] = {};
-    TVITEMA tvi{};
+    // A folder's name has at most 255 characters; a drive's text is shorter.
+    wchar_t buffer[MAX_PATH] = {};
+    TVITEMW tvi{};
     tvi.mask = TVIF_TEXT;
     tvi.hItem = item;
     tvi.pszText = buffer;
-    tvi.cchTextMax = sizeof(buffer);
-    if (!::SendMessageA(Tree(), TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tvi))) return {};
-    buffer[sizeof(buffer) - 1] = '\0';
-    return tvi.pszText ? tvi.pszText : "";
+    tvi.cchTextMax = MAX_PATH;
+    if (!::SendMessageW(Tree(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tvi))) return {};
+    buffer[MAX_PATH - 1] = L'\0';
+    return Narrow(tvi.pszText ? tvi.pszText : L"");
 }
 
 std::string CBrowseDialog::ItemPath(HTREEITEM item) const
@@ -185,9 +192,8 @@ bool CBrowseDialog::OnItemExpanding(HTREEITEM item, UINT action)
     if (action & TVE_EXPAND) {
         if (HTREEITEM placeholder = TreeView_GetChild(Tree(), item)) TreeView_DeleteItem(Tree(), placeholder);
         std::vector<std::string> folders;
-        const bool searched = ForEachEntry(path, [&](const WIN32_FIND_DATAA& data) {
-            if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsDotOrDotDot(data.cFileName))
-                folders.emplace_back(data.cFileName);
+        const bool searched = ForEachEntry(path, [&](const std::string& name, bool isFolder) {
+            if (isFolder && !IsDotOrDotDot(name.c_str())) folders.push_back(name);
             return true;
         });
         if (!searched) {
@@ -228,17 +234,24 @@ void CBrowseDialog::OnNewDirChanged()
     HWND edit = Item(IDC_NEWDIR);
     newDir = WindowText(edit);
     if (newDir.empty()) return;
+    // The edit counts its caret in UTF-16 characters, the filter in bytes of the text.
     DWORD selectionEnd = 0;
-    ::SendMessageA(edit, EM_GETSEL, 0, reinterpret_cast<LPARAM>(&selectionEnd));
-    const auto filtered = FilterFolderNameInput(newDir, selectionEnd);
+    ::SendMessageW(edit, EM_GETSEL, 0, reinterpret_cast<LPARAM>(&selectionEnd));
+    size_t caretBytes = 0;
+    for (DWORD units = 0; caretBytes < newDir.size() && units < selectionEnd;) {
+        const size_t next = ansi::NextChar(newDir, caretBytes);
+        units += static_cast<DWORD>(Utf16Length(std::string_view(newDir).substr(caretBytes, next - caretBytes)));
+        caretBytes = next;
+    }
+    const auto filtered = FilterFolderNameInput(newDir, caretBytes);
     if (!filtered) return;
     newDir = filtered->text;
     // Setting the text raises EN_CHANGE once more; that pass finds the caret at the start.
-    ::SetWindowTextA(edit, newDir.c_str());
+    ::SetWindowTextW(edit, Wide(newDir).c_str());
     if (filtered->caret) {
-        const WPARAM caret = static_cast<WPARAM>(*filtered->caret);
-        ::SendMessageA(edit, EM_SETSEL, caret, static_cast<LPARAM>(caret));
-        ::SendMessageA(edit, EM_SCROLLCARET, 0, 0);
+        const WPARAM caret = Utf16Length(std::string_view(newDir).substr(0, *filtered->caret));
+        ::SendMessageW(edit, EM_SETSEL, caret, static_cast<LPARAM>(caret));
+        ::SendMessageW(edit, EM_SCROLLCARET, 0, 0);
     }
 }
 
@@ -261,8 +274,8 @@ void CBrowseDialog::OnOK()
         return;
     }
     std::vector<std::string> names;
-    ForEachEntry(currentDir, [&](const WIN32_FIND_DATAA& data) {
-        names.emplace_back(data.cFileName);
+    ForEachEntry(currentDir, [&](const std::string& name, bool) {
+        names.push_back(name);
         return true;
     });
     if (OnlyDotEntries(names)) {
@@ -270,7 +283,7 @@ void CBrowseDialog::OnOK()
         return;
     }
     const std::string question = setupSettings.GetText(TextId::NotEmptyDirectory);
-    if (::MessageBoxA(Hwnd(), question.c_str(), "", MB_YESNO | MB_ICONQUESTION) == IDYES) {
+    if (::MessageBoxW(Hwnd(), Wide(question).c_str(), L"", MB_YESNO | MB_ICONQUESTION) == IDYES) {
         EndDialog(IDOK);
         return;
     }

@@ -32,11 +32,11 @@ private:
 
 uint64_t GetDriveFreeBytes(char driveLetter)
 {
-    const char root[] = {driveLetter, ':', '\\', '\0'};
+    const wchar_t root[] = {static_cast<wchar_t>(driveLetter), L':', L'\\', L'\0'};
     ULARGE_INTEGER available{}, total{}, totalFree{};
     // A drive without a medium must fail quietly instead of asking the user to insert a disk.
     const UINT oldMode = ::SetErrorMode(SEM_FAILCRITICALERRORS);
-    const BOOL ok = ::GetDiskFreeSpaceExA(root, &available, &total, &totalFree);
+    const BOOL ok = ::GetDiskFreeSpaceExW(root, &available, &total, &totalFree);
     ::SetErrorMode(oldMode);
     return ok ? available.QuadPart : 0;
 }

@@ -2,6 +2,7 @@
 
 #include "framework/MessageBox.h"
 #include "framework/SystemWin.h"
+#include "framework/WideText.h"
 #include "options/BrowseDialog.h"
 #include "options/DiskSpaceWin.h"
 #include "options/OptionsModel.h"
@@ -12,21 +13,6 @@
 #include "settings/SetupMessages.h"
 
 namespace {
-std::optional<std::string> FullPathName(const std::string& path)
-{
-    char buffer[MAX_PATH] = {};
-    const DWORD n = ::GetFullPathNameA(path.c_str(), MAX_PATH, buffer, nullptr);
-    if (n == 0 || n >= MAX_PATH) return std::nullopt;
-    return std::string(buffer, n);
-}
-
-std::optional<std::string> LongPathName(const std::string& path)
-{
-    char buffer[MAX_PATH] = {};
-    const DWORD n = ::GetLongPathNameA(path.c_str(), buffer, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return std::nullopt;
-    return std::string(buffer, n);
-}
 
 unsigned OsMajorVersion()
 {
@@ -37,7 +23,8 @@ unsigned OsMajorVersion()
 
 PathResolver SystemPathResolver()
 {
-    return PathResolver{&FullPathName, &LongPathName};
+    return PathResolver{[](const std::string& path) { return FullPathName(path); },
+                        [](const std::string& path) { return LongPathName(path); }};
 }
 
 COptionsDialog::COptionsDialog() : Dialog(IDD_OPTIONS) {}
@@ -70,7 +57,7 @@ bool COptionsDialog::OnInitDialog()
     SetItemText(IDC_SPACE_AVAILABLE, setupSettings.GetText(TextId::SpaceAvailable));
     SetItemText(IDC_SPACE_REQUIRED, setupSettings.GetText(TextId::SpaceRequired));
 
-    rowFont_ = reinterpret_cast<HFONT>(::SendMessageA(Item(IDC_DESCRIPTION), WM_GETFONT, 0, 0));
+    rowFont_ = reinterpret_cast<HFONT>(::SendMessageW(Item(IDC_DESCRIPTION), WM_GETFONT, 0, 0));
     CreateSectionList();
 
     const SizeUnitTexts units = UnitsFrom(setupSettings);
@@ -112,14 +99,14 @@ void COptionsDialog::FillDriveList()
 {
     HWND combo = Item(IDC_DRIVE_LIST);
     const auto entries = DriveListEntries(::GetLogicalDrives(), [](char letter) {
-        const char root[] = {letter, ':', '\\', '\0'};
-        return ::GetDriveTypeA(root) == DRIVE_CDROM;
+        const wchar_t root[] = {static_cast<wchar_t>(letter), L':', L'\\', L'\0'};
+        return ::GetDriveTypeW(root) == DRIVE_CDROM;
     });
     for (const std::string& entry : entries)
-        ::SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+        ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(entry).c_str()));
     // Selecting by message raises no CBN_SELCHANGE, so no folder changes here.
-    const LRESULT c = ::SendMessageA(combo, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("[C]"));
-    if (c != CB_ERR) ::SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(c), 0);
+    const LRESULT c = ::SendMessageW(combo, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(L"[C]"));
+    if (c != CB_ERR) ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(c), 0);
     ShowItem(IDC_DRIVES_LABEL, true);
     ShowItem(IDC_DRIVE_LIST, true);
 }
@@ -179,12 +166,14 @@ ChosenFolder COptionsDialog::CheckFolder(const std::string& folder) const
 void COptionsDialog::OnDriveChosen()
 {
     HWND combo = Item(IDC_DRIVE_LIST);
-    const LRESULT index = ::SendMessageA(combo, CB_GETCURSEL, 0, 0);
+    const LRESULT index = ::SendMessageW(combo, CB_GETCURSEL, 0, 0);
     if (index == CB_ERR) return;
-    char entry[16] = {};
-    const LRESULT length = ::SendMessageA(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length == CB_ERR || length < 2 || length >= static_cast<LRESULT>(sizeof(entry))) return;
-    ::SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(entry));
+    wchar_t wideEntry[16] = {};
+    const LRESULT length = ::SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length == CB_ERR || length < 2 || length >= static_cast<LRESULT>(std::size(wideEntry))) return;
+    ::SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(wideEntry));
+    const std::string entry = Narrow(wideEntry);
+    if (entry.size() < 2) return;
     for (int i = 0; i < setupSettings.sectionCount; ++i) {
         if (InstalledFolder(i)) continue;
         setupSettings.currentSection = i;
@@ -198,7 +187,7 @@ void COptionsDialog::OnDriveChosen()
 void COptionsDialog::ShowSection(int section)
 {
     selectedSection_ = section;
-    if (sectionList_) ::SendMessageA(sectionList_->Hwnd(), LB_SETCURSEL, static_cast<WPARAM>(section), 0);
+    if (sectionList_) ::SendMessageW(sectionList_->Hwnd(), LB_SETCURSEL, static_cast<WPARAM>(section), 0);
     Refresh();
 }
 

@@ -14,7 +14,7 @@
 
 class SectionCheckList;
 
-// The folder tests' questions answered by the system (GetFullPathNameA, GetLongPathNameA).
+// The folder tests' questions answered by the system (GetFullPathName, GetLongPathName).
 PathResolver SystemPathResolver();
 
 // Runs the dialog modally with no owner; IDOK after Continue, IDCANCEL after a confirmed Exit.

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "framework/App.h"
+#include "framework/WideText.h"
 #include "options/CheckListLayout.h"
 #include "resource.h"
 #include "settings/SetupMessages.h"
@@ -14,7 +15,7 @@ namespace {
 bool UseFlatStrip(unsigned osMajorVersion)
 {
     if (osMajorVersion >= 4) return true;
-    UniqueLibrary ctl3d(::LoadLibraryA("CTL3D32.DLL"));
+    UniqueLibrary ctl3d(::LoadLibraryW(L"CTL3D32.DLL"));
     return ctl3d && ::GetProcAddress(ctl3d.get(), MAKEINTRESOURCEA(21)) != nullptr;
 }
 
@@ -24,9 +25,9 @@ constexpr UINT_PTR kSubclassId = 1;
 SectionCheckList::SectionCheckList(unsigned osMajorVersion)
 {
     const int id = UseFlatStrip(osMajorVersion) ? IDB_CHECKS_FLAT : IDB_CHECKS_CLASSIC;
-    strip_.reset(::LoadImageA(ResourceInstance(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, 0));
+    strip_.reset(::LoadImageW(ResourceInstance(), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, 0));
     BITMAP info{};
-    if (strip_ && ::GetObjectA(strip_.get(), sizeof(info), &info)) {
+    if (strip_ && ::GetObjectW(strip_.get(), sizeof(info), &info)) {
         checkBoxWidth_ = info.bmWidth / 3;
         cellHeight_ = info.bmHeight;
     }
@@ -45,9 +46,9 @@ bool SectionCheckList::Create(HFONT rowFont, DWORD style, const RECT& rect, HWND
     rowFont_ = rowFont;
     lastClickedRow_ = 0;
     style |= WS_CHILD | WS_VISIBLE | LBS_USETABSTOPS | LBS_OWNERDRAWFIXED;
-    hwnd_ =
-        ::CreateWindowExA(0, "LISTBOX", "", style, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                          parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ResourceInstance(), nullptr);
+    hwnd_ = ::CreateWindowExW(0, L"LISTBOX", L"", style, rect.left, rect.top, rect.right - rect.left,
+                              rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                              ResourceInstance(), nullptr);
     if (!hwnd_) return false;
     if (!::SetWindowSubclass(hwnd_, &SectionCheckList::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
         ::DestroyWindow(hwnd_);
@@ -61,19 +62,19 @@ bool SectionCheckList::Create(HFONT rowFont, DWORD style, const RECT& rect, HWND
     {
         WindowDc dc(hwnd_);
         if (dc) {
-            HFONT windowFont = reinterpret_cast<HFONT>(::SendMessageA(hwnd_, WM_GETFONT, 0, 0));
+            HFONT windowFont = reinterpret_cast<HFONT>(::SendMessageW(hwnd_, WM_GETFONT, 0, 0));
             SelectedObject font(dc.get(), windowFont);
-            TEXTMETRICA metrics{};
-            if (::GetTextMetricsA(dc.get(), &metrics)) textHeight = metrics.tmHeight;
+            TEXTMETRICW metrics{};
+            if (::GetTextMetricsW(dc.get(), &metrics)) textHeight = metrics.tmHeight;
         }
     }
-    ::SendMessageA(hwnd_, LB_SETITEMHEIGHT, 0, MAKELPARAM(CheckListRowHeight(cellHeight_, textHeight), 0));
+    ::SendMessageW(hwnd_, LB_SETITEMHEIGHT, 0, MAKELPARAM(CheckListRowHeight(cellHeight_, textHeight), 0));
     return true;
 }
 
 int SectionCheckList::AddRow(const std::string& text)
 {
-    const LRESULT row = ::SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    const LRESULT row = ::SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(text).c_str()));
     // The list is not sorted: a new row is always the last one.
     if (row >= 0 && static_cast<size_t>(row) == rows_.size()) rows_.push_back(text);
     return static_cast<int>(row);
@@ -81,34 +82,34 @@ int SectionCheckList::AddRow(const std::string& text)
 
 int SectionCheckList::RowCount() const
 {
-    const LRESULT n = ::SendMessageA(hwnd_, LB_GETCOUNT, 0, 0);
+    const LRESULT n = ::SendMessageW(hwnd_, LB_GETCOUNT, 0, 0);
     return n == LB_ERR ? 0 : static_cast<int>(n);
 }
 
 int SectionCheckList::RowHeight() const
 {
-    return static_cast<int>(::SendMessageA(hwnd_, LB_GETITEMHEIGHT, 0, 0));
+    return static_cast<int>(::SendMessageW(hwnd_, LB_GETITEMHEIGHT, 0, 0));
 }
 
 // The check state lives in the row's item data, which the has-strings list leaves free.
 void SectionCheckList::SetCheck(int row, int state)
 {
     if (row < 0 || row >= RowCount()) return;
-    ::SendMessageA(hwnd_, LB_SETITEMDATA, row, state);
+    ::SendMessageW(hwnd_, LB_SETITEMDATA, row, state);
     InvalidateCheckArea(row);
 }
 
 int SectionCheckList::GetCheck(int row) const
 {
     if (row < 0 || row >= RowCount()) return 0;
-    const LRESULT state = ::SendMessageA(hwnd_, LB_GETITEMDATA, row, 0);
+    const LRESULT state = ::SendMessageW(hwnd_, LB_GETITEMDATA, row, 0);
     return state == LB_ERR ? 0 : static_cast<int>(state);
 }
 
 void SectionCheckList::InvalidateCheckArea(int row)
 {
     RECT rc;
-    if (::SendMessageA(hwnd_, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rc)) == LB_ERR) return;
+    if (::SendMessageW(hwnd_, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rc)) == LB_ERR) return;
     rc.right = rc.left + CheckAreaWidth(checkBoxWidth_);
     ::InvalidateRect(hwnd_, &rc, FALSE);
 }
@@ -151,13 +152,13 @@ bool SectionCheckList::DrawItem(const DRAWITEMSTRUCT& item)
 
     const COLORREF oldBack = ::SetBkColor(dc, background);
     const COLORREF oldText = ::SetTextColor(dc, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-    ::TextOutA(dc, item.rcItem.left + kCheckListNameX, item.rcItem.top, parts.name.c_str(),
-               static_cast<int>(parts.name.size()));
+    const std::wstring name = Wide(parts.name);
+    ::TextOutW(dc, item.rcItem.left + kCheckListNameX, item.rcItem.top, name.c_str(), static_cast<int>(name.size()));
     if (!parts.size.empty()) {
+        const std::wstring size = Wide(parts.size);
         SIZE extent{};
-        ::GetTextExtentPoint32A(dc, parts.size.c_str(), static_cast<int>(parts.size.size()), &extent);
-        ::TextOutA(dc, item.rcItem.right - extent.cx, item.rcItem.top, parts.size.c_str(),
-                   static_cast<int>(parts.size.size()));
+        ::GetTextExtentPoint32W(dc, size.c_str(), static_cast<int>(size.size()), &extent);
+        ::TextOutW(dc, item.rcItem.right - extent.cx, item.rcItem.top, size.c_str(), static_cast<int>(size.size()));
     }
     ::SetTextColor(dc, oldText);
     ::SetBkColor(dc, oldBack);
@@ -167,7 +168,7 @@ bool SectionCheckList::DrawItem(const DRAWITEMSTRUCT& item)
 void SectionCheckList::Notify(WORD code)
 {
     const WPARAM wParam = MAKEWPARAM(::GetDlgCtrlID(hwnd_), code);
-    ::SendMessageA(::GetParent(hwnd_), WM_CHECKLIST_NOTIFY, wParam, reinterpret_cast<LPARAM>(hwnd_));
+    ::SendMessageW(::GetParent(hwnd_), WM_CHECKLIST_NOTIFY, wParam, reinterpret_cast<LPARAM>(hwnd_));
 }
 
 void SectionCheckList::OnButtonDown(UINT message, WPARAM wParam, LPARAM lParam)
@@ -175,7 +176,7 @@ void SectionCheckList::OnButtonDown(UINT message, WPARAM wParam, LPARAM lParam)
     RECT client{};
     ::GetClientRect(hwnd_, &client);
     CheckListGeometry geometry;
-    geometry.topIndex = static_cast<int>(::SendMessageA(hwnd_, LB_GETTOPINDEX, 0, 0));
+    geometry.topIndex = static_cast<int>(::SendMessageW(hwnd_, LB_GETTOPINDEX, 0, 0));
     geometry.rowCount = RowCount();
     geometry.rowHeight = RowHeight();
     geometry.clientWidth = client.right;
@@ -186,7 +187,7 @@ void SectionCheckList::OnButtonDown(UINT message, WPARAM wParam, LPARAM lParam)
     if (hit.row >= 0) {
         lastClickedRow_ = hit.row;
         if (hit.part == CheckListPart::CheckBox) {
-            ::SendMessageA(hwnd_, LB_SETITEMDATA, hit.row, ToggledCheck(GetCheck(hit.row)));
+            ::SendMessageW(hwnd_, LB_SETITEMDATA, hit.row, ToggledCheck(GetCheck(hit.row)));
             InvalidateCheckArea(hit.row);
             // The parent hears of a toggle only after the row is selected and its new state stored.
             ::DefSubclassProc(hwnd_, message, wParam, lParam);
@@ -216,11 +217,11 @@ LRESULT SectionCheckList::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
         }
         case WM_KEYDOWN:
             if (wParam == VK_SPACE) {
-                const int row = static_cast<int>(::SendMessageA(hwnd_, LB_GETCARETINDEX, 0, 0));
+                const int row = static_cast<int>(::SendMessageW(hwnd_, LB_GETCARETINDEX, 0, 0));
                 if (row >= 0 && row < RowCount()) {
-                    ::SendMessageA(hwnd_, LB_SETITEMDATA, row, ToggledCheck(GetCheck(row)));
+                    ::SendMessageW(hwnd_, LB_SETITEMDATA, row, ToggledCheck(GetCheck(row)));
                     InvalidateCheckArea(row);
-                    ::SendMessageA(::GetParent(hwnd_), WM_COMMAND,
+                    ::SendMessageW(::GetParent(hwnd_), WM_COMMAND,
                                    MAKEWPARAM(::GetDlgCtrlID(hwnd_), kCheckListCodeCheckToggled),
                                    reinterpret_cast<LPARAM>(hwnd_));
                 }

@@ -8,6 +8,7 @@
 #include "framework/PathText.h"
 #include "framework/RunLog.h"
 #include "framework/SafeFormat.h"
+#include "framework/Utf8.h"
 
 bool operator<(const FileVersion& a, const FileVersion& b)
 {
@@ -42,7 +43,7 @@ bool ContainsBlank(const std::string& text)
 bool PathsFit(const ScriptFieldTable& fields, std::initializer_list<int> pathFields, ScriptPlatform& platform)
 {
     for (const int f : pathFields) {
-        if (fields[f].size() <= kMaxPathChars) continue;
+        if (fields[f].size() <= kMaxLongPathChars) continue;
         std::string command;
         for (const std::string& field : fields)
             if (!field.empty()) command += (command.empty() ? "" : "    ") + field;
@@ -80,8 +81,8 @@ void Copy(ScriptFieldTable& fields, ScriptPlatform& platform)
     if (to.extension.empty()) destination = to.drive + to.folder + to.name + "\\" + from.name + from.extension;
 
     const std::string command = FormatText("(Script command '%s    %s    %s')", {word, source, destination});
-    // The paths live in 260 characters; a longer one cannot name a file the copy could reach.
-    if (source.size() > kMaxPathChars || destination.size() > kMaxPathChars) {
+    // A path beyond the system's limit cannot name a file the copy could reach.
+    if (source.size() > kMaxLongPathChars || destination.size() > kMaxLongPathChars) {
         platform.ReportFailure(FormatText("%s\nI can't copy \"%s\" to \"%s\". %s",
                                           {platform.ErrorText(kErrorPathTooLong), source, destination, command}));
         return;
@@ -155,7 +156,7 @@ void CreateShortcut(const ScriptFieldTable& fields, ScriptPlatform& platform)
     const std::string& target = fields[1];
     if (target.empty()) return;
     const std::string link = fields[2].empty() ? std::string("Default Shortcut") : fields[2];
-    if (target.size() > kShortcutPathLimit || link.size() > kShortcutPathLimit) return;
+    if (Utf16Length(target) > kShortcutPathLimit || Utf16Length(link) > kShortcutPathLimit) return;
     platform.CreateShortcut(target, link + ".Lnk");
 }
 
@@ -163,7 +164,7 @@ void Run(const ScriptFieldTable& fields, ScriptPlatform& platform)
 {
     const std::string& program = fields[1];
     const std::optional<std::string> commandLine = BuildRunCommandLine(fields);
-    if (program.size() > kMaxPathChars || !commandLine) {
+    if (Utf16Length(program) > kMaxPathChars || !commandLine) {
         platform.ShowMessage(
             FormatText("Batch file error. The command line for '%s' is too long; I can't run it.", {program}));
         return;
@@ -281,7 +282,7 @@ std::optional<std::string> BuildRunCommandLine(const ScriptFieldTable& fields)
         else
             line += " " + fields[i] + " ";
     }
-    if (line.size() > kRunCommandLineLimit) return std::nullopt;
+    if (Utf16Length(line) > kRunCommandLineLimit) return std::nullopt;
     return line;
 }
 

@@ -11,6 +11,7 @@
 #include "framework/PathFunctions.h"
 #include "framework/RunLog.h"
 #include "framework/SystemWin.h"
+#include "framework/WideText.h"
 #include "scripts/Shortcuts.h"
 #include "settings/SectionRecords.h"
 #include "settings/SettingsWin.h"
@@ -31,29 +32,30 @@ void LogOperation(bool done, const std::string& what)
 FileVersion ReadFileVersionResource(const std::string& path)
 {
     DWORD ignored = 0;
-    const DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    const std::wstring name = SystemPath(path);
+    const DWORD size = ::GetFileVersionInfoSizeW(name.c_str(), &ignored);
     if (size == 0) return {};
 
-    std::vector<char> block;
+    std::vector<wchar_t> block;
     try {
-        block.resize(size);
+        block.resize(size / sizeof(wchar_t) + 1);
     } catch (const std::bad_alloc&) {
         CaptionedMessageBox("Setup ran out of memory.", "Out of Memory", MB_OK);
         return {};
     }
-    if (!::GetFileVersionInfoA(path.c_str(), 0, size, block.data())) return {};
+    if (!::GetFileVersionInfoW(name.c_str(), 0, size, block.data())) return {};
 
     void* value = nullptr;
     UINT length = 0;
-    if (!::VerQueryValueA(block.data(), "\\StringFileInfo\\040904E4\\FileVersion", &value, &length) ||
+    if (!::VerQueryValueW(block.data(), L"\\StringFileInfo\\040904E4\\FileVersion", &value, &length) ||
         value == nullptr || length == 0)
         return {};
     // The text must lie inside the block; it need not be terminated within it.
-    const char* text = static_cast<const char*>(value);
-    const char* end = block.data() + block.size();
+    const wchar_t* text = static_cast<const wchar_t*>(value);
+    const wchar_t* end = block.data() + block.size();
     if (text < block.data() || text >= end) return {};
     const size_t available = std::min<size_t>(static_cast<size_t>(end - text), length);
-    return ParseFileVersionText(std::string_view(text, ::strnlen(text, available)));
+    return ParseFileVersionText(Narrow(std::wstring_view(text, ::wcsnlen(text, available))));
 }
 
 bool WinScriptPlatform::PathExists(const std::string& path)
@@ -63,7 +65,7 @@ bool WinScriptPlatform::PathExists(const std::string& path)
 
 unsigned long WinScriptPlatform::CopyOneFile(const std::string& source, const std::string& destination)
 {
-    if (::CopyFileA(source.c_str(), destination.c_str(), FALSE)) return 0;
+    if (::CopyFileW(SystemPath(source).c_str(), SystemPath(destination).c_str(), FALSE)) return 0;
     const DWORD error = ::GetLastError();
     return error != 0 ? error : ERROR_GEN_FAILURE;
 }
@@ -90,19 +92,19 @@ bool WinScriptPlatform::IsNtFamily()
 
 bool WinScriptPlatform::FoundOnSearchPath(const std::string& name, const std::string& extension)
 {
-    char found[MAX_PATH];
-    char* filePart = nullptr;
-    return ::SearchPathA(nullptr, name.c_str(), extension.c_str(), MAX_PATH, found, &filePart) != 0;
+    wchar_t found[MAX_PATH];
+    wchar_t* filePart = nullptr;
+    return ::SearchPathW(nullptr, Wide(name).c_str(), Wide(extension).c_str(), MAX_PATH, found, &filePart) != 0;
 }
 
 void WinScriptPlatform::DeleteOneFile(const std::string& path)
 {
-    LogOperation(::DeleteFileA(path.c_str()) != FALSE, "delete " + path);
+    LogOperation(::DeleteFileW(SystemPath(path).c_str()) != FALSE, "delete " + path);
 }
 
 unsigned long WinScriptPlatform::MoveOneFile(const std::string& from, const std::string& to)
 {
-    if (::MoveFileA(from.c_str(), to.c_str())) {
+    if (::MoveFileW(SystemPath(from).c_str(), SystemPath(to).c_str())) {
         LogLine("  rename " + from + " to " + to + ": done");
         // A file of the book keeps being the book's under its new name.
         InstallRecord& record = SectionRecord(setupSettings.currentSection);
@@ -134,7 +136,7 @@ void WinScriptPlatform::CreateDirectoryPath(const std::string& path)
 void WinScriptPlatform::UseSharedFile(const std::string& path, bool created)
 {
     // The existence test also says "present" for a file whose folder is missing: nothing to count.
-    if (!created && ::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    if (!created && ::GetFileAttributesW(SystemPath(path).c_str()) == INVALID_FILE_ATTRIBUTES) return;
     // Counted once per section: an install of the section again finds the file in its record.
     InstallRecord& record = SectionRecord(setupSettings.currentSection);
     if (!record.Has(RecordKind::SharedFile, path)) {
@@ -165,15 +167,14 @@ ScriptPlatform::RunResult WinScriptPlatform::RunProgram(const std::string& progr
                                                         unsigned long& errorCode)
 {
     // The program path goes in as the program to run, so a blank in it can never make the system
-    // pick another program; the command line is writable, as CreateProcessA requires.
-    std::vector<char> arguments(commandLine.begin(), commandLine.end());
-    arguments.push_back('\0');
-    STARTUPINFOA startup{};
+    // pick another program; the command line is writable, as CreateProcessW requires.
+    std::wstring arguments = Wide(commandLine);
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     SECURITY_ATTRIBUTES processAttributes{sizeof processAttributes, nullptr, TRUE};
     PROCESS_INFORMATION info{};
-    if (!::CreateProcessA(program.c_str(), arguments.data(), &processAttributes, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &info)) {
+    if (!::CreateProcessW(Wide(program).c_str(), arguments.data(), &processAttributes, nullptr, FALSE, 0, nullptr,
+                          nullptr, &startup, &info)) {
         errorCode = ::GetLastError();
         LogError("  run " + program + ": not started: " + SystemErrorText(errorCode));
         return RunResult::NotStarted;
@@ -195,7 +196,7 @@ std::optional<unsigned> WinScriptPlatform::GetAttributes(const std::string& path
 
 void WinScriptPlatform::SetAttributes(const std::string& path, unsigned attributes)
 {
-    LogOperation(::SetFileAttributesA(path.c_str(), attributes) != FALSE, "attributes of " + path);
+    LogOperation(::SetFileAttributesW(SystemPath(path).c_str(), attributes) != FALSE, "attributes of " + path);
 }
 
 void WinScriptPlatform::ShowMessage(const std::string& text)

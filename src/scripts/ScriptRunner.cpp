@@ -8,6 +8,7 @@
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
 #include "framework/SafeFormat.h"
+#include "framework/WideText.h"
 #include "scripts/ScriptCommands.h"
 #include "scripts/ScriptPlatformWin.h"
 #include "settings/SettingsWin.h"
@@ -86,10 +87,10 @@ void RunScriptFile(const std::string& fileName, const std::string& startFolder)
 {
     if (fileName == "NULL") return;
     // Relative names in the script resolve against the start folder, as does the file itself.
-    ::SetCurrentDirectoryA(startFolder.c_str());
+    ::SetCurrentDirectoryW(SystemPath(startFolder).c_str());
     if (fileName.empty()) return;
 
-    UniqueFile file(::CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    UniqueFile file(::CreateFileW(SystemPath(fileName).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         FailureMessageBox(FormatText("Couldn't find script file %s.", {fileName}));
@@ -102,5 +103,7 @@ void RunScriptFile(const std::string& fileName, const std::string& startFolder)
         return;
     }
     file.reset();
-    RunScriptText(text, ScriptFields, CurrentPlaceholderValues(), Platform());
+    // The author wrote the script in the system's code page; its lines are read from the text as the
+    // programs hold it.
+    RunScriptText(Utf8FromAnsi(text), ScriptFields, CurrentPlaceholderValues(), Platform());
 }

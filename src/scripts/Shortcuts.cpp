@@ -8,26 +8,27 @@
 #include "framework/MessageBox.h"
 #include "framework/PathText.h"
 #include "framework/RunLog.h"
+#include "framework/Utf8.h"
+#include "framework/WideText.h"
 #include "scripts/ScriptCommands.h"
 #include "settings/SectionRecords.h"
 #include "settings/SettingsWin.h"
 
 HRESULT CreateShortcutFile(const std::string& target, const std::string& linkPath, const std::string& description)
 {
-    if (linkPath.size() > kMaxPathChars) return E_INVALIDARG;
-    wchar_t widePath[MAX_PATH];
-    if (::MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, widePath, MAX_PATH) == 0) return E_INVALIDARG;
+    // The shell keeps a link's own path and its target in 260 characters.
+    if (Utf16Length(linkPath) > kMaxPathChars) return E_INVALIDARG;
 
-    ComPtr<IShellLinkA> link;
-    HRESULT hr = ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.put_void());
+    ComPtr<IShellLinkW> link;
+    HRESULT hr = ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.put_void());
     if (FAILED(hr)) return hr;
     ComPtr<IPersistFile> file;
     hr = link->QueryInterface(IID_IPersistFile, file.put_void());
     if (FAILED(hr)) return hr;
 
-    link->SetPath(ShortcutTargetFolder(target).c_str());
-    link->SetDescription(description.c_str());
-    return file->Save(widePath, TRUE);
+    link->SetPath(Wide(ShortcutTargetFolder(target)).c_str());
+    link->SetDescription(Wide(description).c_str());
+    return file->Save(Wide(linkPath).c_str(), TRUE);
 }
 
 std::string CreateSectionShortcut()

@@ -5,6 +5,7 @@
 #include "framework/MessageBox.h"
 #include "framework/RunLog.h"
 #include "framework/SystemWin.h"
+#include "framework/WideText.h"
 #include "settings/UninstallEntry.h"
 
 std::string PrivateProfileFile::Read(const std::string& section, const std::string& key, const std::string& fallback)
@@ -13,30 +14,29 @@ std::string PrivateProfileFile::Read(const std::string& section, const std::stri
     DWORD n = ::GetPrivateProfileStringA(section.c_str(), key.c_str(), fallback.c_str(), buffer.data(),
                                          static_cast<DWORD>(buffer.size()), path_.c_str());
     if (n >= buffer.size()) n = static_cast<DWORD>(buffer.size() - 1);
-    return std::string(buffer.data(), n);
+    // The author's files are in the system's code page: the value is cut to its limit in those bytes,
+    // as the profile functions read it, and only then made the programs' text.
+    return Utf8FromAnsi(std::string_view(buffer.data(), n));
 }
 
 bool ShellFoldersKey::Open()
 {
-    return ::RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+    return ::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
                            0, KEY_READ, key_.put()) == ERROR_SUCCESS;
 }
 
 std::optional<std::string> ShellFoldersKey::Read(const std::string& name)
 {
     if (!key_) return std::nullopt;
-    char buffer[1024];
+    wchar_t buffer[1024];
     DWORD size = sizeof(buffer);
     DWORD type = 0;
-    if (::RegQueryValueExA(key_.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
+    if (::RegQueryValueExW(key_.get(), Wide(name).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
         ERROR_SUCCESS)
         return std::nullopt;
     if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
     // A registry string need not be terminated: take at most what was returned.
-    size_t length = 0;
-    while (length < size && length < sizeof(buffer) && buffer[length] != '\0')
-        ++length;
-    return std::string(buffer, length);
+    return Narrow(std::wstring_view(buffer, ::wcsnlen(buffer, size / sizeof(wchar_t))));
 }
 
 void SettingsWarningBoxes::Show(const std::string& text)
@@ -47,7 +47,7 @@ void SettingsWarningBoxes::Show(const std::string& text)
         return;
     }
     LogLine("message: " + text);
-    ::MessageBoxA(nullptr, text.c_str(), "Error!", MB_OK | MB_ICONWARNING);
+    ::MessageBoxW(nullptr, Wide(text).c_str(), L"Error!", MB_OK | MB_ICONWARNING);
 }
 
 void AppMessageBoxes::Show(const std::string& text)
@@ -61,22 +61,22 @@ void LoadStartupSettings(SetupSettings& settings)
     PrivateProfileFile texts(".\\SETUP.TXT");
     SettingsWarningBoxes warnings;
     settings.Load(ini, texts, warnings, [](const std::string& name) {
-        return ::GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES;
+        return ::GetFileAttributesW(SystemPath(name).c_str()) != INVALID_FILE_ATTRIBUTES;
     });
 }
 
 void BuildSpecialFolders(SpecialFolderTable& table, SetupSettings& settings)
 {
-    char windowsDir[MAX_PATH] = {};
-    char systemDir[MAX_PATH] = {};
-    UINT n = ::GetWindowsDirectoryA(windowsDir, MAX_PATH);
-    if (n >= MAX_PATH) windowsDir[0] = '\0';
-    n = ::GetSystemDirectoryA(systemDir, MAX_PATH);
-    if (n >= MAX_PATH) systemDir[0] = '\0';
+    wchar_t windowsDir[MAX_PATH] = {};
+    wchar_t systemDir[MAX_PATH] = {};
+    UINT n = ::GetWindowsDirectoryW(windowsDir, MAX_PATH);
+    if (n >= MAX_PATH) windowsDir[0] = L'\0';
+    n = ::GetSystemDirectoryW(systemDir, MAX_PATH);
+    if (n >= MAX_PATH) systemDir[0] = L'\0';
     ShellFoldersKey shellFolders;
     AppMessageBoxes messages;
     settings.currentSection = 0;
-    table.Build(windowsDir, systemDir, QueryOsVersion(), shellFolders,
+    table.Build(Narrow(windowsDir), Narrow(systemDir), QueryOsVersion(), shellFolders,
                 settings.GetSectionValue(SectionKey::AltMyDocumentsDir), messages);
 }
 

@@ -2,6 +2,7 @@
 
 #include "framework/AnsiText.h"
 #include "framework/SafeFormat.h"
+#include "framework/Utf8.h"
 #include "settings/UninstallEntry.h"
 
 const char kNotSet[] = "Error";
@@ -216,7 +217,7 @@ void SetupSettings::Validate(MessageSink& warnings, const std::function<bool(con
     // The optional keys go into every section's uninstall entry, whose values hold 255 characters at most.
     for (SetupKey key : {SetupKey::Publisher, SetupKey::Version, SetupKey::URLInfoAbout, SetupKey::HelpLink}) {
         const std::string value = OptionalSetupValue(key);
-        if (value.size() > kMaxEntryValueChars) {
+        if (Utf16Length(value) > kMaxEntryValueChars) {
             warnings.ShowAbout("Setup", SetupKeyName(key),
                                FormatText("The %s entry in SETUP.INI has %d characters; the list of installed "
                                           "programs takes at most %d.\nSetup would register no section for removal.",
@@ -285,7 +286,7 @@ void SetupSettings::Validate(MessageSink& warnings, const std::function<bool(con
                    FormatText("The script file '%s' in SETUP.INI does not exist.", {commandFile}));
 
         const std::string productName = SectionValueAt(SectionKey::ProductName, s);
-        if (productName.size() >= 64)
+        if (Utf16Length(productName) >= 64)
             report(SectionKey::ProductName,
                    FormatText("The Product Name field ('%s') in SETUP.INI is too long. Setup creates a registry data "
                               "value using this value; the data value must be less than 64 characters long.)",

@@ -3,6 +3,7 @@
 #include "framework/AnsiText.h"
 #include "framework/SafeFormat.h"
 #include "framework/SystemFacts.h"
+#include "framework/Utf8.h"
 
 namespace {
 EntryValue Text(const char* name, const std::string& text)
@@ -120,7 +121,7 @@ std::variant<UninstallEntry, EntryRefusal> BuildUninstallEntry(const UninstallEn
     optional("HelpLink", source.helpLink);
     entry.values.push_back(Text("InstallDate", FormatInstallDate(source.installDay)));
     for (const EntryValue& value : entry.values) {
-        if (value.kind == EntryValue::Kind::String && value.text.size() > kMaxEntryValueChars) {
+        if (value.kind == EntryValue::Kind::String && Utf16Length(value.text) > kMaxEntryValueChars) {
             return EntryRefusal{
                 FormatText("%s cannot be registered for removal: its value %s would be longer than 255 characters.",
                            {name, value.name})};
@@ -128,11 +129,11 @@ std::variant<UninstallEntry, EntryRefusal> BuildUninstallEntry(const UninstallEn
     }
     // Where the reader started setup (a CD drive, or a deep folder of a copied CD): the CD's checks
     // cannot foresee it, so a folder that does not fit is left out rather than refusing the entry.
-    if (!source.installSource.empty() && source.installSource.size() <= kMaxEntryValueChars)
+    if (!source.installSource.empty() && Utf16Length(source.installSource) <= kMaxEntryValueChars)
         entry.values.push_back(Text("InstallSource", source.installSource));
     // For deployment tools: the same command with /S right after the program. It is only offered,
     // never read back, so an entry whose quiet command would not fit is kept without it.
     const std::string quiet = ComposeQuietUninstallString(source.uninstallerPath, source.destDir, name);
-    if (quiet.size() <= kMaxEntryValueChars) entry.values.push_back(Text("QuietUninstallString", quiet));
+    if (Utf16Length(quiet) <= kMaxEntryValueChars) entry.values.push_back(Text("QuietUninstallString", quiet));
     return entry;
 }

@@ -7,7 +7,7 @@
 namespace {
 HICON LoadAppIcon(int size)
 {
-    return static_cast<HICON>(::LoadImageA(ResourceInstance(), MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON, size, size, 0));
+    return static_cast<HICON>(::LoadImageW(ResourceInstance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, size, size, 0));
 }
 }  // namespace
 
@@ -19,8 +19,8 @@ bool CRemovalProblemDialog::OnInitDialog()
     SetItemText(IDC_PROBLEM_TEXT, problemText);
     largeIcon_.reset(LoadAppIcon(::GetSystemMetrics(SM_CXICON)));
     smallIcon_.reset(LoadAppIcon(::GetSystemMetrics(SM_CXSMICON)));
-    ::SendMessageA(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon_.get()));
-    ::SendMessageA(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+    ::SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon_.get()));
+    ::SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
     return true;
 }
 
@@ -31,7 +31,7 @@ bool CRemovalProblemDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam
             if (!::IsIconic(Hwnd())) return false;
             PaintDc paint(Hwnd());
             const HDC dc = paint.get();
-            ::SendMessageA(Hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+            ::SendMessageW(Hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
             RECT client;
             ::GetClientRect(Hwnd(), &client);
             const int width = ::GetSystemMetrics(SM_CXICON), height = ::GetSystemMetrics(SM_CYICON);

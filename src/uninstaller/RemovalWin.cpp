@@ -12,10 +12,11 @@
 #include "framework/MessageBox.h"
 #include "framework/SystemFacts.h"
 #include "framework/SystemWin.h"
+#include "framework/WideText.h"
 
 bool PathExistsUnlessFileOrPathNotFound(const std::string& path)
 {
-    if (::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    if (::GetFileAttributesW(SystemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES) return true;
     const DWORD error = ::GetLastError();
     return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
 }
@@ -26,8 +27,8 @@ namespace {
 UniqueFile OpenFolder(const std::string& path, bool followLink)
 {
     const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
-    return UniqueFile(::CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, flags, nullptr));
+    return UniqueFile(::CreateFileW(SystemPath(path).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, flags, nullptr));
 }
 
 bool SameObject(HANDLE a, HANDLE b)
@@ -41,7 +42,7 @@ bool SameObject(HANDLE a, HANDLE b)
 // The current folder is the one held open last.
 bool CurrentFolderIs(HANDLE held)
 {
-    UniqueFile current(::CreateFileA(".", FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    UniqueFile current(::CreateFileW(L".", FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     return current && SameObject(current.get(), held);
 }
@@ -55,8 +56,9 @@ std::string ChildPath(const std::string& folder, const std::string& name)
 // its final path is elsewhere, and whatever is done through the handle would be done to that.
 UniqueFile OpenInsideFolder(const std::string& name, DWORD access, const std::optional<std::string>& folder)
 {
-    UniqueFile file(::CreateFileA(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    UniqueFile file(::CreateFileW(SystemPath(name).c_str(), access,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file || !folder) return file;
     const size_t slash = ansi::FindLastChar(name, '\\');
     std::optional<std::string> path = FinalPathOfHandle(file.get());
@@ -70,9 +72,12 @@ bool DeleteThroughHandle(HANDLE file, const std::string& name)
 {
     using SetInformationFunction = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
     static const auto setInformation = reinterpret_cast<SetInformationFunction>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle")));
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetFileInformationByHandle")));
     // Before Windows Vista there are no file links, and a junction goes by its name as itself.
-    if (!setInformation) return ::RemoveDirectoryA(name.c_str()) != FALSE || ::DeleteFileA(name.c_str()) != FALSE;
+    if (!setInformation) {
+        const std::wstring path = SystemPath(name);
+        return ::RemoveDirectoryW(path.c_str()) != FALSE || ::DeleteFileW(path.c_str()) != FALSE;
+    }
     FILE_DISPOSITION_INFO disposition{};
     disposition.DeleteFile = TRUE;
     return setInformation(file, FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
@@ -84,10 +89,10 @@ void ClearReadOnlyThrough(HANDLE file, const std::string& name)
     if (!::GetFileInformationByHandle(file, &info) || !(info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) return;
     using SetInformationFunction = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
     static const auto setInformation = reinterpret_cast<SetInformationFunction>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle")));
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetFileInformationByHandle")));
     const DWORD attributes = info.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY;
     if (!setInformation) {
-        ::SetFileAttributesA(name.c_str(), attributes);
+        ::SetFileAttributesW(SystemPath(name).c_str(), attributes);
         return;
     }
     FILE_BASIC_INFO basic{};  // times of 0 stay as they are
@@ -107,13 +112,14 @@ std::optional<std::string> FolderIdentity(const std::string& path)
 
 bool RemoveFolderOrLink(const std::string& path)
 {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    const std::wstring name = SystemPath(path);
+    const DWORD attributes = ::GetFileAttributesW(name.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-        return ::RemoveDirectoryA(path.c_str()) != FALSE;
+        return ::RemoveDirectoryW(name.c_str()) != FALSE;
     // A link goes only through a handle on the link itself. Some systems (Wine) open what the link leads
     // to whatever the flags say, and removing the folder by its name there removes that folder when it is
     // empty: such a link is left in place and counts as not removed.
-    UniqueFile link(::CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+    UniqueFile link(::CreateFileW(name.c_str(), DELETE | FILE_READ_ATTRIBUTES,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
@@ -140,19 +146,19 @@ bool DeleteFileItself(const std::string& path)
 std::optional<std::string> FinalPathOfHandle(HANDLE handle)
 {
     // Missing before Windows Vista: then the callers trust only paths without links.
-    using FinalPathFunction = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+    using FinalPathFunction = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
     static const auto finalPath = reinterpret_cast<FinalPathFunction>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA")));
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GetFinalPathNameByHandleW")));
     if (!finalPath) return std::nullopt;
-    std::string buffer(MAX_PATH + 1, '\0');
+    std::wstring buffer(MAX_PATH + 1, L'\0');
     DWORD length = finalPath(handle, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
     if (length >= buffer.size()) {
-        buffer.assign(length + 1, '\0');
+        buffer.assign(length + 1, L'\0');
         length = finalPath(handle, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
     }
     if (length == 0 || length >= buffer.size()) return std::nullopt;
     buffer.resize(length);
-    return buffer;
+    return Narrow(buffer);
 }
 
 std::optional<std::string> FinalPathOf(const std::string& path)
@@ -167,7 +173,7 @@ PathKind QueryPath(const std::string& path)
     std::string query = path;
     // A share is asked for by its root, "\\server\share\".
     if (query.rfind("\\\\", 0) == 0 && query.find('\\', query.find('\\', 2) + 1) == std::string::npos) query += '\\';
-    const DWORD attributes = ::GetFileAttributesA(query.c_str());
+    const DWORD attributes = ::GetFileAttributesW(SystemPath(query).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = ::GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PathKind::Missing
@@ -185,7 +191,7 @@ std::optional<std::string> Win32RemovalFileSystem::CurrentFinalPath() const
 
 bool Win32RemovalFileSystem::ChangeCurrentFolder(const std::string& path)
 {
-    return ::SetCurrentDirectoryA(path.c_str()) != FALSE;
+    return ::SetCurrentDirectoryW(SystemPath(path).c_str()) != FALSE;
 }
 
 bool Win32RemovalFileSystem::SetCurrentFolder(const std::string& path)
@@ -194,7 +200,7 @@ bool Win32RemovalFileSystem::SetCurrentFolder(const std::string& path)
     // after the caller's checks leads elsewhere. The attributes by name are asked again once it is
     // current, since Wine opens a link's target even as itself.
     auto isRealFolder = [&path] {
-        const DWORD attributes = ::GetFileAttributesA(path.c_str());
+        const DWORD attributes = ::GetFileAttributesW(SystemPath(path).c_str());
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
                !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
     };
@@ -218,7 +224,7 @@ bool Win32RemovalFileSystem::SetCurrentFolder(const std::string& path)
 EnterResult Win32RemovalFileSystem::EnterSubfolder(const std::string& name)
 {
     // The attributes by name see a link even where an open handle does not (Wine opens its target).
-    const DWORD attributes = ::GetFileAttributesA(name.c_str());
+    const DWORD attributes = ::GetFileAttributesW(SystemPath(name).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return EnterResult::CannotEnter;
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
         return EnterResult::NotTheListedFolder;
@@ -262,11 +268,11 @@ std::vector<FolderEntry> Win32RemovalFileSystem::ListCurrentFolder()
     // The whole listing is read before anything is deleted: entries removed behind an open find
     // handle may otherwise make it skip others.
     std::vector<FolderEntry> entries;
-    WIN32_FIND_DATAA found{};
-    UniqueFind find(::FindFirstFileA("*.*", &found));
+    WIN32_FIND_DATAW found{};
+    UniqueFind find(::FindFirstFileW(L"*.*", &found));
     if (!find) return entries;
     do {
-        const std::string name = found.cFileName;
+        const std::string name = Narrow(found.cFileName);
         if (name == "." || name == "..") continue;
         FolderEntry entry;
         entry.name = name;
@@ -274,7 +280,7 @@ std::vector<FolderEntry> Win32RemovalFileSystem::ListCurrentFolder()
         entry.readOnly = (found.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
         entry.isLink = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
         entries.push_back(std::move(entry));
-    } while (::FindNextFileA(find.get(), &found));
+    } while (::FindNextFileW(find.get(), &found));
     return entries;
 }
 
@@ -310,30 +316,32 @@ bool RemoveFolderContents(const std::string& folder, const std::vector<std::stri
 namespace {
 // The name and the string values `names` of every uninstall entry below HKEY_LOCAL_MACHINE, until
 // `visit` returns true; whether it did.
-bool VisitUninstallEntries(std::initializer_list<const char*> names,
-                           const std::function<bool(const char* entry, const std::vector<std::string>& values)>& visit)
+bool VisitUninstallEntries(
+    std::initializer_list<const char*> names,
+    const std::function<bool(const std::string& entry, const std::vector<std::string>& values)>& visit)
 {
     std::string parent = kUninstallKey;
     parent.pop_back();
     UniqueRegKey uninstall;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, parent.c_str(), 0, KEY_READ, uninstall.put()) != ERROR_SUCCESS)
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(parent).c_str(), 0, KEY_READ, uninstall.put()) != ERROR_SUCCESS)
         return false;
     for (DWORD index = 0;; ++index) {
-        char name[256] = {};
-        DWORD nameLength = sizeof name;
+        wchar_t name[256] = {};
+        DWORD nameLength = static_cast<DWORD>(std::size(name));
         const LONG status =
-            ::RegEnumKeyExA(uninstall.get(), index, name, &nameLength, nullptr, nullptr, nullptr, nullptr);
+            ::RegEnumKeyExW(uninstall.get(), index, name, &nameLength, nullptr, nullptr, nullptr, nullptr);
         if (status == ERROR_NO_MORE_ITEMS) break;
         if (status != ERROR_SUCCESS) continue;
         std::vector<std::string> values;
         for (const char* valueName : names) {
-            char value[1024] = {};
-            DWORD size = sizeof value - 1;
-            const bool read =
-                ::RegGetValueA(uninstall.get(), name, valueName, RRF_RT_REG_SZ, nullptr, value, &size) == ERROR_SUCCESS;
-            values.push_back(read ? std::string(value, ::strnlen(value, sizeof value)) : std::string());
+            wchar_t value[1024] = {};
+            DWORD size = sizeof value - sizeof value[0];
+            const bool read = ::RegGetValueW(uninstall.get(), name, Wide(valueName).c_str(), RRF_RT_REG_SZ, nullptr,
+                                             value, &size) == ERROR_SUCCESS;
+            values.push_back(read ? Narrow(std::wstring_view(value, ::wcsnlen(value, std::size(value))))
+                                  : std::string());
         }
-        if (visit(name, values)) return true;
+        if (visit(Narrow(std::wstring_view(name, nameLength)), values)) return true;
     }
     return false;
 }
@@ -342,7 +350,7 @@ bool VisitUninstallEntries(std::initializer_list<const char*> names,
 std::vector<InstalledProduct> OtherInstallations(const std::string& productName)
 {
     std::vector<InstalledProduct> found;
-    VisitUninstallEntries({"UninstallString"}, [&](const char* name, const std::vector<std::string>& values) {
+    VisitUninstallEntries({"UninstallString"}, [&](const std::string& name, const std::vector<std::string>& values) {
         if (ansi::EqualsNoCase(name, productName)) return false;
         // The folder begins at the first backquote: the program's path before it may hold blanks.
         const size_t open = ansi::FindChar(values[0], '`');
@@ -364,7 +372,7 @@ bool UninstallerStillNamed(const std::string& path)
     };
     return VisitUninstallEntries(
         {"UninstallString", "QuietUninstallString"},
-        [&](const char*, const std::vector<std::string>& values) { return runs(values[0]) || runs(values[1]); });
+        [&](const std::string&, const std::vector<std::string>& values) { return runs(values[0]) || runs(values[1]); });
 }
 
 namespace {
@@ -374,12 +382,12 @@ void DeleteOpenKey(HKEY key, const std::string& keyPath)
 {
     using DeleteKeyFunction = LONG(WINAPI*)(HANDLE);
     static const auto deleteKey = reinterpret_cast<DeleteKeyFunction>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtDeleteKey")));
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")));
     if (deleteKey) {
         deleteKey(key);
     } else {
         // Systems without it (the Windows 95 family) have no registry links either.
-        ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, keyPath.c_str());
+        ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, Wide(keyPath).c_str());
     }
 }
 }  // namespace
@@ -387,7 +395,7 @@ void DeleteOpenKey(HKEY key, const std::string& keyPath)
 void DeleteRegistryKeyTree(HKEY key, const std::string& keyPath)
 {
     DWORD subkeyCount = 0;
-    const LONG status = ::RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeyCount, nullptr, nullptr, nullptr,
+    const LONG status = ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeyCount, nullptr, nullptr, nullptr,
                                            nullptr, nullptr, nullptr, nullptr);
     if (status != ERROR_SUCCESS) {
         CaptionedMessageBox(SystemErrorText(static_cast<DWORD>(status)), "Error", MB_OK | MB_ICONINFORMATION);
@@ -397,16 +405,16 @@ void DeleteRegistryKeyTree(HKEY key, const std::string& keyPath)
     if (keyPath.empty()) return;
     // Last index first: the indices below stay valid while keys disappear.
     for (DWORD index = subkeyCount; index-- > 0;) {
-        char name[1024] = {};
-        DWORD length = sizeof name;
-        if (::RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
+        wchar_t name[1024] = {};
+        DWORD length = static_cast<DWORD>(std::size(name));
+        if (::RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
             length == 0)
             continue;
-        const std::string path = keyPath + "\\" + std::string(name, length);
+        const std::string path = keyPath + "\\" + Narrow(std::wstring_view(name, length));
         // A link is opened as itself (it has no subkeys then) and deleted as itself; its target stays.
         UniqueRegKey subkey;
-        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, subkey.put()) !=
-            ERROR_SUCCESS)
+        if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(path).c_str(), REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS,
+                            subkey.put()) != ERROR_SUCCESS)
             continue;
         DeleteRegistryKeyTree(subkey.get(), path);
     }
@@ -419,13 +427,13 @@ std::vector<std::string> ProtectedFolders()
     auto add = [&folders](const std::string& path) {
         if (!path.empty()) folders.push_back(path);
     };
-    char buffer[MAX_PATH + 1] = {};
-    UINT n = ::GetWindowsDirectoryA(buffer, MAX_PATH);
-    if (n > 0 && n < MAX_PATH) add(buffer);
-    n = ::GetSystemDirectoryA(buffer, MAX_PATH);
-    if (n > 0 && n < MAX_PATH) add(buffer);
-    n = ::GetSystemWow64DirectoryA(buffer, MAX_PATH);
-    if (n > 0 && n < MAX_PATH) add(buffer);
+    wchar_t buffer[MAX_PATH + 1] = {};
+    UINT n = ::GetWindowsDirectoryW(buffer, MAX_PATH);
+    if (n > 0 && n < MAX_PATH) add(Narrow(buffer));
+    n = ::GetSystemDirectoryW(buffer, MAX_PATH);
+    if (n > 0 && n < MAX_PATH) add(Narrow(buffer));
+    n = ::GetSystemWow64DirectoryW(buffer, MAX_PATH);
+    if (n > 0 && n < MAX_PATH) add(Narrow(buffer));
     const int kFolders[] = {CSIDL_WINDOWS,
                             CSIDL_SYSTEM,
                             CSIDL_PROGRAM_FILES,
@@ -448,27 +456,27 @@ std::vector<std::string> ProtectedFolders()
                             CSIDL_STARTUP,
                             CSIDL_FONTS};
     for (int folder : kFolders) {
-        char path[MAX_PATH + 1] = {};
-        if (SUCCEEDED(::SHGetFolderPathA(nullptr, folder, nullptr, SHGFP_TYPE_CURRENT, path))) add(path);
+        wchar_t path[MAX_PATH + 1] = {};
+        if (SUCCEEDED(::SHGetFolderPathW(nullptr, folder, nullptr, SHGFP_TYPE_CURRENT, path))) add(Narrow(path));
     }
-    const char* kVariables[] = {
-        "SystemRoot",         "windir",      "ProgramFiles",    "ProgramFiles(x86)", "ProgramW6432",
-        "CommonProgramFiles", "ProgramData", "ALLUSERSPROFILE", "USERPROFILE",       "PUBLIC"};
-    for (const char* variable : kVariables) {
-        char value[MAX_PATH + 1] = {};
-        const DWORD length = ::GetEnvironmentVariableA(variable, value, MAX_PATH);
-        if (length > 0 && length < MAX_PATH) add(value);
+    const wchar_t* kVariables[] = {
+        L"SystemRoot",         L"windir",      L"ProgramFiles",    L"ProgramFiles(x86)", L"ProgramW6432",
+        L"CommonProgramFiles", L"ProgramData", L"ALLUSERSPROFILE", L"USERPROFILE",       L"PUBLIC"};
+    for (const wchar_t* variable : kVariables) {
+        wchar_t value[MAX_PATH + 1] = {};
+        const DWORD length = ::GetEnvironmentVariableW(variable, value, MAX_PATH);
+        if (length > 0 && length < MAX_PATH) add(Narrow(value));
     }
-    if (::GetWindowsDirectoryA(buffer, MAX_PATH) > 0) {
-        const std::string windows = buffer;
+    if (::GetWindowsDirectoryW(buffer, MAX_PATH) > 0) {
+        const std::string windows = Narrow(buffer);
         // The 64-bit system folder as a 32-bit program sees it, and the old name of the Users folder.
         add(windows + "\\Sysnative");
         if (windows.size() >= 2 && windows[1] == ':') add(windows.substr(0, 2) + "\\Documents and Settings");
     }
     // The Users folder: the folder that holds the profiles.
-    char profile[MAX_PATH + 1] = {};
-    if (SUCCEEDED(::SHGetFolderPathA(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, profile))) {
-        std::string users = profile;
+    wchar_t profile[MAX_PATH + 1] = {};
+    if (SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, profile))) {
+        std::string users = Narrow(profile);
         const size_t slash = ansi::FindLastChar(users, '\\');
         if (slash != std::string::npos && slash > 3) add(users.substr(0, slash));
     }

@@ -9,6 +9,7 @@
 #include "framework/MessageBox.h"
 #include "framework/RunLog.h"
 #include "framework/SystemWin.h"
+#include "framework/WideText.h"
 #include "uninstaller/RemovalProblemDialog.h"
 #include "uninstaller/RemovalWin.h"
 #include "uninstaller/UninstallCommandLine.h"
@@ -31,30 +32,34 @@ public:
         return AppMessageBox(text, MB_YESNO | MB_ICONQUESTION) == IDYES;
     }
     std::string CurrentFolder() override { return ::CurrentFolder(); }
-    bool SetCurrentFolder(const std::string& path) override { return ::SetCurrentDirectoryA(path.c_str()) != FALSE; }
+    bool SetCurrentFolder(const std::string& path) override
+    {
+        return ::SetCurrentDirectoryW(SystemPath(path).c_str()) != FALSE;
+    }
     bool OpenEntry(const std::string& entryPath) override
     {
         // A link in place of the entry is opened as itself: it holds no UninstallString and is refused.
         entryPath_ = entryPath;
-        return ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, entryPath.c_str(), REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS,
+        return ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(entryPath).c_str(), REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS,
                                entry_.put()) == ERROR_SUCCESS;
     }
     std::optional<std::string> ReadEntryValue(const std::string& name) override
     {
+        const std::wstring valueName = Wide(name);
         DWORD type = 0, size = 0;
-        if (::RegQueryValueExA(entry_.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        if (::RegQueryValueExW(entry_.get(), valueName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
             type != REG_SZ)
             return std::nullopt;
-        std::string value(size + 1, '\0');
+        std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
         DWORD filled = size;
-        if (::RegQueryValueExA(entry_.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value.data()),
+        if (::RegQueryValueExW(entry_.get(), valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value.data()),
                                &filled) != ERROR_SUCCESS ||
             type != REG_SZ)
             return std::nullopt;
-        value.resize(filled < value.size() ? filled : value.size());
-        const size_t end = value.find('\0');
-        if (end != std::string::npos) value.resize(end);
-        return value;
+        value.resize(std::min<size_t>(filled / sizeof(wchar_t), value.size()));
+        const size_t end = value.find(L'\0');
+        if (end != std::wstring::npos) value.resize(end);
+        return Narrow(value);
     }
     void DeleteEntryTree(const std::string& entryPath) override
     {
@@ -70,15 +75,16 @@ public:
     std::optional<std::string> FinalPath(const std::string& path) override { return FinalPathOf(path); }
     std::optional<std::string> VolumeRoot(const std::string& path) override
     {
-        char buffer[MAX_PATH + 1] = {};
-        if (!::GetVolumePathNameA(path.c_str(), buffer, MAX_PATH)) return std::nullopt;
-        return std::string(buffer);
+        wchar_t buffer[MAX_PATH + 1] = {};
+        if (!::GetVolumePathNameW(SystemPath(path).c_str(), buffer, MAX_PATH)) return std::nullopt;
+        return PlainPath(Narrow(buffer));
     }
     std::optional<std::string> DosDevice(const std::string& drive) override
     {
-        char buffer[1024] = {};
-        if (!::QueryDosDeviceA(drive.c_str(), buffer, sizeof buffer - 1)) return std::nullopt;
-        return std::string(buffer);  // the first of the names, up to its terminator
+        wchar_t buffer[1024] = {};
+        if (!::QueryDosDeviceW(Wide(drive).c_str(), buffer, static_cast<DWORD>(std::size(buffer)) - 1))
+            return std::nullopt;
+        return Narrow(buffer);  // the first of the names, up to its terminator
     }
     std::vector<std::string> MachineNames() override
     {
@@ -86,18 +92,19 @@ public:
         for (COMPUTER_NAME_FORMAT format :
              {ComputerNameNetBIOS, ComputerNameDnsHostname, ComputerNameDnsFullyQualified, ComputerNamePhysicalNetBIOS,
               ComputerNamePhysicalDnsHostname, ComputerNamePhysicalDnsFullyQualified}) {
-            char buffer[256] = {};
-            DWORD size = sizeof buffer;
-            if (::GetComputerNameExA(format, buffer, &size) && size > 0) names.emplace_back(buffer, size);
+            wchar_t buffer[256] = {};
+            DWORD size = static_cast<DWORD>(std::size(buffer));
+            if (::GetComputerNameExW(format, buffer, &size) && size > 0)
+                names.push_back(Narrow(std::wstring_view(buffer, size)));
         }
         return names;
     }
     std::optional<std::string> FolderIdentity(const std::string& path) override { return ::FolderIdentity(path); }
     std::string WindowsFolder() override
     {
-        char buffer[MAX_PATH + 1] = {};
-        const UINT length = ::GetWindowsDirectoryA(buffer, MAX_PATH);
-        return length > 0 && length < MAX_PATH ? std::string(buffer, length) : std::string();
+        wchar_t buffer[MAX_PATH + 1] = {};
+        const UINT length = ::GetWindowsDirectoryW(buffer, MAX_PATH);
+        return length > 0 && length < MAX_PATH ? Narrow(std::wstring_view(buffer, length)) : std::string();
     }
     bool RemoveFolderContents(const std::string& path, const std::vector<std::string>& spared) override
     {
@@ -133,7 +140,7 @@ public:
             return;
         }
         // A running program cannot be deleted on Windows: the system deletes it when it next starts.
-        const bool scheduled = ::MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+        const bool scheduled = ::MoveFileExW(SystemPath(path).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
         LogLine("uninstall program " + path +
                 (scheduled ? " deleted at the next start" : " not deleted: " + SystemErrorText(::GetLastError())));
     }
@@ -153,12 +160,7 @@ public:
         return removed;
     }
     std::vector<std::string> ProtectedFolders() override { return ::ProtectedFolders(); }
-    std::string LongPathName(const std::string& path) override
-    {
-        char buffer[MAX_PATH + 1] = {};
-        const DWORD length = ::GetLongPathNameA(path.c_str(), buffer, MAX_PATH);
-        return length > 0 && length < MAX_PATH ? std::string(buffer, length) : path;
-    }
+    std::string LongPathName(const std::string& path) override { return ::LongPathName(path).value_or(path); }
     void ShowProblemDialog() override
     {
         if (IsUnattended()) {
@@ -188,16 +190,15 @@ bool CUninstallApp::InitInstance()
 {
     ::InitCommonControls();
     // The framework keeps no command line; the process's own one holds it after the program name.
-    const char* commandLine = ::GetCommandLineA();
-    const UninstallSwitches switches =
-        SplitUninstallSwitches(ArgumentsAfterProgramName(commandLine ? commandLine : ""));
+    const std::string commandLine = Narrow(::GetCommandLineW());
+    const UninstallSwitches switches = SplitUninstallSwitches(ArgumentsAfterProgramName(commandLine));
     SetUnattended(switches.quiet);
     if (switches.logPath.empty()) {
         TheRunLog().TurnOff();
     } else {
         TheRunLog().Open(switches.logPath);
     }
-    LogLine(std::string("uninstall started: ") + (commandLine ? commandLine : ""));
+    LogLine("uninstall started: " + commandLine);
     if (!switches.error.empty()) {
         AppMessageBox(switches.error);
         exitCode_ = 3;

@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     if (const auto source = SourceFolderName(codeDir, startDir)) {
         FUZZ_CHECK(!codeDir.empty());
-        FUZZ_CHECK(source->size() <= kMaxPathChars);
+        FUZZ_CHECK(source->size() <= kMaxLongPathChars);
     }
     return 0;
 }

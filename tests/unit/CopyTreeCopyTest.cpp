@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "copy/TreeCopy.h"
+#include "framework/PathText.h"
 
 namespace {
 // An in-memory CD (folders by their path below the section folder, "" is the section folder) and a
@@ -346,11 +347,11 @@ TEST(CopyWriteFailures, MessageNamesEachFileWithItsReasonAndCountsTheRest)
 
 TEST_F(TreeCopyTest, OverlongDestinationsAreNotWrittenButCollected)
 {
-    const std::string dest(250, 'd');
+    const std::string dest(kMaxLongPathChars - 9, 'd');
     host.cd[""] = {File("SHORT"), File("A_NAME_TOO_LONG"), Folder("LONGFOLDERNAME")};
     host.cd["LONGFOLDERNAME"] = {File("X")};
     CopyTree(dest, host, state);
-    // 250 + 1 + 5 = 256 fits; 250 + 1 + 15 does not, nor does the folder.
+    // The limit less 3 fits; the limit and 7 does not, nor does the folder.
     EXPECT_EQ(host.Only("copy"), (std::vector<std::string>{"copy SHORT -> " + dest + "\\SHORT"}));
     EXPECT_TRUE(host.Only("mkdir").empty());
     EXPECT_EQ(host.Only("show").size(), 1u);
@@ -391,8 +392,9 @@ TEST(CopySourceFolder, BuiltFromStartDirOrTakenWhole)
     EXPECT_EQ(SourceFolderName("SAMPLES", "D:\\CD"), "D:\\CD\\SAMPLES");
     EXPECT_EQ(SourceFolderName("\\SAMPLES", "D:\\CD"), "\\SAMPLES");
     EXPECT_EQ(SourceFolderName("", "D:\\"), std::nullopt);
-    EXPECT_EQ(SourceFolderName(std::string(257, 'c'), "D:\\"), std::nullopt);
-    EXPECT_EQ(SourceFolderName(std::string(256, 'c'), "D:\\"), "D:\\" + std::string(256, 'c'));
+    EXPECT_EQ(SourceFolderName(std::string(kMaxLongPathChars - 2, 'c'), "D:\\"), std::nullopt);
+    EXPECT_EQ(SourceFolderName(std::string(kMaxLongPathChars - 3, 'c'), "D:\\"),
+              "D:\\" + std::string(kMaxLongPathChars - 3, 'c'));
 }
 }  // namespace
 

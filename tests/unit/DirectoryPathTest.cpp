@@ -20,8 +20,8 @@ TEST(DirectoryPath, CreatesEachLevelFromTheRootDown)
 TEST(DirectoryPath, RefusesNetworkPathsAndOverlongPaths)
 {
     EXPECT_FALSE(DirectoryPathSteps("\\\\server\\share\\dir"));
-    EXPECT_TRUE(DirectoryPathSteps("C:\\" + std::string(256, 'a')));
-    EXPECT_FALSE(DirectoryPathSteps("C:\\" + std::string(257, 'a')));
+    EXPECT_TRUE(DirectoryPathSteps("C:\\" + std::string(kMaxLongPathChars - 3, 'a')));
+    EXPECT_FALSE(DirectoryPathSteps("C:\\" + std::string(kMaxLongPathChars - 2, 'a')));
 }
 
 TEST(PathText, JoinsAndSplitsAtTheLastBackslash)

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "framework/FileOverwrite.h"
+#include "framework/PathText.h"
 
 namespace {
 // Files by path with their content and attributes; every operation is logged.
@@ -121,7 +122,7 @@ TEST(FileOverwrite, TheOldFileIsReplacedOnlyByACompleteNewOne)
 
 TEST(FileOverwrite, WithoutRoomForTheTemporaryNameOnlyANewFileIsWrittenInPlace)
 {
-    const std::string folder = "C:\\" + std::string(240, 'f');
+    const std::string folder = "C:\\" + std::string(kMaxLongPathChars - 19, 'f');
     const std::string path = folder + "\\A.TXT";  // fits; the temporary name beside it does not
     FakeFiles files;
     std::vector<std::string> written;

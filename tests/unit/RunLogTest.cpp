@@ -64,6 +64,7 @@ TEST(RunLog, LinesBeforeTheFileAreKeptErrorsCountedAndAnOffLogDropsAll)
     // Each line is in the file as soon as it is written.
     log.Write("after");
     EXPECT_EQ(ReadFile(path),
+              "\xEF\xBB\xBF"
               "2026-01-01 00:00:00.000  before\r\n2026-01-01 00:00:00.000  failed X\r\n"
               "2026-01-01 00:00:00.000  after\r\n");
     EXPECT_EQ(log.ErrorCount(), 1);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/PathText.h"
 #include "scripts/ScriptCommands.h"
 
 namespace {
@@ -246,7 +247,7 @@ TEST(ScriptCopy, ReplacementClearsAttributesAndAFailureIsReportedByName)
     Execute(p, {"COPY", "D:\\new.dll", "C:\\ro.dll"});
     Execute(p, {"COPY", "D:\\new.dll", "C:\\locked.dll"});
     Execute(p, {"COPY", "D:\\new.dll", "C:\\fresh.dll"});
-    const std::string tooLong = "C:\\" + std::string(253, 'l') + ".dll";  // 260 characters
+    const std::string tooLong = "C:\\" + std::string(kMaxLongPathChars - 6, 'l') + ".dll";  // beyond the limit
     Execute(p, {"COPY", "D:\\new.dll", tooLong});
     // The new content is written first; the old file's attributes are cleared only to put it in place.
     EXPECT_EQ(p.log, (std::vector<std::string>{"copy D:\\new.dll > C:\\ro.dll", "attrib C:\\ro.dll 32",
@@ -266,7 +267,7 @@ TEST(ScriptCopy, ReplacementClearsAttributesAndAFailureIsReportedByName)
 TEST(ScriptCopy, OverlongPathsAreNotCopied)
 {
     FakePlatform p;
-    const std::string longFolder = "C:\\" + std::string(250, 'f');
+    const std::string longFolder = "C:\\" + std::string(kMaxLongPathChars - 9, 'f');
     p.files = {"D:\\x.txt"};
     Execute(p, {"COPY", "D:\\x.txt", longFolder + "\\longer"});
     EXPECT_TRUE(p.log.empty());
@@ -444,7 +445,8 @@ TEST(ScriptText, WholeScriptRunsEveryLineWhateverFails)
 
 TEST(ScriptCommands, APathBeyondTheLimitIsReportedAndTheCommandNotCarriedOut)
 {
-    const std::string tooLong = "C:\\" + std::string(253, 'l') + ".txt";  // 260 characters
+    // Beyond the system's limit; 260 characters and more are reached in the long form.
+    const std::string tooLong = "C:\\" + std::string(kMaxLongPathChars - 6, 'l') + ".txt";
     const std::vector<std::vector<std::string>> commands = {{"DEL", tooLong},
                                                             {"RENAME", tooLong, "C:\\b.txt"},
                                                             {"RENAME", "C:\\a.txt", tooLong},

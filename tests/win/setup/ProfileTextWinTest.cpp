@@ -5,6 +5,7 @@
 
 #include <fstream>
 
+#include "framework/WideText.h"
 #include "settings/ProfileText.h"
 #include "settings/SettingsWin.h"
 
@@ -51,7 +52,8 @@ TEST(ProfileTextWin, ReadsEveryTrickyFileAsTheSystemDoes)
         ProfileText portable(file.text);
         for (const char* section : kSections) {
             for (const char* key : kKeys) {
-                EXPECT_EQ(portable.Read(section, key, "Error"), system.Read(section, key, "Error"))
+                // The programs hold the system's reading as UTF-8.
+                EXPECT_EQ(Utf8FromAnsi(portable.Read(section, key, "Error")), system.Read(section, key, "Error"))
                     << file.what << ": [" << section << "] " << key;
             }
         }

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "framework/PathFunctions.h"
+#include "framework/WideText.h"
 #include "settings/SettingsWin.h"
 
 namespace {
@@ -52,7 +53,10 @@ TEST(PathFunctionsWin, CreatesFolderPaths)
     EXPECT_TRUE(IsFolder(root + "\\DriveRel"));
 
     EXPECT_FALSE(CreateDirectoryPath("\\\\server\\share\\dir"));
-    EXPECT_FALSE(CreateDirectoryPath(root + "\\" + std::string(260, 'x')));
+    // Beyond the plain form's limit the folders are made in the long form.
+    const std::string deep = root + "\\" + std::string(200, 'x') + "\\" + std::string(200, 'y');
+    EXPECT_TRUE(CreateDirectoryPath(deep));
+    EXPECT_NE(::GetFileAttributesW(SystemPath(deep).c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST(SettingsWin, ReadsTheProfileFilesOfTheCurrentFolder)
