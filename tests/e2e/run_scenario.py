@@ -340,7 +340,11 @@ class Prefix:
             raise ScenarioError("registry root %s is not supported" % root)
 
         def quote(text):
-            return '"%s"' % text.replace("\\", "\\\\").replace('"', '\\"')
+            # Written as Wine writes the files: ASCII, every other UTF-16 unit as a \x escape of four
+            # digits (so that a hex digit after it cannot join it). {user} and {windows} are expanded.
+            data = self.expand(text).replace("\\", "\\\\").replace('"', '\\"').encode("utf-16-le")
+            units = struct.unpack("<%dH" % (len(data) // 2), data)
+            return '"%s"' % "".join(chr(u) if 0x20 <= u < 0x7F else "\\x%04x" % u for u in units)
         lines = ["", "[%s] %d" % (sub.replace("\\", "\\\\"), int(time.time()))]
         for value_name, value in values.items():
             left = "@" if value_name == "" else quote(value_name)
@@ -416,7 +420,8 @@ def decode_reg_string(text):
             continue
         out.append(c)
         i += 1
-    return "".join(out)
+    # A character beyond the first 65536 is stored as two escaped UTF-16 units: join them again.
+    return "".join(out).encode("utf-16-le", "surrogatepass").decode("utf-16-le", "replace")
 
 
 def parse_reg_file(path):
@@ -1116,13 +1121,27 @@ class Run:
             return
         if not exists:
             return
-        if "content" in item or "content~" in item or "same_as" in item:
+        if "content" in item or "content~" in item or "same_as" in item or "encoding" in item:
             with open(path, "rb") as f:
                 data = f.read()
-            if "content" in item and data != item["content"].encode("cp1252"):
-                self.fail("file %s: content %r, expected %r" % (label, data[:200], item["content"][:200]))
-            if "content~" in item and item["content~"].encode("cp1252") not in data:
-                self.fail("file %s: content %r lacks %r" % (label, data[:200], item["content~"]))
+            # "utf-8-bom": the file begins with the byte-order mark and is UTF-8; the texts are compared
+            # with what follows the mark. Otherwise bytes, the texts taken as cp1252.
+            utf8 = item.get("encoding") == "utf-8-bom"
+            text = data
+            if utf8:
+                try:
+                    text = data[3:].decode("utf-8") if data.startswith(b"\xef\xbb\xbf") else None
+                except UnicodeDecodeError:
+                    text = None
+                if text is None:
+                    self.fail("file %s: not UTF-8 with a byte-order mark: %r" % (label, data[:200]))
+                    return
+            def want(key):
+                return item[key] if utf8 else item[key].encode("cp1252")
+            if "content" in item and text != want("content"):
+                self.fail("file %s: content %r, expected %r" % (label, text[:200], item["content"][:200]))
+            if "content~" in item and want("content~") not in text:
+                self.fail("file %s: content %r lacks %r" % (label, text[:200], item["content~"]))
             if "same_as" in item:
                 with open(prefix.unix_path(item["same_as"]), "rb") as f:
                     if f.read() != data:
