@@ -43,13 +43,14 @@ test: test-native test-windows
 check-format: bootstrap
 	@bash scripts/check-format.sh
 
+# SIGN=cert.pfx signs the programs (password in SIGN_PASSWORD_FILE or SIGN_PASSWORD, SIGN_TIMESTAMP=url).
 dist: windows cdcheck
-	@bash scripts/make-dist.sh build/windows dist
+	@SIGN="$(SIGN)" bash scripts/make-dist.sh build/windows dist
 
-# `make cd SRC=folder OUT=folder`: an author's CD laid out in OUT, checked, and its image OUT.iso.
+# `make cd SRC=folder OUT=folder [SIGN=cert.pfx]`: an author's CD laid out in OUT, checked, and its image OUT.iso.
 cd: windows cdcheck
-	@test -n "$(SRC)" -a -n "$(OUT)" || { echo "usage: make cd SRC=source-folder OUT=cd-folder" >&2; exit 2; }
-	@bash scripts/make-cd.sh "$(SRC)" "$(OUT)"
+	@test -n "$(SRC)" -a -n "$(OUT)" || { echo "usage: make cd SRC=source-folder OUT=cd-folder [SIGN=cert.pfx]" >&2; exit 2; }
+	@SIGN="$(SIGN)" bash scripts/make-cd.sh "$(SRC)" "$(OUT)"
 
 # `make demo UNINSTALL=1` also runs the uninstaller afterwards; `make demo CD=folder` installs the
 # author's own CD instead of the sample.

@@ -22,9 +22,11 @@ function(setup_delay_import variable library dll)
         list(REMOVE_DUPLICATES imports)
         list(JOIN imports "\n" exports)
         file(WRITE ${CMAKE_BINARY_DIR}/delayimp/${library}.def "LIBRARY ${dll}\nEXPORTS\n${exports}\n")
-        execute_process(COMMAND ${SETUP_DLLTOOL} -k --input-def ${CMAKE_BINARY_DIR}/delayimp/${library}.def
-                                --dllname ${dll} --output-delaylib ${out}
-                        RESULT_VARIABLE failed)
+        # dlltool names the library's members and symbols after the output path: run in its folder
+        # with a bare name, so that the programs do not depend on where the build is.
+        execute_process(COMMAND ${SETUP_DLLTOOL} -k --input-def ${library}.def --dllname ${dll}
+                                --output-delaylib lib${library}-delay.a
+                        WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/delayimp RESULT_VARIABLE failed)
         if(failed)
             message(FATAL_ERROR "dlltool could not make the delay-import library of ${dll}")
         endif()

@@ -23,6 +23,8 @@ check mscompress mscompress
 check make make
 check python3 python3  # the end-to-end scenario runner
 check xorriso xorriso  # the CD image of `make cd`
+check osslsigncode osslsigncode  # signing the programs (`make cd SIGN=`) and its test
+check openssl openssl
 have_pkg googletest || need+=(googletest)
 have_pkg libclang-rt-14-dev || need+=(libclang-rt-14-dev)
 # The real ImageMagick (some images ship a stand-in `convert`).

@@ -4,7 +4,8 @@
 #   - in the section folders (CodeDir), with UseUnderscores=YES, gives names with blanks underscores,
 #     and with FilesCompressed=YES SZDD-compresses every file in place under its own name (a file
 #     that is compressed already stays as it is, so a laid-out CD can be laid out again);
-#   - puts setup.exe and TOVRADE.EXE, without their debug information, into the root;
+#   - puts setup.exe and TOVRADE.EXE, without their debug information, into the root, and with
+#     SIGN=cert.pfx signs them (scripts/sign.sh: SIGN_PASSWORD_FILE or SIGN_PASSWORD, SIGN_TIMESTAMP);
 #   - runs cdcheck on the result and stops on findings (KEEP_GOING=1: reports them and goes on);
 #   - builds the image (ISO 9660 with Joliet names, labelled with VolumeName), unless NO_IMAGE=1.
 # Usage: make-cd.sh SRC OUT [IMAGE]         (IMAGE defaults to OUT.iso)
@@ -36,9 +37,15 @@ cp -r "$src/." "$out/"
 find "$out" -maxdepth 1 -type f \( -iname setup.exe -o -iname tovrade.exe \) -delete
 cp "$programs/setup.exe" "$programs/TOVRADE.EXE" "$out/"
 chmod u+w "$out/setup.exe" "$out/TOVRADE.EXE"
-# The strip of the programs' own architecture (the 32-bit release, or the 64-bit build of a demo).
-i686-w64-mingw32-strip "$out/setup.exe" "$out/TOVRADE.EXE" 2>/dev/null ||
-    x86_64-w64-mingw32-strip "$out/setup.exe" "$out/TOVRADE.EXE"
+bash "$repo/scripts/strip-programs.sh" "$out/setup.exe" "$out/TOVRADE.EXE"
+# Signed after the strip, which would remove the signatures. A CD whose signing failed keeps no programs
+# and no image, so nothing unsigned passes for the signed release.
+if [ -n "${SIGN:-}" ]; then
+    bash "$repo/scripts/sign.sh" "$SIGN" "$out/setup.exe" "$out/TOVRADE.EXE" || {
+        rm -f "$out/setup.exe" "$out/TOVRADE.EXE" "$image"
+        fail "signing with $SIGN failed; $out has no programs"
+    }
+fi
 
 value() { "$cdcheck" --value "$1" "$2" "$out"; }
 upper() { tr '[:lower:]' '[:upper:]'; }
