@@ -510,14 +510,17 @@ TEST_F(ProgressDialogTest, AFileThatCannotBeReplacedIsNamedWithTheReasonAndTheIn
         WriteFile(locked, "old", FILE_ATTRIBUTE_HIDDEN);
         UniqueFile hold(::CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(hold);
-        DialogAnswerer answerer({{kReplace, IDOK}, {kMessageBox, IDOK}});
+        DialogAnswerer answerer({{kReplace, IDOK}, {kMessageBox, IDNO}, {kMessageBox, IDOK}});
         CProgressDialog dialog(FinishCopiedSection);
         EXPECT_EQ(dialog.DoModal(), IDOK);
         dialog.WaitForWorkerToEnd();
         hold.reset();
         ASSERT_TRUE(answerer.Finished());
-        // The new file is written beside the held one; the system refuses the rename over it.
-        const std::string& text = answerer.Answered()[1].text;
+        // The new file is written beside the held one; the system refuses the rename over it. The user
+        // declines the replacement at the next start, so the file counts as not replaced.
+        ASSERT_EQ(answerer.Answered().size(), 3u);
+        EXPECT_NE(answerer.Answered()[1].text.find("Replace them when the computer restarts?"), std::string::npos);
+        const std::string text = answerer.Answered()[2].text;
         EXPECT_TRUE(text == "There was a problem installing the files.\n\n" + SystemErrorText(ERROR_SHARING_VIOLATION) +
                                 "\nSetup can't replace \"" + locked + "\"." ||
                     text == "There was a problem installing the files.\n\n" + SystemErrorText(ERROR_ACCESS_DENIED) +
