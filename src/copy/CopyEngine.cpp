@@ -7,6 +7,7 @@
 #include "copy/PathDisplay.h"
 #include "copy/ReplaceDialog.h"
 #include "copy/TreeCopy.h"
+#include "framework/App.h"
 #include "framework/MessageBox.h"
 #include "framework/PathFunctions.h"
 #include "framework/PathText.h"
@@ -122,18 +123,41 @@ public:
         : sourceNameControl_(sourceNameControl),
           destNameControl_(destNameControl),
           fieldWidth_(fieldWidth),
-          progressWindow_(progressWindow)
+          progressWindow_(progressWindow),
+          sourceFolder_(::CurrentFolder())
     {
     }
 
+    // The tree is walked in the current folder, by names, as long as the folder fits the current folder's
+    // limit; below that depth by full paths (`detached_` levels).
     std::unique_ptr<FolderEnumeration> EnumerateCurrentFolder() override
     {
         auto enumeration = std::make_unique<FindEnumeration>();
-        if (!enumeration->Start()) return nullptr;
+        if (!enumeration->Start(SourceName("*.*"))) return nullptr;
         return enumeration;
     }
-    bool EnterFolder(const std::string& name) override { return ::SetCurrentDirectoryW(Wide(name).c_str()) != FALSE; }
-    void LeaveFolder() override { ::SetCurrentDirectoryW(L".."); }
+    bool EnterFolder(const std::string& name) override
+    {
+        const std::string folder = AppendToFolder(sourceFolder_, name);
+        if (detached_ == 0 && SetCurrentFolderPath(name)) {
+            sourceFolder_ = folder;
+            return true;
+        }
+        const DWORD attributes = ::GetFileAttributesW(SystemPath(folder).c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+        ++detached_;
+        sourceFolder_ = folder;
+        return true;
+    }
+    void LeaveFolder() override
+    {
+        sourceFolder_ = ParentFolder(sourceFolder_);
+        if (detached_ > 0) {
+            --detached_;
+        } else {
+            ::SetCurrentDirectoryW(L"..");
+        }
+    }
     void CreateFolder(const std::string& path) override
     {
         const bool created = ::CreateDirectoryW(SystemPath(path).c_str(), nullptr) != FALSE;
@@ -182,13 +206,13 @@ public:
     {
         written_.reset();
         writtenPath_ = target;
-        return Measured(::CopyPlainFile(sourceName, target, &written_));
+        return Measured(::CopyPlainFile(SourceName(sourceName), target, &written_));
     }
     unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& target) override
     {
         written_.reset();
         writtenPath_ = target;
-        return Measured(::ExpandCompressedFile(sourceName, target, &written_));
+        return Measured(::ExpandCompressedFile(SourceName(sourceName), target, &written_));
     }
     unsigned long RenameFile(const std::string& from, const std::string& to, bool replace) override
     {
@@ -258,6 +282,12 @@ public:
     }
 
 private:
+    // A name of the source folder as the system is to open it.
+    std::string SourceName(const std::string& name) const
+    {
+        return detached_ > 0 ? AppendToFolder(sourceFolder_, name) : name;
+    }
+
     static constexpr ULONGLONG kShowIntervalMs = 40;
     // The bar and the count repaint on the user-interface thread; ten times a second is smooth enough.
     static constexpr ULONGLONG kProgressIntervalMs = 100;
@@ -286,7 +316,9 @@ private:
     int fieldWidth_;
     bool shownOnce_ = false;
     ULONGLONG lastShown_ = 0;
-    HWND progressWindow_;  // receives WM_COPY_PROGRESS; null without a dialog
+    HWND progressWindow_;       // receives WM_COPY_PROGRESS; null without a dialog
+    std::string sourceFolder_;  // the folder of the CD being copied, in full
+    int detached_ = 0;          // levels below the current folder
     unsigned long long filesDone_ = 0;
     unsigned long long bytesDone_ = 0;
     ULONGLONG lastProgress_ = 0;
@@ -309,7 +341,7 @@ void CopySection(const CopyWorkerParams& params)
     // missing rather than letting the copy run on whatever folder happens to be current.
     bool missing = !source;
     if (!missing) missing = !PathExistsUnlessFileNotFound(setupSettings.settingsValid ? *source : std::string("Code"));
-    if (!missing) missing = !::SetCurrentDirectoryW(SystemPath(*source).c_str());
+    if (!missing) missing = !SetCurrentFolderPath(*source);
     if (missing) {
         const std::string text =
             setupSettings.settingsValid

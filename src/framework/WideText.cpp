@@ -61,8 +61,8 @@ std::optional<std::wstring> GrowingQuery(Query query)
 std::optional<std::string> FullPathName(std::string_view path)
 {
     const std::wstring wide = Wide(path);
-    const auto full =
-        GrowingQuery([&](wchar_t* buffer, DWORD size) { return ::GetFullPathNameW(wide.c_str(), size, buffer, nullptr); });
+    const auto full = GrowingQuery(
+        [&](wchar_t* buffer, DWORD size) { return ::GetFullPathNameW(wide.c_str(), size, buffer, nullptr); });
     if (!full) return std::nullopt;
     return Narrow(*full);
 }
@@ -76,6 +76,17 @@ std::optional<std::string> LongPathName(std::string_view path)
     return PlainPath(Narrow(*longName));
 }
 
+bool SetCurrentFolderPath(const std::string& path)
+{
+    const std::optional<std::string> full = FullPathName(path);
+    // One character is kept for the backslash that the system adds at the end.
+    if (!full || Utf16Length(*full) >= MAX_PATH - 2) {
+        ::SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return false;
+    }
+    return ::SetCurrentDirectoryW(Wide(path).c_str()) != FALSE;
+}
+
 std::wstring SystemPath(std::string_view path)
 {
     std::wstring wide = Wide(path);
@@ -83,8 +94,8 @@ std::wstring SystemPath(std::string_view path)
         return wide;
     // The \\?\ form is taken as it stands: make the path full and canonical first, as the plain form
     // would have been read.
-    const auto found =
-        GrowingQuery([&](wchar_t* buffer, DWORD size) { return ::GetFullPathNameW(wide.c_str(), size, buffer, nullptr); });
+    const auto found = GrowingQuery(
+        [&](wchar_t* buffer, DWORD size) { return ::GetFullPathNameW(wide.c_str(), size, buffer, nullptr); });
     if (!found) return wide;
     const std::wstring& full = *found;
     if (full.compare(0, 2, L"\\\\") == 0) return std::wstring(kLongUncPrefix) + full.substr(2);

@@ -25,6 +25,11 @@ std::wstring SystemPath(std::string_view path);
 // A path that the system gave in the \\?\ form, as the user writes it (C:\..., \\server\share\...).
 std::string PlainPath(std::string_view path);
 
+// Makes `path` the current folder, unless the folder it names is too long to be current: the current
+// folder is held in 260 characters (some systems overrun that buffer instead of refusing), so a deeper
+// folder is refused with ERROR_FILENAME_EXCED_RANGE and reached by full paths instead.
+bool SetCurrentFolderPath(const std::string& path);
+
 // The system's full path of `path` (GetFullPathName), of any length; nothing when it fails.
 std::optional<std::string> FullPathName(std::string_view path);
 // The path with each existing name in its long form (GetLongPathName), of any length; nothing when it

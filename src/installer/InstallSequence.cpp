@@ -36,7 +36,7 @@ void SetMainWindow(HWND window)
 
 void SetCurrentFolder(const std::string& folder)
 {
-    ::SetCurrentDirectoryW(SystemPath(folder).c_str());
+    SetCurrentFolderPath(folder);
 }
 
 bool IsChosen(int section)

@@ -87,7 +87,7 @@ void RunScriptFile(const std::string& fileName, const std::string& startFolder)
 {
     if (fileName == "NULL") return;
     // Relative names in the script resolve against the start folder, as does the file itself.
-    ::SetCurrentDirectoryW(SystemPath(startFolder).c_str());
+    SetCurrentFolderPath(startFolder);
     if (fileName.empty()) return;
 
     UniqueFile file(::CreateFileW(SystemPath(fileName).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,

@@ -191,7 +191,7 @@ std::optional<std::string> Win32RemovalFileSystem::CurrentFinalPath() const
 
 bool Win32RemovalFileSystem::ChangeCurrentFolder(const std::string& path)
 {
-    return ::SetCurrentDirectoryW(SystemPath(path).c_str()) != FALSE;
+    return SetCurrentFolderPath(path);
 }
 
 bool Win32RemovalFileSystem::SetCurrentFolder(const std::string& path)
@@ -221,14 +221,19 @@ bool Win32RemovalFileSystem::SetCurrentFolder(const std::string& path)
     return true;
 }
 
+std::string Win32RemovalFileSystem::Here(const std::string& name) const
+{
+    return detached_.empty() ? name : ChildPath(detached_, name);
+}
+
 EnterResult Win32RemovalFileSystem::EnterSubfolder(const std::string& name)
 {
     // The attributes by name see a link even where an open handle does not (Wine opens its target).
-    const DWORD attributes = ::GetFileAttributesW(SystemPath(name).c_str());
+    const DWORD attributes = ::GetFileAttributesW(SystemPath(Here(name)).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return EnterResult::CannotEnter;
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
         return EnterResult::NotTheListedFolder;
-    UniqueFile folder = OpenFolder(name, false);
+    UniqueFile folder = OpenFolder(Here(name), false);
     if (!folder) return EnterResult::CannotEnter;
     BY_HANDLE_FILE_INFORMATION info{};
     if (!::GetFileInformationByHandle(folder.get(), &info)) return EnterResult::CannotEnter;
@@ -239,8 +244,17 @@ EnterResult Win32RemovalFileSystem::EnterSubfolder(const std::string& name)
     std::optional<std::string> childPath = FinalPathOfHandle(folder.get());
     if (parentPath && childPath && !ansi::EqualsNoCase(*childPath, ChildPath(*parentPath, name)))
         return EnterResult::NotTheListedFolder;
-    const std::string parent = ::CurrentFolder();
-    if (!ChangeCurrentFolder(name)) return EnterResult::CannotEnter;
+    const std::string parent = CurrentFolder();
+    // Too deep to be current: held open and worked in by full paths. The folder opened is the one
+    // listed (its final path was checked above), and a link swapped in later is not followed through
+    // its handle.
+    const bool changed = detached_.empty() && ChangeCurrentFolder(name);
+    if (!changed) {
+        if (detached_.empty() && ::GetLastError() != ERROR_FILENAME_EXCED_RANGE) return EnterResult::CannotEnter;
+        detached_ = ChildPath(parent, name);
+        held_.push_back({std::move(folder), std::move(childPath)});
+        return EnterResult::Entered;
+    }
     // Swapped for a link since it was opened: the change followed the link, away from the folder held.
     if (!CurrentFolderIs(folder.get())) {
         ChangeCurrentFolder(parent);
@@ -254,13 +268,21 @@ bool Win32RemovalFileSystem::ReturnToFolder(const std::string& parent)
 {
     // The subfolder is let go first: it is removed next, and a folder held open cannot be.
     if (!held_.empty()) held_.pop_back();
+    if (!detached_.empty()) {
+        if (!ansi::EqualsNoCase(parent, ::CurrentFolder())) {
+            detached_ = parent;
+            return !held_.empty();
+        }
+        detached_.clear();
+        return !held_.empty() && CurrentFolderIs(held_.back().handle.get());
+    }
     if (!ChangeCurrentFolder(parent)) return false;
     return !held_.empty() && CurrentFolderIs(held_.back().handle.get());
 }
 
 std::string Win32RemovalFileSystem::CurrentFolder()
 {
-    return ::CurrentFolder();
+    return detached_.empty() ? ::CurrentFolder() : detached_;
 }
 
 std::vector<FolderEntry> Win32RemovalFileSystem::ListCurrentFolder()
@@ -269,7 +291,7 @@ std::vector<FolderEntry> Win32RemovalFileSystem::ListCurrentFolder()
     // handle may otherwise make it skip others.
     std::vector<FolderEntry> entries;
     WIN32_FIND_DATAW found{};
-    UniqueFind find(::FindFirstFileW(L"*.*", &found));
+    UniqueFind find(::FindFirstFileW(SystemPath(Here("*.*")).c_str(), &found));
     if (!find) return entries;
     do {
         const std::string name = Narrow(found.cFileName);
@@ -287,19 +309,19 @@ std::vector<FolderEntry> Win32RemovalFileSystem::ListCurrentFolder()
 void Win32RemovalFileSystem::ClearReadOnly(const std::string& name)
 {
     // Through a handle on the entry itself: by name, Wine would change what a link leads to.
-    UniqueFile file = OpenInsideFolder(name, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, CurrentFinalPath());
+    UniqueFile file = OpenInsideFolder(Here(name), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, CurrentFinalPath());
     if (file) ClearReadOnlyThrough(file.get(), name);
 }
 
 bool Win32RemovalFileSystem::RemoveFile(const std::string& name)
 {
-    UniqueFile file = OpenInsideFolder(name, DELETE | FILE_READ_ATTRIBUTES, CurrentFinalPath());
-    return file && DeleteThroughHandle(file.get(), name);
+    UniqueFile file = OpenInsideFolder(Here(name), DELETE | FILE_READ_ATTRIBUTES, CurrentFinalPath());
+    return file && DeleteThroughHandle(file.get(), Here(name));
 }
 
 bool Win32RemovalFileSystem::RemoveFolder(const std::string& name)
 {
-    return RemoveFolderOrLink(name);
+    return RemoveFolderOrLink(Here(name));
 }
 
 void Win32RemovalFileSystem::ShowMessage(const std::string& text)

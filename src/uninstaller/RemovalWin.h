@@ -45,7 +45,12 @@ private:
     };
     // The final path of the current folder, when the system can tell it.
     std::optional<std::string> CurrentFinalPath() const;
+    // `name` in the folder worked in: as it is, or in full below the current folder's depth limit.
+    std::string Here(const std::string& name) const;
     std::vector<HeldFolder> held_;  // the folders entered, outermost first
+    // The folder worked in when it is too deep to be the current folder (held open like the others and
+    // reached by full paths); empty while the current folder is the one worked in.
+    std::string detached_;
 };
 
 // What is at `path` (see PathKind): its attributes, its last name not followed; a link counts as a

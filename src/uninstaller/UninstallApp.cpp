@@ -32,10 +32,7 @@ public:
         return AppMessageBox(text, MB_YESNO | MB_ICONQUESTION) == IDYES;
     }
     std::string CurrentFolder() override { return ::CurrentFolder(); }
-    bool SetCurrentFolder(const std::string& path) override
-    {
-        return ::SetCurrentDirectoryW(SystemPath(path).c_str()) != FALSE;
-    }
+    bool SetCurrentFolder(const std::string& path) override { return SetCurrentFolderPath(path); }
     bool OpenEntry(const std::string& entryPath) override
     {
         // A link in place of the entry is opened as itself: it holds no UninstallString and is refused.
