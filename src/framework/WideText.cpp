@@ -1,5 +1,6 @@
 #include "framework/WideText.h"
 
+#include "framework/AnsiText.h"
 #include "framework/Utf8.h"
 
 namespace {
@@ -56,13 +57,17 @@ std::optional<std::wstring> GrowingQuery(Query query)
     }
     return std::nullopt;
 }
+
+std::optional<std::wstring> WideFullPath(const std::wstring& path)
+{
+    return GrowingQuery(
+        [&](wchar_t* buffer, DWORD size) { return ::GetFullPathNameW(path.c_str(), size, buffer, nullptr); });
+}
 }  // namespace
 
 std::optional<std::string> FullPathName(std::string_view path)
 {
-    const std::wstring wide = Wide(path);
-    const auto full = GrowingQuery(
-        [&](wchar_t* buffer, DWORD size) { return ::GetFullPathNameW(wide.c_str(), size, buffer, nullptr); });
+    const auto full = WideFullPath(Wide(path));
     if (!full) return std::nullopt;
     return Narrow(*full);
 }
@@ -94,8 +99,7 @@ std::wstring SystemPath(std::string_view path)
         return wide;
     // The \\?\ form is taken as it stands: make the path full and canonical first, as the plain form
     // would have been read.
-    const auto found = GrowingQuery(
-        [&](wchar_t* buffer, DWORD size) { return ::GetFullPathNameW(wide.c_str(), size, buffer, nullptr); });
+    const auto found = WideFullPath(wide);
     if (!found) return wide;
     const std::wstring& full = *found;
     if (full.compare(0, 2, L"\\\\") == 0) return std::wstring(kLongUncPrefix) + full.substr(2);
@@ -106,8 +110,7 @@ std::string PlainPath(std::string_view path)
 {
     constexpr std::string_view unc = "\\\\?\\UNC\\";
     constexpr std::string_view local = "\\\\?\\";
-    if (path.size() >= unc.size() && (path.substr(0, 8) == unc || path.substr(0, 8) == "\\\\?\\unc\\"))
-        return "\\\\" + std::string(path.substr(unc.size()));
-    if (path.substr(0, local.size()) == local) return std::string(path.substr(local.size()));
+    if (ansi::StartsWithNoCase(path, unc)) return "\\\\" + std::string(path.substr(unc.size()));
+    if (ansi::StartsWithNoCase(path, local)) return std::string(path.substr(local.size()));
     return std::string(path);
 }
