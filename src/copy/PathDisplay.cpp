@@ -27,6 +27,9 @@ std::string CompactPathToWidth(const std::string& path, HWND control, int width)
 {
     WindowDc dc(control);
     if (!dc) return {};
+    // Measured in the font the control draws with: a window's own device context holds the system
+    // font, which on a denser screen can be narrower than the dialog's and let the path run past the end.
+    SelectedObject font(dc.get(), reinterpret_cast<HGDIOBJ>(::SendMessageW(control, WM_GETFONT, 0, 0)));
     DcTextMeasurer measurer(dc.get());
     return CompactPathToWidth(path, width, measurer);
 }

@@ -48,6 +48,7 @@ bool CProgressDialog::OnInitDialog()
     ::SendMessageW(Item(IDC_COPY_BAR), PBM_SETRANGE32, 0, 1000);
     ::SendMessageW(Item(IDC_COPY_BAR), PBM_SETPOS, 0, 0);
     SetItemText(IDC_FILE_COUNT, "");
+    fileCountLive_.Attach(Item(IDC_FILE_COUNT));
 
     sourceNameControl_ = Item(IDC_SOURCE_NAME);
     destNameControl_ = Item(IDC_DEST_NAME);
@@ -125,6 +126,7 @@ void CProgressDialog::ShowProgress()
     const ProgressTexts shown = ComputeProgress(filesDone_, kibDone_, filesTotal_, kibTotal_);
     ::SendMessageW(Item(IDC_COPY_BAR), PBM_SETPOS, static_cast<WPARAM>(shown.perMille), 0);
     SetItemText(IDC_FILE_COUNT, shown.fileCount);
+    fileCountLive_.Changed();
 }
 
 void CProgressDialog::OnSectionCopied()

@@ -9,6 +9,7 @@
 
 #include "framework/Dialog.h"
 #include "framework/Handles.h"
+#include "framework/LiveText.h"
 
 class CProgressDialog : public Dialog {
 public:
@@ -34,6 +35,7 @@ private:
     HWND sourceNameControl_ = nullptr;
     HWND destNameControl_ = nullptr;
     UniqueHandle workerThread_;
+    LiveText fileCountLive_;  // screen readers read the file count as it goes up
     // From the count walk (zero until it has ended) and from the worker.
     unsigned long long filesTotal_ = 0;
     unsigned long long kibTotal_ = 0;

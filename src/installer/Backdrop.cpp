@@ -5,6 +5,7 @@
 
 #include "framework/App.h"
 #include "framework/Dialog.h"
+#include "framework/DisplayWin.h"
 #include "framework/WideText.h"
 #include "resource.h"
 #include "settings/SettingsWin.h"
@@ -28,9 +29,7 @@ bool CBackdropWindow::OnInitDialog()
     ::SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     ::SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
 
-    font_.reset(::CreateFontW(-28, 0, 0, 0, FW_NORMAL, TRUE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"ARIAL"));
-    fontCreated_ = static_cast<bool>(font_);
+    MakeFont();
 
     // The full-screen client area plus a caption bar, so the client covers the screen below it.
     WINDOWPLACEMENT placement = {};
@@ -41,6 +40,15 @@ bool CBackdropWindow::OnInitDialog()
     placement.rcNormalPosition = requested_;
     ::SetWindowPlacement(Hwnd(), &placement);
     return true;
+}
+
+void CBackdropWindow::MakeFont()
+{
+    dpi_ = WindowDpi(Hwnd());
+    font_.reset(::CreateFontW(-ScaleForDpi(28, dpi_), 0, 0, 0, FW_NORMAL, TRUE, FALSE, FALSE, ANSI_CHARSET,
+                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                              L"ARIAL"));
+    fontCreated_ = static_cast<bool>(font_);
 }
 
 bool CBackdropWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
@@ -68,6 +76,15 @@ bool CBackdropWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
             return false;
         case WM_WINDOWPOSCHANGED:
             if (!(reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_NOZORDER)) RaiseOwnedWindows();
+            return false;
+        case WM_DPICHANGED:
+            MakeFont();
+            ::InvalidateRect(Hwnd(), nullptr, FALSE);
+            return false;
+        case WM_SYSCOLORCHANGE:
+        case WM_SETTINGCHANGE:
+            // A high-contrast theme may have been switched on or off.
+            ::InvalidateRect(Hwnd(), nullptr, FALSE);
             return false;
         case WM_CLOSE:
             // Closing the backdrop (its close box, Alt+F4) is Cancel in the dialog in front, never the end
@@ -144,21 +161,32 @@ void CBackdropWindow::Paint()
         const int y = (height - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
         ::DrawIcon(dc, x, y, icon_);
     } else {
-        std::array<UniqueGdiObject, kGradientSteps> brushes;
-        for (int i = 0; i < kGradientSteps; ++i)
-            brushes[i].reset(::CreateSolidBrush(RGB(0, 0, 255 - i)));
-        for (int y = 0; y < height; ++y) {
-            RECT row = {0, y, width, y + 1};
-            ::FillRect(dc, &row, static_cast<HBRUSH>(brushes[GradientBrushIndex(y, height)].get()));
+        const bool contrast = HighContrastOn();
+        if (contrast) {
+            UniqueGdiObject background(::CreateSolidBrush(::GetSysColor(COLOR_WINDOW)));
+            ::FillRect(dc, &client, static_cast<HBRUSH>(background.get()));
+        } else {
+            std::array<UniqueGdiObject, kGradientSteps> brushes;
+            for (int i = 0; i < kGradientSteps; ++i)
+                brushes[i].reset(::CreateSolidBrush(RGB(0, 0, 255 - i)));
+            for (int y = 0; y < height; ++y) {
+                RECT row = {0, y, width, y + 1};
+                ::FillRect(dc, &row, static_cast<HBRUSH>(brushes[GradientBrushIndex(y, height)].get()));
+            }
         }
         if (fontCreated_ && setupSettings.settingsValid) {
             const std::wstring message = Wide(setupSettings.GetText(TextId::ScreenMessage));
             SelectedObject selectFont(dc, font_.get());
             ::SetBkMode(dc, TRANSPARENT);
-            ::SetTextColor(dc, RGB(0, 0, 0));
-            ::TextOutW(dc, 50, 50, message.c_str(), static_cast<int>(message.size()));
-            ::SetTextColor(dc, RGB(255, 255, 255));
-            ::TextOutW(dc, 46, 46, message.c_str(), static_cast<int>(message.size()));
+            const int letters = ScaleForDpi(46, dpi_);
+            if (!contrast) {
+                // A black shadow 4 pixels (at 96 dpi) below and right of the white letters.
+                const int shadow = ScaleForDpi(50, dpi_);
+                ::SetTextColor(dc, RGB(0, 0, 0));
+                ::TextOutW(dc, shadow, shadow, message.c_str(), static_cast<int>(message.size()));
+            }
+            ::SetTextColor(dc, contrast ? ::GetSysColor(COLOR_WINDOWTEXT) : RGB(255, 255, 255));
+            ::TextOutW(dc, letters, letters, message.c_str(), static_cast<int>(message.size()));
         }
     }
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The backdrop that covers the screen behind the installer's dialogs: a blue-to-black gradient with
 // the product's screen message in large italic letters. It is the application's main window for
-// the whole sequence.
+// the whole sequence. The letters grow with the screen's pixel density; with a high-contrast theme
+// on, the backdrop is the theme's window colour and the message its text colour.
 
 #include "framework/Dialog.h"
 #include "framework/Handles.h"
@@ -20,6 +21,8 @@ protected:
 
 private:
     void Paint();
+    // The message's font for the screen the backdrop is on.
+    void MakeFont();
     // The topmost visible window that the backdrop owns, directly or through another dialog (with
     // `enabledOnly`, the topmost that is also enabled: the one the user can answer); null when none.
     HWND FindDialogInFront(bool enabledOnly) const;
@@ -32,6 +35,7 @@ private:
     UniqueGdiObject font_;
     bool fontCreated_ = false;
     RECT requested_{};
+    int dpi_ = 96;
 };
 
 // The gradient's brush index of pixel row y in a client area `height` rows high: the top row is

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "framework/DisplayWin.h"
 #include "framework/AnsiText.h"
 #include "framework/App.h"
 #include "framework/PathCompaction.h"
@@ -79,12 +80,25 @@ bool CBrowseDialog::OnInitDialog()
     CenterWindow();
     // The list is made in true colour and filled by colour: a list loaded straight from the 16-colour
     // bitmap would keep its palette indexes and show them in the standard palette's colours.
+    // On a denser screen the pictures grow with the tree's font, pixel by pixel so that the mask colour
+    // stays exact.
     UniqueGdiObject strip(::LoadImageW(ResourceInstance(), MAKEINTRESOURCEW(IDB_FOLDERTREE), IMAGE_BITMAP, 0, 0, 0));
     BITMAP info{};
     if (strip && ::GetObjectW(strip.get(), sizeof(info), &info)) {
-        folderImages_.reset(::ImageList_Create(16, info.bmHeight, ILC_COLOR24 | ILC_MASK, info.bmWidth / 16, 1));
-        if (folderImages_)
-            ::ImageList_AddMasked(folderImages_.get(), static_cast<HBITMAP>(strip.get()), RGB(255, 0, 255));
+        const int dpi = WindowDpi(Hwnd());
+        const int count = info.bmWidth / 16;
+        const int width = ScaleForDpi(16, dpi);
+        const int height = ScaleForDpi(info.bmHeight, dpi);
+        if (dpi != kDefaultDpi) {
+            UniqueGdiObject scaled = ScaledBitmap(static_cast<HBITMAP>(strip.get()), width * count, height);
+            if (scaled) strip = std::move(scaled);
+        }
+        if (count > 0 && ::GetObjectW(strip.get(), sizeof(info), &info)) {
+            folderImages_.reset(
+                ::ImageList_Create(info.bmWidth / count, info.bmHeight, ILC_COLOR24 | ILC_MASK, count, 1));
+            if (folderImages_)
+                ::ImageList_AddMasked(folderImages_.get(), static_cast<HBITMAP>(strip.get()), RGB(255, 0, 255));
+        }
     }
     TreeView_SetImageList(Tree(), folderImages_.get(), TVSIL_NORMAL);
     SetItemText(IDC_NEWDIR, newDir);
@@ -225,6 +239,8 @@ void CBrowseDialog::OnSelectionChanged(HTREEITEM item)
     RECT rc{};
     ::GetClientRect(label, &rc);
     WindowDc dc(label);
+    // In the label's own font, not the system font its device context starts with.
+    SelectedObject font(dc.get(), reinterpret_cast<HGDIOBJ>(::SendMessageW(label, WM_GETFONT, 0, 0)));
     ContextMeasurer measurer(dc.get());
     SetItemText(IDC_CURDIR, CompactPathToWidth(currentDir, rc.right - rc.left, measurer));
 }

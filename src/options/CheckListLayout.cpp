@@ -2,14 +2,34 @@
 
 #include <algorithm>
 
-int CheckListRowHeight(int cellHeight, int textHeight)
+int CheckListRowHeight(int cellHeight, int textHeight, int dpi)
 {
-    return std::max({kCheckListMinRowHeight, cellHeight + 1, textHeight});
+    return std::max({ScaleForDpi(kCheckListMinRowHeight, dpi), cellHeight + 1, textHeight});
 }
 
-int CheckImageTop(int rowHeight, int cellHeight)
+int CheckImageTop(int rowHeight, int cellHeight, int dpi)
 {
-    return 1 + std::max(0, (rowHeight - cellHeight) / 2);
+    return ScaleForDpi(1, dpi) + std::max(0, (rowHeight - cellHeight) / 2);
+}
+
+RowColumns LayOutRowColumns(int rowLeft, int rowRight, int sizeWidth, int dpi)
+{
+    RowColumns columns;
+    columns.nameLeft = rowLeft + ScaleForDpi(kCheckListNameX, dpi);
+    if (sizeWidth <= 0) {
+        columns.sizeLeft = rowRight;
+        columns.nameRight = std::max(columns.nameLeft, rowRight);
+        return columns;
+    }
+    columns.sizeLeft = std::max(columns.nameLeft, rowRight - sizeWidth);
+    columns.nameRight = std::max(columns.nameLeft, columns.sizeLeft - ScaleForDpi(kCheckListColumnGap, dpi));
+    return columns;
+}
+
+std::string AccessibleRowName(const std::string& rowText)
+{
+    const RowTextParts parts = SplitRowText(rowText);
+    return parts.size.empty() ? parts.name : parts.name + ", " + parts.size;
 }
 
 RowTextParts SplitRowText(const std::string& text)
@@ -27,7 +47,7 @@ CheckListHit HitTestCheckList(const CheckListGeometry& g, int x, int y)
         const int top = (row - g.topIndex) * g.rowHeight;
         if (top >= g.clientHeight) break;  // the row's top-left corner is outside the client area
         if (y >= top && y < top + g.rowHeight) {
-            const bool onCheck = x < CheckAreaWidth(g.checkBoxWidth);
+            const bool onCheck = x < CheckAreaWidth(g.checkBoxWidth, g.dpi);
             return {row, onCheck ? CheckListPart::CheckBox : CheckListPart::Text};
         }
     }

@@ -1,5 +1,8 @@
 #include "options/OptionsDialog.h"
 
+#include <algorithm>
+
+#include "framework/DisplayWin.h"
 #include "framework/MessageBox.h"
 #include "framework/SystemWin.h"
 #include "framework/WideText.h"
@@ -77,6 +80,8 @@ bool COptionsDialog::OnInitDialog()
     if (FolderModeFrom(setupSettings.GetSetupValue(SetupKey::ChangeFolderButton)) == FolderMode::ChangeDrive)
         FillDriveList();
 
+    // The row of the section on show is the selected one, so that the keyboard starts from it.
+    if (sectionList_ && setupSettings.sectionCount > 0) ::SendMessageW(sectionList_->Hwnd(), LB_SETCURSEL, 0, 0);
     Refresh();
     CenterWindow();
     return true;
@@ -85,14 +90,26 @@ bool COptionsDialog::OnInitDialog()
 void COptionsDialog::CreateSectionList()
 {
     // The list sits left of the description frame: 263 pixels wide, 10 pixels away from it, as tall
-    // as the frame and 7 pixels lower.
+    // as the frame and 7 pixels lower, each at 96 dpi and in proportion on a denser screen (where the
+    // template's controls have grown with the dialog font).
+    const int dpi = WindowDpi(Hwnd());
     RECT frame{};
     ::GetWindowRect(Item(IDC_DESCRIPTION_FRAME), &frame);
-    RECT rect{frame.left - 273, frame.top + 7, frame.left - 10, frame.bottom + 7};
+    RECT rect{frame.left - ScaleForDpi(273, dpi), frame.top + ScaleForDpi(7, dpi), frame.left - ScaleForDpi(10, dpi),
+              frame.bottom + ScaleForDpi(7, dpi)};
+    // Never over the folder's frame below it, which the dialog font may have brought closer.
+    RECT folderFrame{};
+    if (::GetWindowRect(Item(IDC_FOLDER_FRAME), &folderFrame) && folderFrame.top > rect.top)
+        rect.bottom = std::min(rect.bottom, folderFrame.top);
     ::MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&rect), 2);
     sectionList_ = std::make_unique<SectionCheckList>(OsMajorVersion());
-    sectionList_->Create(rowFont_, WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | LBS_HASSTRINGS, rect, Hwnd(),
-                         IDC_SECTION_LIST);
+    if (!sectionList_->Create(rowFont_, WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_TABSTOP | LBS_HASSTRINGS,
+                              rect, Hwnd(), IDC_SECTION_LIST))
+        return;
+    // In the tab order the list follows its label, as it does on screen: Continue, Cancel, the list,
+    // Change Folder. Screen readers also name the list after the label before it.
+    ::SetWindowPos(sectionList_->Hwnd(), Item(IDC_OPTIONS_LABEL), 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void COptionsDialog::FillDriveList()
@@ -254,6 +271,21 @@ bool COptionsDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
                 return false;
             result = TRUE;
             return true;
+        case WM_DPICHANGED:
+            // The system scales the template's controls and makes their fonts anew; the list takes the
+            // description's new font once that is done.
+            ::PostMessageW(Hwnd(), WM_ROW_FONT_CHANGED, 0, 0);
+            return false;
+        case WM_ROW_FONT_CHANGED:
+            rowFont_ = reinterpret_cast<HFONT>(::SendMessageW(Item(IDC_DESCRIPTION), WM_GETFONT, 0, 0));
+            if (sectionList_) sectionList_->SetRowFont(rowFont_);
+            result = 0;
+            return true;
+        case WM_SYSCOLORCHANGE:
+        case WM_SETTINGCHANGE:
+            // A high-contrast theme switched on or off: the rows take the new colours.
+            if (sectionList_) ::InvalidateRect(sectionList_->Hwnd(), nullptr, TRUE);
+            return false;
         default:
             return false;
     }

@@ -5,7 +5,9 @@
 #include <string>
 
 #include "framework/App.h"
+#include "framework/DisplayWin.h"
 #include "framework/WideText.h"
+#include "options/CheckListAccessible.h"
 #include "options/CheckListLayout.h"
 #include "resource.h"
 #include "settings/SetupMessages.h"
@@ -28,13 +30,14 @@ SectionCheckList::SectionCheckList(unsigned osMajorVersion)
     strip_.reset(::LoadImageW(ResourceInstance(), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, 0));
     BITMAP info{};
     if (strip_ && ::GetObjectW(strip_.get(), sizeof(info), &info)) {
-        checkBoxWidth_ = info.bmWidth / 3;
-        cellHeight_ = info.bmHeight;
+        stripCellWidth_ = checkBoxWidth_ = info.bmWidth / 3;
+        stripCellHeight_ = cellHeight_ = info.bmHeight;
     }
 }
 
 SectionCheckList::~SectionCheckList()
 {
+    if (accessible_) accessible_->Detach();
     if (hwnd_) {
         ::RemoveWindowSubclass(hwnd_, &SectionCheckList::SubclassProc, kSubclassId);
         ::DestroyWindow(hwnd_);
@@ -55,21 +58,41 @@ bool SectionCheckList::Create(HFONT rowFont, DWORD style, const RECT& rect, HWND
         hwnd_ = nullptr;
         return false;
     }
+    FitToScreen();
+    return true;
+}
+
+void SectionCheckList::FitToScreen()
+{
+    dpi_ = WindowDpi(hwnd_);
+    scaledStrip_.reset();
+    checkBoxWidth_ = ScaleForDpi(stripCellWidth_, dpi_);
+    cellHeight_ = ScaleForDpi(stripCellHeight_, dpi_);
+    if (strip_ && dpi_ != kDefaultDpi)
+        scaledStrip_ = ScaledBitmap(static_cast<HBITMAP>(strip_.get()), 3 * checkBoxWidth_, cellHeight_);
     // The row height is measured in the list's own window font (the system font: the list is never
-    // given rowFont as its window font). WM_MEASUREITEM went to the parent during creation, before
-    // this object could answer it, so the height is set here.
+    // given rowFont as its window font) and in the row font, whichever is taller, so that no row text
+    // is cut off. WM_MEASUREITEM went to the parent during creation, before this object could answer
+    // it, so the height is set here.
     int textHeight = 0;
     {
         WindowDc dc(hwnd_);
         if (dc) {
-            HFONT windowFont = reinterpret_cast<HFONT>(::SendMessageW(hwnd_, WM_GETFONT, 0, 0));
-            SelectedObject font(dc.get(), windowFont);
-            TEXTMETRICW metrics{};
-            if (::GetTextMetricsW(dc.get(), &metrics)) textHeight = metrics.tmHeight;
+            for (HFONT font : {reinterpret_cast<HFONT>(::SendMessageW(hwnd_, WM_GETFONT, 0, 0)), rowFont_}) {
+                SelectedObject selected(dc.get(), font ? font : static_cast<HFONT>(::GetStockObject(SYSTEM_FONT)));
+                TEXTMETRICW metrics{};
+                if (::GetTextMetricsW(dc.get(), &metrics)) textHeight = std::max<int>(textHeight, metrics.tmHeight);
+            }
         }
     }
-    ::SendMessageW(hwnd_, LB_SETITEMHEIGHT, 0, MAKELPARAM(CheckListRowHeight(cellHeight_, textHeight), 0));
-    return true;
+    ::SendMessageW(hwnd_, LB_SETITEMHEIGHT, 0, MAKELPARAM(CheckListRowHeight(cellHeight_, textHeight, dpi_), 0));
+    ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void SectionCheckList::SetRowFont(HFONT rowFont)
+{
+    rowFont_ = rowFont;
+    if (hwnd_) FitToScreen();
 }
 
 int SectionCheckList::AddRow(const std::string& text)
@@ -84,6 +107,19 @@ int SectionCheckList::RowCount() const
 {
     const LRESULT n = ::SendMessageW(hwnd_, LB_GETCOUNT, 0, 0);
     return n == LB_ERR ? 0 : static_cast<int>(n);
+}
+
+const std::string& SectionCheckList::RowText(int row) const
+{
+    static const std::string none;
+    return row >= 0 && static_cast<size_t>(row) < rows_.size() ? rows_[row] : none;
+}
+
+int SectionCheckList::CaretRow() const
+{
+    if (!hwnd_ || RowCount() == 0) return -1;
+    const LRESULT caret = ::SendMessageW(hwnd_, LB_GETCARETINDEX, 0, 0);
+    return caret == LB_ERR ? -1 : static_cast<int>(caret);
 }
 
 int SectionCheckList::RowHeight() const
@@ -110,29 +146,74 @@ void SectionCheckList::InvalidateCheckArea(int row)
 {
     RECT rc;
     if (::SendMessageW(hwnd_, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rc)) == LB_ERR) return;
-    rc.right = rc.left + CheckAreaWidth(checkBoxWidth_);
+    rc.right = rc.left + CheckAreaWidth(checkBoxWidth_, dpi_);
     ::InvalidateRect(hwnd_, &rc, FALSE);
+}
+
+void SectionCheckList::Toggle(int row)
+{
+    ::SendMessageW(hwnd_, LB_SETITEMDATA, row, ToggledCheck(GetCheck(row)));
+    InvalidateCheckArea(row);
+    // Screen readers say the new state; the accessible children count from 1.
+    ::NotifyWinEvent(EVENT_OBJECT_STATECHANGE, hwnd_, OBJID_CLIENT, row + 1);
+}
+
+void SectionCheckList::ToggleFromUser(int row)
+{
+    if (!hwnd_ || row < 0 || row >= RowCount()) return;
+    Toggle(row);
+    lastClickedRow_ = row;
+    Notify(kCheckListCodeCheckToggled);
 }
 
 void SectionCheckList::DrawCheckBox(HDC dc, const RECT& row, int state, COLORREF background) const
 {
     RECT area = row;
-    area.right = area.left + CheckAreaWidth(checkBoxWidth_);
+    area.right = area.left + CheckAreaWidth(checkBoxWidth_, dpi_);
     UniqueGdiObject brush(::CreateSolidBrush(background));
     ::FillRect(dc, &area, static_cast<HBRUSH>(brush.get()));
-    if (!strip_) return;
+    const int left = row.left + ScaleForDpi(1, dpi_);
+    const int top = row.top + CheckImageTop(row.bottom - row.top, cellHeight_, dpi_);
+    const int cell = (state < 0 || state > 2) ? 0 : state;
+    if (HighContrastOn()) {
+        // The strip's fixed white and black would ignore the theme: a box and a tick in its colours.
+        const int line = ScaleForDpi(1, dpi_);
+        RECT box = {left, top, left + checkBoxWidth_, top + cellHeight_};
+        UniqueGdiObject face(::CreateSolidBrush(::GetSysColor(COLOR_WINDOW)));
+        UniqueGdiObject frame(::CreateSolidBrush(::GetSysColor(COLOR_WINDOWTEXT)));
+        ::FillRect(dc, &box, static_cast<HBRUSH>(face.get()));
+        for (int i = 0; i < line; ++i) {
+            RECT edge = {box.left + i, box.top + i, box.right - i, box.bottom - i};
+            ::FrameRect(dc, &edge, static_cast<HBRUSH>(frame.get()));
+        }
+        if (cell != 0) {
+            UniqueGdiObject pen(::CreatePen(PS_SOLID, std::max(1, 2 * line),
+                                            ::GetSysColor(cell == 1 ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT)));
+            SelectedObject selected(dc, pen.get());
+            const int w = checkBoxWidth_;
+            const int h = cellHeight_;
+            const POINT tick[] = {{left + w / 4, top + h / 2}, {left + w / 2 - line / 2, top + 3 * h / 4},
+                                  {left + 3 * w / 4 + line / 2, top + h / 4}};
+            ::Polyline(dc, tick, 3);
+        }
+        return;
+    }
+    HGDIOBJ strip = scaledStrip_ ? scaledStrip_.get() : strip_.get();
+    if (!strip) return;
     UniqueDc memory(::CreateCompatibleDC(dc));
     if (!memory) return;
-    SelectedObject bitmap(memory.get(), strip_.get());
-    const int cell = (state < 0 || state > 2) ? 0 : state;
-    ::BitBlt(dc, row.left + 1, row.top + CheckImageTop(row.bottom - row.top, cellHeight_), checkBoxWidth_, cellHeight_,
-             memory.get(), cell * checkBoxWidth_, 0, SRCCOPY);
+    SelectedObject bitmap(memory.get(), strip);
+    ::BitBlt(dc, left, top, checkBoxWidth_, cellHeight_, memory.get(), cell * checkBoxWidth_, 0, SRCCOPY);
 }
 
 bool SectionCheckList::DrawItem(const DRAWITEMSTRUCT& item)
 {
     if (!hwnd_ || item.hwndItem != hwnd_ || item.CtlType != ODT_LISTBOX) return false;
-    if (item.itemID == static_cast<UINT>(-1)) return true;  // an empty list asks for its focus rectangle only
+    if (item.itemID == static_cast<UINT>(-1)) {
+        // An empty list with the keyboard focus still shows where the focus is.
+        if (item.itemState & ODS_FOCUS) ::DrawFocusRect(item.hDC, &item.rcItem);
+        return true;
+    }
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
     const COLORREF background = ::GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW);
     HDC dc = item.hDC;
@@ -141,10 +222,10 @@ bool SectionCheckList::DrawItem(const DRAWITEMSTRUCT& item)
         DrawCheckBox(dc, item.rcItem, GetCheck(static_cast<int>(item.itemID)), background);
     }
 
-    const RowTextParts parts = SplitRowText(item.itemID < rows_.size() ? rows_[item.itemID] : std::string());
+    const RowTextParts parts = SplitRowText(RowText(static_cast<int>(item.itemID)));
 
     RECT textArea = item.rcItem;
-    textArea.left += CheckAreaWidth(checkBoxWidth_);
+    textArea.left += CheckAreaWidth(checkBoxWidth_, dpi_);
     SelectedObject font(dc, rowFont_);
     UniqueGdiObject brush(::CreateSolidBrush(background));
     ::FillRect(dc, &textArea, static_cast<HBRUSH>(brush.get()));
@@ -152,17 +233,42 @@ bool SectionCheckList::DrawItem(const DRAWITEMSTRUCT& item)
 
     const COLORREF oldBack = ::SetBkColor(dc, background);
     const COLORREF oldText = ::SetTextColor(dc, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-    const std::wstring name = Wide(parts.name);
-    ::TextOutW(dc, item.rcItem.left + kCheckListNameX, item.rcItem.top, name.c_str(), static_cast<int>(name.size()));
-    if (!parts.size.empty()) {
-        const std::wstring size = Wide(parts.size);
-        SIZE extent{};
-        ::GetTextExtentPoint32W(dc, size.c_str(), static_cast<int>(size.size()), &extent);
-        ::TextOutW(dc, item.rcItem.right - extent.cx, item.rcItem.top, size.c_str(), static_cast<int>(size.size()));
+    const std::wstring size = Wide(parts.size);
+    SIZE extent{};
+    if (!size.empty()) ::GetTextExtentPoint32W(dc, size.c_str(), static_cast<int>(size.size()), &extent);
+    const RowColumns columns = LayOutRowColumns(item.rcItem.left, item.rcItem.right, extent.cx, dpi_);
+    // A name too long for its column ends in an ellipsis before the size, never under it.
+    std::wstring name = Wide(parts.name);
+    RECT nameArea = {columns.nameLeft, item.rcItem.top, columns.nameRight, item.rcItem.bottom};
+    ::DrawTextW(dc, name.data(), static_cast<int>(name.size()), &nameArea,
+                DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    if (!size.empty()) {
+        RECT sizeArea = {columns.sizeLeft, item.rcItem.top, item.rcItem.right, item.rcItem.bottom};
+        ::DrawTextW(dc, size.data(), static_cast<int>(size.size()), &sizeArea,
+                    DT_RIGHT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
     }
     ::SetTextColor(dc, oldText);
     ::SetBkColor(dc, oldBack);
+    // The text area was drawn afresh, so the focus rectangle is drawn on a clean row, never inverted twice.
+    if (item.itemState & ODS_FOCUS) ::DrawFocusRect(dc, &textArea);
     return true;
+}
+
+void SectionCheckList::OnKeyDown(WPARAM key, LPARAM lParam)
+{
+    if (key == VK_SPACE) {
+        ToggleFromUser(CaretRow());
+        return;
+    }
+    // Up, Down, Home, End and the page keys move the focus row and its selection: the parent shows
+    // that row's description and folder, as after a click on its text.
+    const int before = CaretRow();
+    ::DefSubclassProc(hwnd_, WM_KEYDOWN, key, lParam);
+    const int after = CaretRow();
+    if (after >= 0 && after != before) {
+        lastClickedRow_ = after;
+        Notify(kCheckListCodeTextClicked);
+    }
 }
 
 void SectionCheckList::Notify(WORD code)
@@ -182,13 +288,13 @@ void SectionCheckList::OnButtonDown(UINT message, WPARAM wParam, LPARAM lParam)
     geometry.clientWidth = client.right;
     geometry.clientHeight = client.bottom;
     geometry.checkBoxWidth = checkBoxWidth_;
+    geometry.dpi = dpi_;
     const CheckListHit hit =
         HitTestCheckList(geometry, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
     if (hit.row >= 0) {
         lastClickedRow_ = hit.row;
         if (hit.part == CheckListPart::CheckBox) {
-            ::SendMessageW(hwnd_, LB_SETITEMDATA, hit.row, ToggledCheck(GetCheck(hit.row)));
-            InvalidateCheckArea(hit.row);
+            Toggle(hit.row);
             // The parent hears of a toggle only after the row is selected and its new state stored.
             ::DefSubclassProc(hwnd_, message, wParam, lParam);
             Notify(kCheckListCodeCheckToggled);
@@ -216,22 +322,37 @@ LRESULT SectionCheckList::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
             return 0;
         }
         case WM_KEYDOWN:
-            if (wParam == VK_SPACE) {
-                const int row = static_cast<int>(::SendMessageW(hwnd_, LB_GETCARETINDEX, 0, 0));
-                if (row >= 0 && row < RowCount()) {
-                    ::SendMessageW(hwnd_, LB_SETITEMDATA, row, ToggledCheck(GetCheck(row)));
-                    InvalidateCheckArea(row);
-                    ::SendMessageW(::GetParent(hwnd_), WM_COMMAND,
-                                   MAKEWPARAM(::GetDlgCtrlID(hwnd_), kCheckListCodeCheckToggled),
-                                   reinterpret_cast<LPARAM>(hwnd_));
+            OnKeyDown(wParam, lParam);
+            return 0;
+        case WM_CHAR: {
+            if (wParam == ' ') return 0;  // not a search for a row starting with a blank
+            // A letter moves to the next row starting with it: the parent hears of it as of an arrow key.
+            const int before = CaretRow();
+            const LRESULT result = ::DefSubclassProc(hwnd_, message, wParam, lParam);
+            const int after = CaretRow();
+            if (after >= 0 && after != before) {
+                lastClickedRow_ = after;
+                Notify(kCheckListCodeTextClicked);
+            }
+            return result;
+        }
+        case WM_GETDLGCODE:
+            // The arrow keys and the letters are the list's; Tab, Enter and Esc stay the dialog's.
+            return ::DefSubclassProc(hwnd_, message, wParam, lParam) | DLGC_WANTARROWS | DLGC_WANTCHARS;
+        case WM_GETOBJECT:
+            if (static_cast<LONG>(lParam) == static_cast<LONG>(OBJID_CLIENT)) {
+                if (!accessible_) accessible_ = CheckListAccessible::Make(this);
+                if (accessible_) {
+                    const LRESULT answer = accessible_->Answer(wParam);
+                    if (answer) return answer;
                 }
-                return 0;
             }
             break;
-        case WM_CHAR:
-            if (wParam == ' ') return 0;  // not a search for a row starting with a blank
-            break;
+        case WM_DPICHANGED_AFTERPARENT:
+            FitToScreen();
+            return 0;
         case WM_NCDESTROY: {
+            if (accessible_) accessible_->Detach();
             HWND hwnd = hwnd_;
             ::RemoveWindowSubclass(hwnd, &SectionCheckList::SubclassProc, kSubclassId);
             hwnd_ = nullptr;

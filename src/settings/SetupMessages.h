@@ -11,3 +11,5 @@ constexpr UINT WM_COPY_COUNTED =
     WM_USER + 6;  // count walk -> progress dialog: wParam = files, lParam = KiB in the section
 constexpr UINT WM_COPY_PROGRESS =
     WM_USER + 7;  // copy worker -> progress dialog: wParam = files done, lParam = KiB done
+// options dialog -> itself, posted after the screen's density changed: the list takes the new font.
+constexpr UINT WM_ROW_FONT_CHANGED = WM_APP + 2;

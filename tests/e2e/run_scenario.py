@@ -521,12 +521,14 @@ def is_hidden(path):
 # ---------------------------------------------------------------- display
 
 
-def start_display(force=False):
-    """An own Xvfb per scenario: parallel tests must not share a screen."""
-    if os.environ.get("DISPLAY") and not os.environ.get("SETUP_E2E_XVFB") and not force:
+def start_display(force=False, screen=None):
+    """An own Xvfb per scenario: parallel tests must not share a screen. A scenario's own `screen`
+    size ("2560x1600") always gets an Xvfb of that size."""
+    if os.environ.get("DISPLAY") and not os.environ.get("SETUP_E2E_XVFB") and not force and not screen:
         return None, os.environ["DISPLAY"]
     read_end, write_end = os.pipe()
-    proc = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten",
+    proc = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", (screen or "1024x768") + "x24",
+                             "-nolisten",
                              "tcp"], pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     os.close(write_end)
     number = b""
@@ -682,7 +684,7 @@ def action_line(action):
         return "wait %s" % action[1]
     if verb in ("close", "record", "shot", "ontop"):
         return verb
-    if verb in ("mouseclick", "closewindow"):
+    if verb in ("mouseclick", "closewindow", "type"):
         return "%s %s" % (verb, escape_line(str(action[1])))
     rest = " ".join(str(a) for a in action[2:])
     return "%s %s %s" % (verb, action[1], escape_line(rest))
@@ -703,6 +705,49 @@ def read_log(path):
                     except ValueError:
                         events.append({"event": "garbled", "line": line})
     return events
+
+
+def layout_problems(record):
+    """What is wrong with the layout of a recorded window: a visible control that reaches outside the
+    client area, two visible controls that overlap (a group box may hold controls wholly inside it), a
+    list box row that reaches outside its list or over the next row."""
+    client_w, client_h = record.get("client", [0, 0])
+    controls = [c for c in record.get("controls", [])
+                if c.get("visible") and c.get("rect") and c["rect"][2] > 0 and c["rect"][3] > 0]
+
+    def box(c):
+        x, y, w, h = c["rect"]
+        return x, y, x + w, y + h
+
+    def label(c):
+        return "%d %r %s" % (c["id"], c.get("text", "")[:24], c["rect"])
+
+    def inside(inner, outer):
+        return outer[0] <= inner[0] and outer[1] <= inner[1] and inner[2] <= outer[2] and inner[3] <= outer[3]
+
+    def group(c):
+        return c.get("class", "").lower() == "button" and c.get("style", 0) & 0xF == 7
+
+    problems = []
+    for c in controls:
+        if not inside(box(c), (0, 0, client_w, client_h)):
+            problems.append("control %s reaches outside the client area %dx%d" % (label(c), client_w, client_h))
+    for i, a in enumerate(controls):
+        for b in controls[i + 1:]:
+            p, q = box(a), box(b)
+            if not (p[0] < q[2] and q[0] < p[2] and p[1] < q[3] and q[1] < p[3]):
+                continue
+            if (group(a) and inside(q, p)) or (group(b) and inside(p, q)):
+                continue
+            problems.append("controls %s and %s overlap" % (label(a), label(b)))
+    for c in controls:
+        rows = c.get("rowRects", [])
+        for n, (x, y, w, h) in enumerate(rows):
+            if x < 0 or x + w > c["rect"][2] or h <= 0:
+                problems.append("row %d of list %s at %s lies outside it" % (n, label(c), [x, y, w, h]))
+            if n + 1 < len(rows) and y + h > rows[n + 1][1]:
+                problems.append("rows %d and %d of list %s overlap" % (n, n + 1, label(c)))
+    return problems
 
 
 def window_matches(expected, window):
@@ -728,6 +773,13 @@ def window_matches(expected, window):
         if key == "controls":
             for cid, text in want.items():
                 if cid not in by_id or by_id[cid].get("text") != text:
+                    return False
+        if key == "focus" and window.get("focus") != want:  # the control with the keyboard focus
+            return False
+        if key == "row_height":  # {"4000": [lowest, highest]}: every row of that list box
+            for cid, (low, high) in want.items():
+                heights = [r[3] for r in by_id.get(cid, {}).get("rowRects", [])]
+                if not heights or not all(low <= h <= high for h in heights):
                     return False
         if key == "controls~":
             for cid, text in want.items():
@@ -900,7 +952,7 @@ class Run:
         xvfb = None
         try:
             # Another account cannot be expected to reach the caller's display: it gets an own Xvfb.
-            xvfb, display = start_display(force=account.switched)
+            xvfb, display = start_display(force=account.switched, screen=self.scenario.get("screen"))
             prefix = Prefix(work, self.args.template, display, self.scenario.get("dll_overrides", ""), account,
                             self.scenario.get("locale"))
             self.prefix = prefix
@@ -1065,6 +1117,17 @@ class Run:
             self.check_gap(seen, item)
         if "only_new_files_below" in expect:
             self.check_new_files(prefix, expect["only_new_files_below"])
+        for matcher in expect.get("layout", []):
+            self.check_layout(matcher)
+
+    def check_layout(self, matcher):
+        """Every record of the windows matching (first sight and every snapshot) is laid out cleanly."""
+        records = [e for e in self.events if e.get("event") in ("window", "snapshot") and window_matches(matcher, e)]
+        if not records:
+            self.fail("layout %r: no such window recorded" % matcher)
+        for record in records:
+            for problem in layout_problems(record):
+                self.fail("layout of window %d %r: %s" % (record["seq"], record.get("title"), problem))
 
     def check_gap(self, seen, item):
         """The time between the first window matching "from" and the first later one matching "to"."""

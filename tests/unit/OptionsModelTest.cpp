@@ -101,6 +101,47 @@ TEST(CheckListLayout, RowHeightIsTheLargestOfItsThreeRules)
     EXPECT_EQ(CheckImageTop(10, 13), 1);
 }
 
+TEST(CheckListLayout, EverySizeGrowsWithTheScreensDensityAndNameAndSizeNeverMeet)
+{
+    // A row from x = 0 to 263 at 96 dpi, and the same row on denser screens.
+    const struct {
+        int dpi;
+        int rowRight;
+        int sizeWidth;
+        int nameLeft, nameRight, sizeLeft;
+        int checkArea, minRowHeight, imageTop;
+    } cases[] = {
+        {96, 263, 50, 20, 207, 213, 13, 10, 1},    // room for both
+        {144, 395, 75, 30, 311, 320, 20, 15, 2},   // 150 %
+        {192, 526, 100, 40, 414, 426, 26, 20, 2},  // 200 %
+        {96, 263, 0, 20, 263, 263, 13, 10, 1},     // no size: the name may take the whole row
+        {96, 263, 250, 20, 20, 20, 13, 10, 1},     // a size wider than the row leaves the name no room
+        {120, 329, 60, 25, 261, 269, 17, 13, 1},   // 125 %
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.dpi);
+        const RowColumns columns = LayOutRowColumns(0, c.rowRight, c.sizeWidth, c.dpi);
+        EXPECT_EQ(columns.nameLeft, c.nameLeft);
+        EXPECT_EQ(columns.nameRight, c.nameRight);
+        EXPECT_EQ(columns.sizeLeft, c.sizeLeft);
+        EXPECT_LE(columns.nameRight, columns.sizeLeft);
+        EXPECT_LE(columns.sizeLeft, c.rowRight);
+        EXPECT_EQ(CheckAreaWidth(ScaleForDpi(11, c.dpi), c.dpi), c.checkArea);
+        EXPECT_EQ(CheckListRowHeight(0, 0, c.dpi), c.minRowHeight);
+        EXPECT_EQ(CheckImageTop(0, 0, c.dpi), c.imageTop);
+        EXPECT_GE(columns.nameLeft, CheckAreaWidth(ScaleForDpi(13, c.dpi), c.dpi));  // never under the box
+    }
+    EXPECT_EQ(ScaleForDpi(1, 72), 1);  // a line stays visible
+    EXPECT_EQ(ScaleForDpi(273, 0), 273);
+}
+
+TEST(CheckListLayout, ScreenReadersHearTheNameAndTheSize)
+{
+    EXPECT_EQ(AccessibleRowName("Samples\t1.50 KBytes"), "Samples, 1.50 KBytes");
+    EXPECT_EQ(AccessibleRowName("Extras\t"), "Extras");
+    EXPECT_EQ(AccessibleRowName("No tab"), "No tab");
+}
+
 TEST(CheckListLayout, RowTextSplitsAtTheFirstTab)
 {
     EXPECT_EQ(SplitRowText("Samples\t1.50 KBytes").name, "Samples");

@@ -10,9 +10,11 @@
 #include <commctrl.h>
 #include <tlhelp32.h>
 
+#include <cctype>
 #include <cstdio>
 #include <map>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -221,6 +223,10 @@ void ReadRows(HWND hwnd, ControlInfo& control)
         for (LRESULT i = 0; i < count && i < 500; ++i) {
             control.rows.push_back(strings ? RowText(hwnd, LB_GETTEXTLEN, LB_GETTEXT, i) : std::string());
             control.rowData.push_back(static_cast<long long>(Query(hwnd, LB_GETITEMDATA, i, 0)));
+            RECT row = {};
+            // Wine copies LB_GETITEMRECT's rectangle between the processes.
+            if (Query(hwnd, LB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&row)) != LB_ERR)
+                control.rowRects.push_back({row.left, row.top, row.right - row.left, row.bottom - row.top});
         }
         control.selected = static_cast<int>(Query(hwnd, LB_GETCURSEL, 0, 0));
     } else if (cls == "combobox") {
@@ -252,6 +258,13 @@ BOOL CALLBACK CollectControl(HWND child, LPARAM param)
     control.style = static_cast<unsigned long>(::GetWindowLongA(child, GWL_STYLE));
     control.visible = ::IsWindowVisible(child) != 0;
     control.text = WindowTextOf(child);
+    RECT rect = {};
+    ::GetWindowRect(child, &rect);
+    ::MapWindowPoints(nullptr, ctx->parent, reinterpret_cast<POINT*>(&rect), 2);
+    control.rect[0] = rect.left;
+    control.rect[1] = rect.top;
+    control.rect[2] = rect.right - rect.left;
+    control.rect[3] = rect.bottom - rect.top;
     ReadRows(child, control);
     ctx->info->controls.push_back(control);
     if (ctx->handles) ctx->handles->push_back(child);
@@ -274,6 +287,15 @@ WindowInfo Inspect(HWND hwnd, std::vector<HWND>* handles = nullptr)
     return info;
 }
 
+template <typename It>
+std::string JsonInts(It begin, It end)
+{
+    std::string out = "[";
+    for (It i = begin; i != end; ++i)
+        out += (i == begin ? "" : ",") + std::to_string(*i);
+    return out + "]";
+}
+
 std::string ControlsJson(const WindowInfo& info)
 {
     std::string out = "[";
@@ -282,7 +304,13 @@ std::string ControlsJson(const WindowInfo& info)
         if (i) out += ",";
         out += "{\"id\":" + std::to_string(c.id) + ",\"class\":" + JsonString(c.className) +
                ",\"text\":" + JsonString(c.text) + ",\"visible\":" + (c.visible ? "true" : "false") +
-               ",\"style\":" + std::to_string(c.style);
+               ",\"style\":" + std::to_string(c.style) + ",\"rect\":" + JsonInts(c.rect, c.rect + 4);
+        if (!c.rowRects.empty()) {
+            out += ",\"rowRects\":[";
+            for (size_t r = 0; r < c.rowRects.size(); ++r)
+                out += (r ? "," : "") + JsonInts(c.rowRects[r].begin(), c.rowRects[r].end());
+            out += "]";
+        }
         if (!c.rows.empty() || !c.rowData.empty()) {
             out += ",\"rows\":[";
             for (size_t r = 0; r < c.rows.size(); ++r)
@@ -533,6 +561,59 @@ bool MouseClickOn(const std::string& title, std::string& detail)
     return detail = "every point of '" + title + "' is covered", false;
 }
 
+// Real key strokes, through the system's input queue as a user's, to the window in front: names
+// separated by blanks, each a key (TAB, DOWN, SPACE, RETURN, ESCAPE, a letter or digit) with
+// optional SHIFT+ or ALT+ before it.
+bool TypeKeys(HWND hwnd, const std::string& names, std::string& detail)
+{
+    static const std::map<std::string, WORD> keys = {
+        {"TAB", VK_TAB},     {"DOWN", VK_DOWN},     {"UP", VK_UP},      {"SPACE", VK_SPACE}, {"RETURN", VK_RETURN},
+        {"ESCAPE", VK_ESCAPE}, {"HOME", VK_HOME}, {"END", VK_END}, {"RIGHT", VK_RIGHT}, {"LEFT", VK_LEFT}};
+    ::SetForegroundWindow(hwnd);
+    ::Sleep(100);
+    std::istringstream words(names);
+    std::string word;
+    while (words >> word) {
+        std::vector<WORD> held;
+        size_t plus;
+        while ((plus = word.find('+')) != std::string::npos && plus + 1 < word.size()) {
+            const std::string modifier = word.substr(0, plus);
+            if (modifier == "SHIFT") held.push_back(VK_SHIFT);
+            else if (modifier == "ALT") held.push_back(VK_MENU);
+            else return detail = "unknown modifier " + modifier, false;
+            word = word.substr(plus + 1);
+        }
+        WORD vk = 0;
+        if (auto known = keys.find(word); known != keys.end()) vk = known->second;
+        else if (word.size() == 1 && std::isalnum(static_cast<unsigned char>(word[0])))
+            vk = static_cast<WORD>(std::toupper(static_cast<unsigned char>(word[0])));
+        else return detail = "unknown key " + word, false;
+        std::vector<INPUT> inputs;
+        auto push = [&inputs](WORD key, bool up) {
+            INPUT input = {};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wVk = key;
+            input.ki.wScan = static_cast<WORD>(::MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+            // The arrows and Home/End are the extended keys, not the number pad's.
+            const bool extended = key == VK_DOWN || key == VK_UP || key == VK_LEFT || key == VK_RIGHT ||
+                                  key == VK_HOME || key == VK_END;
+            input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
+            inputs.push_back(input);
+        };
+        for (WORD m : held) push(m, false);
+        push(vk, false);
+        push(vk, true);
+        for (auto m = held.rbegin(); m != held.rend(); ++m) push(*m, true);
+        for (INPUT& input : inputs) {
+            ::SendInput(1, &input, sizeof(INPUT));
+            ::Sleep(30);
+        }
+        ::Sleep(120);  // the program handles the key before the next one
+    }
+    detail = "typed " + names;
+    return true;
+}
+
 // True when no other visible window of the same program lies above `hwnd`, except windows it owns.
 bool CheckOnTop(HWND hwnd, std::string& detail)
 {
@@ -634,6 +715,7 @@ bool Perform(HWND hwnd, const Action& action, const Options& options, int seq, s
         return true;
     }
     if (verb == "tree") return SelectTreePath(hwnd, action, detail);
+    if (verb == "type") return TypeKeys(hwnd, action.arg, detail);
     if (verb == "ontop") return CheckOnTop(hwnd, detail);
     if (verb == "close") return ::PostMessageA(hwnd, WM_CLOSE, 0, 0) != 0;
     if (verb == "record" || verb == "shot") {
@@ -663,12 +745,22 @@ void Snapshot(HWND hwnd, const Options& options, int seq, const char* event, con
     if (!SaveScreenshot(hwnd, options.shotDir + "\\" + shot)) shot.clear();
     char handle[32];
     std::snprintf(handle, sizeof(handle), "0x%lx", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(hwnd)));
+    RECT client = {};
+    ::GetClientRect(hwnd, &client);
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof(thread);
+    int focus = 0;
+    if (::GetGUIThreadInfo(::GetWindowThreadProcessId(hwnd, nullptr), &thread) && thread.hwndFocus &&
+        ::GetParent(thread.hwndFocus) == hwnd)
+        focus = ::GetDlgCtrlID(thread.hwndFocus);
     LogLine(std::string("\"event\":\"") + event + "\",\"seq\":" + std::to_string(seq) + ",\"hwnd\":\"" + handle +
             "\",\"pid\":" + std::to_string(pid) + ",\"class\":" + JsonString(info.className) +
             ",\"title\":" + JsonString(info.title) + ",\"messagebox\":" + (info.IsMessageBox() ? "true" : "false") +
             ",\"rect\":[" + std::to_string(rect.left) + "," + std::to_string(rect.top) + "," +
             std::to_string(rect.right - rect.left) + "," + std::to_string(rect.bottom - rect.top) + "]" +
-            ",\"shot\":" + JsonString(shot) + extra + ",\"controls\":" + ControlsJson(info));
+            ",\"client\":[" + std::to_string(client.right) + "," + std::to_string(client.bottom) + "]" +
+            ",\"focus\":" + std::to_string(focus) + ",\"shot\":" + JsonString(shot) + extra +
+            ",\"controls\":" + ControlsJson(info));
 }
 
 std::map<DWORD, std::string> ProcessNames()

@@ -2,6 +2,7 @@
 // The answers of one scenario: an ordered list of rules, read from the plain-text file that the
 // scenario runner writes (one directive per line, so the driver needs no JSON reader).
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,8 @@ struct ControlInfo {
     std::vector<std::string> rows;   // list box, combo box or tree view entries
     std::vector<long long> rowData;  // list box item data (the check state of a check list)
     int selected = -1;
+    int rect[4] = {0, 0, 0, 0};                // x, y, width, height in the window's client area
+    std::vector<std::array<int, 4>> rowRects;  // list box rows in the list's client area
 };
 
 struct WindowInfo {

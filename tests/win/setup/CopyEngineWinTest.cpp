@@ -403,14 +403,30 @@ protected:
     }
 };
 
+std::vector<int> liveRegionControls;  // the control ids of the live-region changes seen
+
+void CALLBACK OnLiveRegionChanged(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG child, DWORD, DWORD)
+{
+    if (object == OBJID_CLIENT && child == CHILDID_SELF) liveRegionControls.push_back(::GetDlgCtrlID(hwnd));
+}
+
 TEST_F(ProgressDialogTest, CopiesTheSectionAndClosesWithOk)
 {
     setupSettings.settingsValid = true;
     setupSettings.SetText(TextId::InstallingTitle, "Installing");
     setupSettings.SetText(TextId::InstallingText2, "into");
     WriteFile(cd + "\\SECTION\\README.TXT", "readme");
+    // Screen readers are told when the file count changes.
+    constexpr DWORD kLiveRegionChanged = 0x8019;
+    liveRegionControls.clear();
+    HWINEVENTHOOK hook = ::SetWinEventHook(kLiveRegionChanged, kLiveRegionChanged, nullptr, &OnLiveRegionChanged,
+                                           ::GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    ASSERT_NE(hook, nullptr);
     CProgressDialog dialog(FinishCopiedSection);
     EXPECT_EQ(dialog.DoModal(), IDOK);
+    ::UnhookWinEvent(hook);
+    ASSERT_FALSE(liveRegionControls.empty());
+    EXPECT_EQ(liveRegionControls.front(), IDC_FILE_COUNT);
     dialog.WaitForWorkerToEnd();
     EXPECT_EQ(ReadFile(dest + "\\Book\\README.TXT"), "readme");
     EXPECT_FALSE(setupSettings.cancelRequested);

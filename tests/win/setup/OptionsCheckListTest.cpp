@@ -2,10 +2,12 @@
 // notifications, the focus hand-back, the space bar and the drawn rows.
 #include <windows.h>
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include <vector>
 
 #include "DialogAnswerer.h"
+#include "framework/ComPtr.h"
 #include "options/SectionCheckList.h"
 #include "settings/SetupMessages.h"
 
@@ -165,18 +167,44 @@ TEST_F(CheckListHost, ReleaseHandsTheFocusBackAndFreesTheMouse)
     EXPECT_NE(::GetCapture(), list_->Hwnd());
 }
 
-TEST_F(CheckListHost, SpaceBarTogglesTheCaretRowAsACommand)
+TEST_F(CheckListHost, KeysMoveAndToggleTheFocusRowAsClicksDoAndShowTheFocus)
 {
     MakeList(6, 3);
-    Click(100, RowMiddle(1));
-    notifications_.clear();
+    ::SendMessageA(list_->Hwnd(), LB_SETCURSEL, 0, 0);
+    ::SetFocus(list_->Hwnd());
+    ::SendMessageA(list_->Hwnd(), WM_KEYDOWN, VK_DOWN, 0);
     ::SendMessageA(list_->Hwnd(), WM_KEYDOWN, VK_SPACE, 0);
-    ::SendMessageA(list_->Hwnd(), WM_CHAR, ' ', 0);
-    ASSERT_EQ(notifications_.size(), 1u);
-    EXPECT_EQ(notifications_[0].message, static_cast<UINT>(WM_COMMAND));
-    EXPECT_EQ(notifications_[0].code, 40);
+    ::SendMessageA(list_->Hwnd(), WM_CHAR, ' ', 0);  // not a search for a row
+    ::SendMessageA(list_->Hwnd(), WM_KEYDOWN, VK_END, 0);
+    ::SendMessageA(list_->Hwnd(), WM_KEYDOWN, VK_END, 0);  // already there: nothing to report
+    ASSERT_EQ(notifications_.size(), 3u);
+    const struct {
+        WORD code;
+        int row;
+        int check;
+    } expected[] = {{1, 1, 0}, {40, 1, 1}, {1, 2, 0}};
+    for (size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(notifications_[i].message, WM_CHECKLIST_NOTIFY);
+        EXPECT_EQ(notifications_[i].code, expected[i].code);
+        EXPECT_EQ(notifications_[i].lastClickedRow, expected[i].row);
+        EXPECT_EQ(notifications_[i].selectedRow, expected[i].row);
+        EXPECT_EQ(notifications_[i].check, expected[i].check);
+    }
     EXPECT_EQ(list_->GetCheck(1), 1);
-    EXPECT_EQ(::SendMessageA(list_->Hwnd(), LB_GETCURSEL, 0, 0), 1);
+    // The list takes the arrows and letters; Tab, Return and Esc stay the dialog's.
+    const LRESULT code = ::SendMessageA(list_->Hwnd(), WM_GETDLGCODE, 0, 0);
+    EXPECT_TRUE(code & DLGC_WANTARROWS);
+    EXPECT_FALSE(code & DLGC_WANTTAB);
+    // The focus row shows a dotted frame around its text: its top edge is not all highlight.
+    ::RedrawWindow(list_->Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+    HDC dc = ::GetDC(list_->Hwnd());
+    const int top = 2 * list_->RowHeight();
+    int frame = 0;
+    for (int x = 20; x < 120; ++x)
+        if (::GetPixel(dc, x, top) != ::GetSysColor(COLOR_HIGHLIGHT)) ++frame;
+    ::ReleaseDC(list_->Hwnd(), dc);
+    EXPECT_GT(frame, 20);
 }
 
 TEST_F(CheckListHost, RowsAreDrawnWithTheirChecksAndHighlight)
@@ -202,4 +230,65 @@ TEST_F(CheckListHost, RowsAreDrawnWithTheirChecksAndHighlight)
     EXPECT_EQ(::GetPixel(dc, 0, 2 * h + h / 2), ::GetSysColor(COLOR_WINDOW));
     EXPECT_EQ(::GetPixel(dc, 16, h + h / 2), ::GetSysColor(COLOR_HIGHLIGHT));  // text area before the name
     ::ReleaseDC(list_->Hwnd(), dc);
+}
+
+TEST_F(CheckListHost, ScreenReadersSeeEveryRowAsACheckBoxWithItsNameSizeAndState)
+{
+    ComInitGuard com;
+    MakeList(6, 3);
+    list_->SetCheck(0, 1);
+    ::SendMessageA(list_->Hwnd(), LB_SETCURSEL, 1, 0);
+    ComPtr<IAccessible> accessible;
+    ASSERT_EQ(::AccessibleObjectFromWindow(list_->Hwnd(), OBJID_CLIENT, IID_IAccessible, accessible.put_void()), S_OK);
+    long count = 0;
+    ASSERT_EQ(accessible->get_accChildCount(&count), S_OK);
+    EXPECT_EQ(count, 3);
+    const struct {
+        long child;
+        const wchar_t* name;
+        bool checked;
+        bool selected;
+        const wchar_t* action;
+    } rows[] = {{1, L"Row 0, 0 KBytes", true, false, L"Uncheck"},
+                {2, L"Row 1, 1 KBytes", false, true, L"Check"},
+                {3, L"Row 2, 2 KBytes", false, false, L"Check"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.child);
+        VARIANT child{};
+        child.vt = VT_I4;
+        child.lVal = row.child;
+        BSTR name = nullptr;
+        ASSERT_EQ(accessible->get_accName(child, &name), S_OK);
+        EXPECT_STREQ(name, row.name);
+        ::SysFreeString(name);
+        VARIANT role{};
+        ASSERT_EQ(accessible->get_accRole(child, &role), S_OK);
+        EXPECT_EQ(role.lVal, ROLE_SYSTEM_CHECKBUTTON);
+        VARIANT state{};
+        ASSERT_EQ(accessible->get_accState(child, &state), S_OK);
+        EXPECT_EQ((state.lVal & STATE_SYSTEM_CHECKED) != 0, row.checked);
+        EXPECT_EQ((state.lVal & STATE_SYSTEM_SELECTED) != 0, row.selected);
+        BSTR action = nullptr;
+        ASSERT_EQ(accessible->get_accDefaultAction(child, &action), S_OK);
+        EXPECT_STREQ(action, row.action);
+        ::SysFreeString(action);
+        long x = 0, y = 0, w = 0, h = 0;
+        ASSERT_EQ(accessible->accLocation(&x, &y, &w, &h, child), S_OK);
+        EXPECT_EQ(h, list_->RowHeight());
+        VARIANT hit{};
+        ASSERT_EQ(accessible->accHitTest(x + w / 2, y + h / 2, &hit), S_OK);
+        EXPECT_EQ(hit.lVal, row.child);
+    }
+    // The default action toggles the row and tells the parent, as the space bar does.
+    VARIANT third{};
+    third.vt = VT_I4;
+    third.lVal = 3;
+    EXPECT_EQ(accessible->accDoDefaultAction(third), S_OK);
+    EXPECT_EQ(list_->GetCheck(2), 1);
+    ASSERT_EQ(notifications_.size(), 1u);
+    EXPECT_EQ(notifications_[0].code, 40);
+    EXPECT_EQ(notifications_[0].lastClickedRow, 2);
+    // A reader that holds on to the object after the list is gone gets "disconnected", not a crash.
+    list_.reset();
+    EXPECT_EQ(accessible->get_accChildCount(&count), CO_E_OBJNOTCONNECTED);
 }
