@@ -9,8 +9,8 @@ constexpr int kDefaultDpi = 96;
 inline int ScaleForDpi(int pixels, int dpi)
 {
     if (dpi <= 0 || dpi == kDefaultDpi) return pixels;
-    const long long scaled = (static_cast<long long>(pixels) * dpi + (pixels >= 0 ? kDefaultDpi / 2 : -kDefaultDpi / 2)) /
-                             kDefaultDpi;
+    const long long scaled =
+        (static_cast<long long>(pixels) * dpi + (pixels >= 0 ? kDefaultDpi / 2 : -kDefaultDpi / 2)) / kDefaultDpi;
     if (pixels > 0 && scaled < 1) return 1;
     return static_cast<int>(scaled);
 }

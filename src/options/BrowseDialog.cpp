@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "framework/DisplayWin.h"
 #include "framework/AnsiText.h"
 #include "framework/App.h"
+#include "framework/DisplayWin.h"
 #include "framework/PathCompaction.h"
 #include "framework/PathFunctions.h"
 #include "framework/PathText.h"

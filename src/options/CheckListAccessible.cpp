@@ -74,8 +74,7 @@ ComPtr<CheckListAccessible> CheckListAccessible::Make(SectionCheckList* list)
     ComPtr<CheckListAccessible> made;
     if (!list || !list->Hwnd() || !Libraries().Loaded()) return made;
     ComPtr<IAccessible> system;
-    if (FAILED(Libraries().createStdAccessibleObject(list->Hwnd(), OBJID_CLIENT, IID_IAccessible,
-                                                     system.put_void())))
+    if (FAILED(Libraries().createStdAccessibleObject(list->Hwnd(), OBJID_CLIENT, IID_IAccessible, system.put_void())))
         return made;
     *made.put() = new (std::nothrow) CheckListAccessible(list, std::move(system));
     return made;
@@ -322,9 +321,12 @@ HRESULT CheckListAccessible::accNavigate(long direction, VARIANT start, VARIANT*
     if (row == kInvalid) return E_INVALIDARG;
     int to = kInvalid;
     if (row == kSelf) {
-        if (direction == NAVDIR_FIRSTCHILD) to = 0;
-        else if (direction == NAVDIR_LASTCHILD) to = rows - 1;
-        else return system_->accNavigate(direction, start, end);
+        if (direction == NAVDIR_FIRSTCHILD)
+            to = 0;
+        else if (direction == NAVDIR_LASTCHILD)
+            to = rows - 1;
+        else
+            return system_->accNavigate(direction, start, end);
     } else if (direction == NAVDIR_NEXT || direction == NAVDIR_DOWN) {
         to = row + 1;
     } else if (direction == NAVDIR_PREVIOUS || direction == NAVDIR_UP) {

@@ -108,8 +108,7 @@ void COptionsDialog::CreateSectionList()
         return;
     // In the tab order the list follows its label, as it does on screen: Continue, Cancel, the list,
     // Change Folder. Screen readers also name the list after the label before it.
-    ::SetWindowPos(sectionList_->Hwnd(), Item(IDC_OPTIONS_LABEL), 0, 0, 0, 0,
-                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ::SetWindowPos(sectionList_->Hwnd(), Item(IDC_OPTIONS_LABEL), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void COptionsDialog::FillDriveList()

@@ -192,7 +192,8 @@ void SectionCheckList::DrawCheckBox(HDC dc, const RECT& row, int state, COLORREF
             SelectedObject selected(dc, pen.get());
             const int w = checkBoxWidth_;
             const int h = cellHeight_;
-            const POINT tick[] = {{left + w / 4, top + h / 2}, {left + w / 2 - line / 2, top + 3 * h / 4},
+            const POINT tick[] = {{left + w / 4, top + h / 2},
+                                  {left + w / 2 - line / 2, top + 3 * h / 4},
                                   {left + 3 * w / 4 + line / 2, top + h / 4}};
             ::Polyline(dc, tick, 3);
         }

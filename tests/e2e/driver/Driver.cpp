@@ -567,7 +567,7 @@ bool MouseClickOn(const std::string& title, std::string& detail)
 bool TypeKeys(HWND hwnd, const std::string& names, std::string& detail)
 {
     static const std::map<std::string, WORD> keys = {
-        {"TAB", VK_TAB},     {"DOWN", VK_DOWN},     {"UP", VK_UP},      {"SPACE", VK_SPACE}, {"RETURN", VK_RETURN},
+        {"TAB", VK_TAB},       {"DOWN", VK_DOWN}, {"UP", VK_UP},   {"SPACE", VK_SPACE}, {"RETURN", VK_RETURN},
         {"ESCAPE", VK_ESCAPE}, {"HOME", VK_HOME}, {"END", VK_END}, {"RIGHT", VK_RIGHT}, {"LEFT", VK_LEFT}};
     ::SetForegroundWindow(hwnd);
     ::Sleep(100);
@@ -578,16 +578,21 @@ bool TypeKeys(HWND hwnd, const std::string& names, std::string& detail)
         size_t plus;
         while ((plus = word.find('+')) != std::string::npos && plus + 1 < word.size()) {
             const std::string modifier = word.substr(0, plus);
-            if (modifier == "SHIFT") held.push_back(VK_SHIFT);
-            else if (modifier == "ALT") held.push_back(VK_MENU);
-            else return detail = "unknown modifier " + modifier, false;
+            if (modifier == "SHIFT")
+                held.push_back(VK_SHIFT);
+            else if (modifier == "ALT")
+                held.push_back(VK_MENU);
+            else
+                return detail = "unknown modifier " + modifier, false;
             word = word.substr(plus + 1);
         }
         WORD vk = 0;
-        if (auto known = keys.find(word); known != keys.end()) vk = known->second;
+        if (auto known = keys.find(word); known != keys.end())
+            vk = known->second;
         else if (word.size() == 1 && std::isalnum(static_cast<unsigned char>(word[0])))
             vk = static_cast<WORD>(std::toupper(static_cast<unsigned char>(word[0])));
-        else return detail = "unknown key " + word, false;
+        else
+            return detail = "unknown key " + word, false;
         std::vector<INPUT> inputs;
         auto push = [&inputs](WORD key, bool up) {
             INPUT input = {};
@@ -595,15 +600,17 @@ bool TypeKeys(HWND hwnd, const std::string& names, std::string& detail)
             input.ki.wVk = key;
             input.ki.wScan = static_cast<WORD>(::MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
             // The arrows and Home/End are the extended keys, not the number pad's.
-            const bool extended = key == VK_DOWN || key == VK_UP || key == VK_LEFT || key == VK_RIGHT ||
-                                  key == VK_HOME || key == VK_END;
+            const bool extended =
+                key == VK_DOWN || key == VK_UP || key == VK_LEFT || key == VK_RIGHT || key == VK_HOME || key == VK_END;
             input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
             inputs.push_back(input);
         };
-        for (WORD m : held) push(m, false);
+        for (WORD m : held)
+            push(m, false);
         push(vk, false);
         push(vk, true);
-        for (auto m = held.rbegin(); m != held.rend(); ++m) push(*m, true);
+        for (auto m = held.rbegin(); m != held.rend(); ++m)
+            push(*m, true);
         for (INPUT& input : inputs) {
             ::SendInput(1, &input, sizeof(INPUT));
             ::Sleep(30);
@@ -754,13 +761,12 @@ void Snapshot(HWND hwnd, const Options& options, int seq, const char* event, con
         ::GetParent(thread.hwndFocus) == hwnd)
         focus = ::GetDlgCtrlID(thread.hwndFocus);
     LogLine(std::string("\"event\":\"") + event + "\",\"seq\":" + std::to_string(seq) + ",\"hwnd\":\"" + handle +
-            "\",\"pid\":" + std::to_string(pid) + ",\"class\":" + JsonString(info.className) +
-            ",\"title\":" + JsonString(info.title) + ",\"messagebox\":" + (info.IsMessageBox() ? "true" : "false") +
-            ",\"rect\":[" + std::to_string(rect.left) + "," + std::to_string(rect.top) + "," +
-            std::to_string(rect.right - rect.left) + "," + std::to_string(rect.bottom - rect.top) + "]" +
-            ",\"client\":[" + std::to_string(client.right) + "," + std::to_string(client.bottom) + "]" +
-            ",\"focus\":" + std::to_string(focus) + ",\"shot\":" + JsonString(shot) + extra +
-            ",\"controls\":" + ControlsJson(info));
+            "\",\"pid\":" + std::to_string(pid) + ",\"class\":" + JsonString(info.className) + ",\"title\":" +
+            JsonString(info.title) + ",\"messagebox\":" + (info.IsMessageBox() ? "true" : "false") + ",\"rect\":[" +
+            std::to_string(rect.left) + "," + std::to_string(rect.top) + "," + std::to_string(rect.right - rect.left) +
+            "," + std::to_string(rect.bottom - rect.top) + "]" + ",\"client\":[" + std::to_string(client.right) + "," +
+            std::to_string(client.bottom) + "]" + ",\"focus\":" + std::to_string(focus) +
+            ",\"shot\":" + JsonString(shot) + extra + ",\"controls\":" + ControlsJson(info));
 }
 
 std::map<DWORD, std::string> ProcessNames()
