@@ -16,8 +16,18 @@ int WindowDpi(HWND hwnd)
     return dpi > 0 ? dpi : kDefaultDpi;
 }
 
+namespace {
+std::optional<bool> highContrastAnswer;
+}  // namespace
+
+void SetHighContrastAnswer(std::optional<bool> answer)
+{
+    highContrastAnswer = answer;
+}
+
 bool HighContrastOn()
 {
+    if (highContrastAnswer) return *highContrastAnswer;
     HIGHCONTRASTW contrast{};
     contrast.cbSize = sizeof(contrast);
     return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "framework/Display.h"
 #include "framework/Handles.h"
 
@@ -22,6 +24,9 @@ int WindowDpi(HWND hwnd);
 
 // True while the user has a high-contrast theme on: everything is then drawn in the system's colours.
 bool HighContrastOn();
+// What HighContrastOn() answers instead of asking the system (nothing: ask it again), for a test on a
+// system that cannot switch the theme on.
+void SetHighContrastAnswer(std::optional<bool> answer);
 
 // A copy of `source` scaled to `width` × `height` pixels, pixel by pixel (no blending, so that a
 // colour key such as a mask colour keeps its exact value); nothing when it cannot be made.

@@ -686,6 +686,8 @@ def action_line(action):
         return verb
     if verb in ("mouseclick", "closewindow", "type"):
         return "%s %s" % (verb, escape_line(str(action[1])))
+    if verb == "typein":
+        return "typein %s" % escape_line("%s|%s" % (action[1], action[2]))
     rest = " ".join(str(a) for a in action[2:])
     return "%s %s %s" % (verb, action[1], escape_line(rest))
 

@@ -654,6 +654,14 @@ bool Perform(HWND hwnd, const Action& action, const Options& options, int seq, s
         return true;
     }
     if (verb == "mouseclick") return MouseClickOn(action.arg, detail);
+    if (verb == "typein") {
+        // "title|keys": another dialog that is still open, such as the options dialog after the browse
+        // dialog it opened has closed.
+        const size_t bar = action.arg.find('|');
+        HWND other = bar == std::string::npos ? nullptr : FindVisibleByTitle(action.arg.substr(0, bar));
+        if (!other) return detail = "no window for '" + action.arg + "'", false;
+        return TypeKeys(other, action.arg.substr(bar + 1), detail);
+    }
     if (verb == "closewindow") {
         HWND other = FindVisibleByTitle(action.arg);
         if (!other) return detail = "no window '" + action.arg + "'", false;

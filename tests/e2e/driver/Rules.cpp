@@ -66,8 +66,8 @@ bool ParseAction(const std::string& line, Action& action)
 {
     std::istringstream in(line);
     in >> action.verb;
-    static const char* const kWithoutId[] = {"wait",       "close",       "record", "shot",
-                                             "mouseclick", "closewindow", "ontop",  "type"};
+    static const char* const kWithoutId[] = {"wait",        "close", "record", "shot",  "mouseclick",
+                                             "closewindow", "ontop", "type",   "typein"};
     bool takesId = true;
     for (const char* verb : kWithoutId)
         if (action.verb == verb) takesId = false;
@@ -76,9 +76,9 @@ bool ParseAction(const std::string& line, Action& action)
     std::getline(in, rest);
     if (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
     action.arg = Unescape(rest);
-    static const char* const kVerbs[] = {"click", "bmclick", "row",   "dblrow",     "settext",     "keys",
-                                         "key",   "combo",   "tree",  "wait",       "close",       "record",
-                                         "shot",  "clickin", "ontop", "mouseclick", "closewindow", "type"};
+    static const char* const kVerbs[] = {"click", "bmclick",    "row",         "dblrow", "settext", "keys", "key",
+                                         "combo", "tree",       "wait",        "close",  "record",  "shot", "clickin",
+                                         "ontop", "mouseclick", "closewindow", "type",   "typein"};
     for (const char* verb : kVerbs)
         if (action.verb == verb) return true;
     return false;

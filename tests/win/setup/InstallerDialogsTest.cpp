@@ -5,6 +5,7 @@
 #include "DialogAnswerer.h"
 #include "framework/Dialog.h"
 #include "GlobalSettingsTest.h"
+#include "HighContrastTheme.h"
 #include "installer/Backdrop.h"
 #include "installer/SequenceDialogs.h"
 #include "resource.h"
@@ -101,6 +102,46 @@ TEST_F(Backdrop, CoversTheScreenAndPaintsTheGradient)
     EXPECT_EQ(GetRValue(bottom), 0);
     EXPECT_EQ(GetGValue(bottom), 0);
     EXPECT_LT(GetBValue(bottom), 5);
+    backdrop.Destroy();
+}
+
+namespace {
+COLORREF PixelOf(HWND hwnd, int x, int y)
+{
+    HDC dc = ::GetDC(hwnd);
+    const COLORREF pixel = ::GetPixel(dc, x, y);
+    ::ReleaseDC(hwnd, dc);
+    return pixel;
+}
+}  // namespace
+
+TEST_F(Backdrop, AHighContrastThemeDrawsItInTheThemesColours)
+{
+    HighContrastTheme theme;
+    ASSERT_TRUE(HighContrastOn());
+    setupSettings.settingsValid = true;
+    setupSettings.SetText(TextId::ScreenMessage, "Welcome");
+    CBackdropWindow backdrop;
+    ASSERT_TRUE(backdrop.Create());
+    ::ShowWindow(backdrop.Hwnd(), SW_SHOW);
+    ::RedrawWindow(backdrop.Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    RECT client;
+    ::GetClientRect(backdrop.Hwnd(), &client);
+    // No gradient: the theme's window colour from top to bottom.
+    EXPECT_EQ(PixelOf(backdrop.Hwnd(), client.right - 5, 0), RGB(0, 0, 0));
+    EXPECT_EQ(PixelOf(backdrop.Hwnd(), client.right - 5, ::GetSystemMetrics(SM_CYSCREEN) / 2), RGB(0, 0, 0));
+    // The message in the theme's text colour, without the white letters and their shadow.
+    int letters = 0;
+    int white = 0;
+    for (int y = 40; y < 90; ++y)
+        for (int x = 40; x < 200; ++x) {
+            const COLORREF pixel = PixelOf(backdrop.Hwnd(), x, y);
+            letters += pixel == RGB(255, 255, 0);
+            white += pixel == RGB(255, 255, 255);
+        }
+    EXPECT_GT(letters, 20);
+    EXPECT_EQ(white, 0);
+
     backdrop.Destroy();
 }
 

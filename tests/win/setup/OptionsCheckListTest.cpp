@@ -8,6 +8,7 @@
 
 #include "DialogAnswerer.h"
 #include "framework/ComPtr.h"
+#include "HighContrastTheme.h"
 #include "options/SectionCheckList.h"
 #include "settings/SetupMessages.h"
 
@@ -291,4 +292,30 @@ TEST_F(CheckListHost, ScreenReadersSeeEveryRowAsACheckBoxWithItsNameSizeAndState
     // A reader that holds on to the object after the list is gone gets "disconnected", not a crash.
     list_.reset();
     EXPECT_EQ(accessible->get_accChildCount(&count), CO_E_OBJNOTCONNECTED);
+}
+
+TEST_F(CheckListHost, AHighContrastThemeDrawsTheCheckBoxesInItsColours)
+{
+    HighContrastTheme theme;
+    ASSERT_TRUE(HighContrastOn());
+    MakeList(6, 2);
+    list_->SetCheck(0, 1);
+    ::RedrawWindow(list_->Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+    // The frame and the tick in the theme's text colour, never the strip's white box.
+    const int h = list_->RowHeight();
+    const int w = list_->CheckBoxWidth();
+    HDC dc = ::GetDC(list_->Hwnd());
+    auto count = [&](int row, COLORREF colour) {
+        int n = 0;
+        for (int y = row * h; y < (row + 1) * h; ++y)
+            for (int x = 0; x < w + 2; ++x)
+                if (::GetPixel(dc, x, y) == colour) ++n;
+        return n;
+    };
+    const int frame = 4 * (w - 1);
+    EXPECT_EQ(count(0, RGB(255, 255, 255)), 0);
+    EXPECT_EQ(count(1, RGB(255, 255, 255)), 0);
+    EXPECT_GT(count(0, RGB(255, 255, 0)), frame + 4);  // frame and tick
+    EXPECT_EQ(count(1, RGB(255, 255, 0)), frame);      // the frame alone
+    ::ReleaseDC(list_->Hwnd(), dc);
 }
