@@ -396,7 +396,7 @@ HWND ControlOf(HWND dialog, int id)
 }
 
 // Real mouse messages at a row of a list box: the check list tells a click on its check area
-// (the first 13 pixels) from a click on the text.
+// (the first 13 pixels at 96 dpi) from a click on the text.
 bool ClickRow(HWND dialog, const Action& action, bool doubleClick, std::string& detail)
 {
     HWND list = ControlOf(dialog, action.id);
@@ -407,7 +407,12 @@ bool ClickRow(HWND dialog, const Action& action, bool doubleClick, std::string& 
     // Wine copies LB_GETITEMRECT's rectangle between the processes.
     if (Query(list, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rect)) == LB_ERR)
         return detail = "no such row", false;
-    const int x = rect.left + (onCheck ? 6 : 24);
+    // On a denser screen the check area and the name have grown with it.
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    const UINT dpi = getDpiForWindow ? getDpiForWindow(list) : 0;
+    const int x = rect.left + ::MulDiv(onCheck ? 6 : 24, dpi ? static_cast<int>(dpi) : 96, 96);
     const int y = (rect.top + rect.bottom) / 2;
     const LPARAM point = MAKELPARAM(x, y);
     ::PostMessageA(list, WM_MOUSEMOVE, 0, point);

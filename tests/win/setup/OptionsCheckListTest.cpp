@@ -9,6 +9,7 @@
 #include "DialogAnswerer.h"
 #include "framework/ComPtr.h"
 #include "HighContrastTheme.h"
+#include "options/CheckListLayout.h"
 #include "options/SectionCheckList.h"
 #include "settings/SetupMessages.h"
 
@@ -230,6 +231,36 @@ TEST_F(CheckListHost, RowsAreDrawnWithTheirChecksAndHighlight)
     EXPECT_EQ(::GetPixel(dc, 0, h + h / 2), ::GetSysColor(COLOR_HIGHLIGHT));  // behind the selected row's box
     EXPECT_EQ(::GetPixel(dc, 0, 2 * h + h / 2), ::GetSysColor(COLOR_WINDOW));
     EXPECT_EQ(::GetPixel(dc, 16, h + h / 2), ::GetSysColor(COLOR_HIGHLIGHT));  // text area before the name
+    ::ReleaseDC(list_->Hwnd(), dc);
+}
+
+TEST_F(CheckListHost, ALongNameEndsBeforeItsSizeAndTheSizeStaysWhole)
+{
+    list_ = std::make_unique<SectionCheckList>(6);
+    RECT rc{10, 10, 273, 160};
+    ASSERT_TRUE(list_->Create(font_, WS_BORDER | LBS_HASSTRINGS, rc, host_, 4000));
+    list_->AddRow("A section name far too long for its row, which goes on and on\t12345.67 KBytes");
+    ::RedrawWindow(list_->Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+    HDC dc = ::GetDC(list_->Hwnd());
+    RECT client{};
+    ::GetClientRect(list_->Hwnd(), &client);
+    SIZE size{};
+    {
+        HGDIOBJ old = ::SelectObject(dc, font_);
+        ::GetTextExtentPoint32A(dc, "12345.67 KBytes", 15, &size);
+        ::SelectObject(dc, old);
+    }
+    const RowColumns columns = LayOutRowColumns(0, client.right, size.cx);
+    auto inkBetween = [&](int left, int right) {
+        int ink = 0;
+        for (int y = 0; y < list_->RowHeight(); ++y)
+            for (int x = left; x < right; ++x)
+                if (::GetPixel(dc, x, y) != ::GetSysColor(COLOR_WINDOW)) ++ink;
+        return ink;
+    };
+    EXPECT_GT(inkBetween(columns.nameLeft, columns.nameRight), 0);  // the name, cut short
+    EXPECT_EQ(inkBetween(columns.nameRight, columns.sizeLeft), 0);  // the gap stays clear
+    EXPECT_GT(inkBetween(columns.sizeLeft, client.right), 0);       // the size
     ::ReleaseDC(list_->Hwnd(), dc);
 }
 
