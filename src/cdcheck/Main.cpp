@@ -3,22 +3,53 @@
 // cdcheck --value SECTION KEY DIR prints one value of SETUP.INI as setup reads it.
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "cdcheck/CdCheck.h"
 
 #ifdef _WIN32
 #include <windows.h>
+#include <shellapi.h>
+
+#include "framework/Utf8.h"
 #endif
 
-int main(int argc, char** argv)
+namespace {
+// The arguments in UTF-8. On Windows they are read from the system's UTF-16 command line: the
+// code page's argv would turn a folder name in another script into question marks. Paths are made
+// from them as UTF-8 (u8path), never through the code page.
+std::vector<std::string> Arguments(int argc, char** argv)
+{
+#ifdef _WIN32
+    int count = 0;
+    if (LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count)) {
+        std::vector<std::string> arguments;
+        for (int i = 0; i < count; ++i)
+            arguments.push_back(Utf8FromUtf16(reinterpret_cast<const char16_t*>(wide[i])));
+        ::LocalFree(wide);
+        return arguments;
+    }
+#endif
+    return std::vector<std::string>(argv, argv + argc);
+}
+}  // namespace
+
+int main(int argc, char** rawArgv)
 {
 #ifdef _WIN32
     // The findings are UTF-8 (names as the CD holds them): the console is told so.
     ::SetConsoleOutputCP(CP_UTF8);
 #endif
+    const std::vector<std::string> arguments = Arguments(argc, rawArgv);
+    std::vector<const char*> pointers;
+    for (const std::string& argument : arguments)
+        pointers.push_back(argument.c_str());
+    argc = static_cast<int>(pointers.size());
+    const char* const* argv = pointers.data();
     if (argc == 5 && std::strcmp(argv[1], "--value") == 0) {
-        const std::optional<std::string> value = ReadSetupIniValue(argv[4], argv[2], argv[3]);
+        const std::optional<std::string> value = ReadSetupIniValue(std::filesystem::u8path(argv[4]), argv[2], argv[3]);
         if (!value) {
             std::fprintf(stderr, "cdcheck: %s: SETUP.INI cannot be read\n", argv[4]);
             return 2;
@@ -44,7 +75,7 @@ int main(int argc, char** argv)
     }
 
     if (fixSizes) {
-        const SizeFixReport fixed = FixFileSizes(folder);
+        const SizeFixReport fixed = FixFileSizes(std::filesystem::u8path(folder));
         if (fixed.status == CdStatus::Unreadable) {
             std::fprintf(stderr, "cdcheck: %s: %s\n", folder, fixed.error.c_str());
             return 2;
@@ -57,7 +88,7 @@ int main(int argc, char** argv)
         }
     }
 
-    const CdReport report = CheckCd(folder);
+    const CdReport report = CheckCd(std::filesystem::u8path(folder));
     if (report.status == CdStatus::Unreadable) {
         std::fprintf(stderr, "cdcheck: %s: %s\n", folder, report.error.c_str());
         return 2;

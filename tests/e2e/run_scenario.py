@@ -24,6 +24,7 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.dirname(os.path.dirname(HERE))
+BUILD = None  # the build folder under test: the folder of --setup
 WINE_SCRIPTS = os.path.join(REPO, "tests", "wine")
 PREFIX_SNAPSHOT = os.path.join(REPO, "scripts", "prefix-snapshot.py")
 # win32, or win64 for the 64-bit test build of a machine that runs no 32-bit code (tests/wine/wine-env.sh).
@@ -589,6 +590,12 @@ def change_cd_files(cd, files, helpers=None):
         elif isinstance(content, dict) and "from" in content:
             os.makedirs(os.path.dirname(target), exist_ok=True)
             shutil.copy2(os.path.join(REPO, content["from"]), target)
+        elif isinstance(content, dict) and "built" in content:
+            # A program of the build under test, by its path in the build folder (that of setup.exe).
+            if not BUILD:
+                raise ScenarioError("the scenario needs the build folder (--setup)")
+            os.makedirs(os.path.dirname(target), exist_ok=True)
+            shutil.copy2(os.path.join(BUILD, content["built"]), target)
         elif isinstance(content, dict) and "ini" in content:
             edit_profile(target, content["ini"])
         elif isinstance(content, list):  # lines, joined with CRLF as a Windows editor writes them
@@ -1361,6 +1368,8 @@ def main():
     for attr in ("setup", "uninstaller", "driver", "target", "faults", "template", "output"):
         if getattr(args, attr):
             setattr(args, attr, os.path.abspath(getattr(args, attr)))
+    global BUILD
+    BUILD = os.path.dirname(args.setup) if args.setup else None
     with open(args.scenario, encoding="utf-8") as f:
         scenario = expand_repeats(json.load(f))
     name = os.path.splitext(os.path.basename(args.scenario))[0]
