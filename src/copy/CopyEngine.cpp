@@ -236,8 +236,7 @@ public:
         if (outcome.error == 0) {
             sectionBytesWritten += bytes;
             // Written by the book, new or replacing a file: the removal takes it.
-            if (!outcome.replacing) NoteCreatedThisRun(destPath);
-            SectionRecord(setupSettings.currentSection).Add(RecordKind::File, destPath);
+            SectionRecord(setupSettings.currentSection).Add(RecordKind::File, destPath, !outcome.replacing);
             if (!TheRunLog().On()) return;
             const bool compressed = setupSettings.filesCompressed;
             const char* what = outcome.replacing ? (compressed ? "expanded (replaced)" : "replaced")
