@@ -203,7 +203,12 @@ private:
         return true;
     }
     void LeaveFolder() override { Finish(); }
-    void CreateFolder(const std::string& path) override { createdFolder_ = path; }
+    // Reported as there before, so that each file takes the copy's path through the existence test.
+    bool CreateFolder(const std::string& path) override
+    {
+        createdFolder_ = path;
+        return false;
+    }
     bool PathExists(const std::string&) override { return false; }
     std::optional<ExistingFile> FindExisting(const std::string&) override { return std::nullopt; }
     void ShowFile(const std::string&, const std::string&) override {}

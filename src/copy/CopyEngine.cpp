@@ -128,8 +128,9 @@ public:
     {
     }
 
-    // The tree is walked in the current folder, by names, as long as the folder fits the current folder's
-    // limit; below that depth by full paths (`detached_` levels).
+    // The section's folder is the current folder; its sub-folders are reached by full paths and never
+    // made current: entering and leaving each one would cost two opens of it besides its enumeration,
+    // and a deep one can be beyond the current folder's limit.
     std::unique_ptr<FolderEnumeration> EnumerateCurrentFolder() override
     {
         auto enumeration = std::make_unique<FindEnumeration>();
@@ -139,29 +140,22 @@ public:
     bool EnterFolder(const std::string& name) override
     {
         const std::string folder = AppendToFolder(sourceFolder_, name);
-        if (detached_ == 0 && SetCurrentFolderPath(name)) {
-            sourceFolder_ = folder;
-            return true;
-        }
         const DWORD attributes = ::GetFileAttributesW(SystemPath(folder).c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
-        ++detached_;
+        ++depth_;
         sourceFolder_ = folder;
         return true;
     }
     void LeaveFolder() override
     {
         sourceFolder_ = ParentFolder(sourceFolder_);
-        if (detached_ > 0) {
-            --detached_;
-        } else {
-            ::SetCurrentDirectoryW(L"..");
-        }
+        --depth_;
     }
-    void CreateFolder(const std::string& path) override
+    bool CreateFolder(const std::string& path) override
     {
         const bool created = ::CreateDirectoryW(SystemPath(path).c_str(), nullptr) != FALSE;
         RecordCreated(setupSettings.currentSection, RecordKind::Folder, path, created);
+        return created;
     }
     bool PathExists(const std::string& path) override { return ::PathExistsUnlessFileNotFound(path); }
     std::optional<ExistingFile> FindExisting(const std::string& path) override
@@ -242,8 +236,7 @@ public:
         if (outcome.error == 0) {
             sectionBytesWritten += bytes;
             // Written by the book, new or replacing a file: the removal takes it.
-            if (!outcome.replacing) NoteCreatedThisRun(destPath);
-            SectionRecord(setupSettings.currentSection).Add(RecordKind::File, destPath);
+            SectionRecord(setupSettings.currentSection).Add(RecordKind::File, destPath, !outcome.replacing);
             if (!TheRunLog().On()) return;
             const bool compressed = setupSettings.filesCompressed;
             const char* what = outcome.replacing ? (compressed ? "expanded (replaced)" : "replaced")
@@ -261,7 +254,12 @@ public:
         files_.SetAttributes(path, attributes);
     }
     bool InUse(const std::string& path) override { return files_.InUse(path); }
-    bool StopRequested() override { return ::WaitForSingleObject(copyStopEvent.get(), 0) == WAIT_OBJECT_0; }
+    // The stop is signalled only after the user chose Exit, which sets cancelRequested first: until then
+    // the event is not asked about, which would cost a request to the system per file.
+    bool StopRequested() override
+    {
+        return setupSettings.cancelRequested && ::WaitForSingleObject(copyStopEvent.get(), 0) == WAIT_OBJECT_0;
+    }
     void FileDone(const FoundEntry& entry) override
     {
         ++filesDone_;
@@ -285,7 +283,7 @@ private:
     // A name of the source folder as the system is to open it.
     std::string SourceName(const std::string& name) const
     {
-        return detached_ > 0 ? AppendToFolder(sourceFolder_, name) : name;
+        return depth_ > 0 ? AppendToFolder(sourceFolder_, name) : name;
     }
 
     static constexpr ULONGLONG kShowIntervalMs = 40;
@@ -318,7 +316,7 @@ private:
     ULONGLONG lastShown_ = 0;
     HWND progressWindow_;       // receives WM_COPY_PROGRESS; null without a dialog
     std::string sourceFolder_;  // the folder of the CD being copied, in full
-    int detached_ = 0;          // levels below the current folder
+    int depth_ = 0;             // levels below the current folder
     unsigned long long filesDone_ = 0;
     unsigned long long bytesDone_ = 0;
     ULONGLONG lastProgress_ = 0;
@@ -329,8 +327,11 @@ void CopySection(const CopyWorkerParams& params)
     ::WaitForSingleObject(copyReadyEvent.get(), INFINITE);
     sectionBytesWritten = 0;
     const std::string destDir = setupSettings.GetSectionValue(SectionKey::DestDir);
-    CreateDirectoryPath(destDir, [](const std::string& folder, bool created) {
+    // Whether the last step, DestDir itself, was made now: then it holds nothing to replace.
+    bool destDirIsNew = false;
+    CreateDirectoryPath(destDir, [&destDirIsNew](const std::string& folder, bool created) {
         RecordCreated(setupSettings.currentSection, RecordKind::Folder, folder, created);
+        destDirIsNew = created;
     });
 
     const std::string codeDir = setupSettings.GetSectionValue(SectionKey::CodeDir);
@@ -356,7 +357,9 @@ void CopySection(const CopyWorkerParams& params)
     }
     LogLine("copying " + *source + " to " + destDir);
     if (!params.dialogWindow) {
-        CopyTree(destDir, nullptr, nullptr, 0);
+        WinTreeCopyHost unattended(nullptr, nullptr, 0);
+        TreeCopyState state = SectionCopyState();
+        CopyTree(destDir, unattended, state, destDirIsNew);
         return;
     }
     // The count for the bar walks the section's tree beside the copy: done first, on the worker, it
@@ -378,7 +381,7 @@ void CopySection(const CopyWorkerParams& params)
     }
     WinTreeCopyHost copying(params.sourceNameControl, params.destNameControl, params.fieldWidth, params.dialogWindow);
     TreeCopyState state = SectionCopyState();
-    CopyTree(destDir, copying, state);
+    CopyTree(destDir, copying, state, destDirIsNew);
     stopCount = true;
     if (counter.joinable()) counter.join();
     copying.PostProgress();

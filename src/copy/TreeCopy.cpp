@@ -11,8 +11,31 @@ std::string DestinationName(const std::string& name, const TreeCopyState& state)
     return state.useUnderscores ? MakeLongName(name) : name;
 }
 
+void CopyFolder(const std::string& destFolder, bool created, TreeCopyHost& host, TreeCopyState& state);
+
+// The system's answers when a rename that may not replace finds a file at its target.
+bool FoundInTheWay(unsigned long error)
+{
+    return error == kErrorAlreadyExists || error == kErrorFileExists;
+}
+
+// The end of one file's write: told to the host, and a failure collected by its kind.
+void Conclude(const FoundEntry& entry, const std::string& destPath, const WriteOutcome& outcome, TreeCopyHost& host,
+              TreeCopyState& state)
+{
+    host.FileWritten(entry.name, destPath, outcome);
+    if (outcome.error == kFailedWithoutReason)
+        state.expansionFailed = true;
+    else if (outcome.error == kErrorPathTooLong)  // the system's own limit: a name or path it refuses
+        state.pathsTooLong.Add(destPath, outcome.error, outcome.replacing);
+    else if (outcome.error != 0)
+        state.failedWrites.Add(destPath, outcome.error, outcome.replacing, outcome.pending);
+}
+
 // Copies, asks about or skips one file. False when the user chose Exit from the replace question.
-bool CopyFileEntry(const FoundEntry& entry, const std::string& destFolder, TreeCopyHost& host, TreeCopyState& state)
+// `inNewFolder`: the copy created the destination folder itself, so no file of the user's is in it.
+bool CopyFileEntry(const FoundEntry& entry, const std::string& destFolder, bool inNewFolder, TreeCopyHost& host,
+                   TreeCopyState& state)
 {
     const std::string destPath = AppendToFolder(destFolder, DestinationName(entry.name, state));
     if (destPath.size() > kMaxLongPathChars) {
@@ -20,6 +43,21 @@ bool CopyFileEntry(const FoundEntry& entry, const std::string& destFolder, TreeC
         return true;
     }
     host.ShowFile(entry.name, destPath);
+    auto write = [&](const std::string& target) {
+        return state.filesCompressed ? host.ExpandCompressedFile(entry.name, target)
+                                     : host.CopyPlainFile(entry.name, target);
+    };
+    // In a folder the copy has just made the file is simply written, without an existence test. Its
+    // rename never replaces, so a file that is there after all (two CD names that give one destination
+    // name, by the underscore rule or by case) stops it, and the file then goes the way of an existing
+    // one. Not where the temporary name does not fit: that write would go straight to the path.
+    if (inNewFolder && PartialFilePath(destPath).size() <= kMaxLongPathChars) {
+        const WriteOutcome outcome = WriteFileSafely(destPath, false, host, write);
+        if (!FoundInTheWay(outcome.error)) {
+            Conclude(entry, destPath, outcome, host, state);
+            return true;
+        }
+    }
     // Only a file the enumeration really finds is asked about: the existence test also reports
     // "present" for every file of a destination folder that could not be created.
     // One existence test serves the question and the write: a file that is not there is simply written.
@@ -43,18 +81,7 @@ bool CopyFileEntry(const FoundEntry& entry, const std::string& destFolder, TreeC
             }
         }
     }
-    auto write = [&](const std::string& target) {
-        return state.filesCompressed ? host.ExpandCompressedFile(entry.name, target)
-                                     : host.CopyPlainFile(entry.name, target);
-    };
-    const WriteOutcome outcome = WriteFileSafely(destPath, mayExist, host, write);
-    host.FileWritten(entry.name, destPath, outcome);
-    if (outcome.error == kFailedWithoutReason)
-        state.expansionFailed = true;
-    else if (outcome.error == kErrorPathTooLong)  // the system's own limit: a name or path it refuses
-        state.pathsTooLong.Add(destPath, outcome.error, outcome.replacing);
-    else if (outcome.error != 0)
-        state.failedWrites.Add(destPath, outcome.error, outcome.replacing, outcome.pending);
+    Conclude(entry, destPath, WriteFileSafely(destPath, mayExist, host, write), host, state);
     return true;
 }
 
@@ -67,31 +94,37 @@ void CopyFolderEntry(const FoundEntry& entry, const std::string& destFolder, Tre
         state.pathsTooLong.Add(destPath, kErrorPathTooLong, false);
         return;
     }
-    host.CreateFolder(destPath);
+    const bool created = host.CreateFolder(destPath);
     if (!host.EnterFolder(entry.name)) return;
-    CopyTree(destPath, host, state);
+    CopyFolder(destPath, created, host, state);
     host.LeaveFolder();
 }
-}  // namespace
 
-void CopyTree(const std::string& destFolder, TreeCopyHost& host, TreeCopyState& state)
+void CopyFolder(const std::string& destFolder, bool created, TreeCopyHost& host, TreeCopyState& state)
 {
     if (state.cancelRequested) return;
     std::unique_ptr<FolderEnumeration> entries = host.EnumerateCurrentFolder();
     if (!entries) return;
-    host.RemoveFile(AppendToFolder(destFolder, kPartialFileName));
+    // Only a folder that was there before can hold the temporary file of a run that was ended.
+    if (!created) host.RemoveFile(AppendToFolder(destFolder, kPartialFileName));
     FoundEntry entry;
     while (entries->Next(entry)) {
         if (state.cancelRequested) return;
         if (entry.isFolder) {
             CopyFolderEntry(entry, destFolder, host, state);
-        } else if (!CopyFileEntry(entry, destFolder, host, state)) {
+        } else if (!CopyFileEntry(entry, destFolder, created, host, state)) {
             return;
         } else {
             host.FileDone(entry);
         }
         if (host.StopRequested()) return;
     }
+}
+}  // namespace
+
+void CopyTree(const std::string& destFolder, TreeCopyHost& host, TreeCopyState& state, bool destFolderIsNew)
+{
+    CopyFolder(destFolder, destFolderIsNew, host, state);
 }
 
 namespace {

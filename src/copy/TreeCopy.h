@@ -41,8 +41,9 @@ public:
     virtual bool EnterFolder(const std::string& name) = 0;
     // Makes the parent folder current again.
     virtual void LeaveFolder() = 0;
-    // Creates one folder level; failures (it exists, no room) are not reported.
-    virtual void CreateFolder(const std::string& path) = 0;
+    // Creates one folder level; true when it was made now. Failures (it exists, no room) are not
+    // reported.
+    virtual bool CreateFolder(const std::string& path) = 0;
     virtual bool PathExists(const std::string& path) = 0;
     // The file at `path` as the enumeration finds it; nothing when no entry matches.
     virtual std::optional<ExistingFile> FindExisting(const std::string& path) = 0;
@@ -80,12 +81,14 @@ struct TreeCopyState {
 
 // Copies everything below the current folder into `destFolder` (which exists). Returns when the tree
 // is copied, when a stop was requested, or when the user chose Exit (cancelRequested is then set).
+// In a folder that the copy has just made (`destFolderIsNew`, and every sub-folder it creates) there
+// is nothing to replace: files are written there without an existence test each.
 // Every file is written safely (FileOverwrite.h); the temporary file that an ended run may have left
 // in a destination folder is removed first. Destination paths beyond 259 characters are not written
 // and are collected in pathsTooLong, folders with everything below them. An existing file is replaced
 // whatever its attributes. A file that cannot be written is collected in failedWrites with the
 // system's reason; an expansion that fails without one (a damaged file) sets expansionFailed.
-void CopyTree(const std::string& destFolder, TreeCopyHost& host, TreeCopyState& state);
+void CopyTree(const std::string& destFolder, TreeCopyHost& host, TreeCopyState& state, bool destFolderIsNew = false);
 
 // What the count walk needs: a folder to enumerate and a way into and out of its sub-folders.
 class FolderWalker {

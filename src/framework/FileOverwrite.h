@@ -22,6 +22,9 @@ constexpr unsigned kAttributeNormal = 0x80;
 constexpr unsigned long kFailedWithoutReason = 0xFFFFFFFFul;
 // The system's code for a path longer than it allows.
 constexpr unsigned long kErrorPathTooLong = 206;
+// The system's codes for a name that is taken, as a rename that may not replace reports it.
+constexpr unsigned long kErrorFileExists = 80;
+constexpr unsigned long kErrorAlreadyExists = 183;
 
 // The one temporary name, in the folder of the file being written: setup writes one file at a time,
 // so a run always reuses it, and a run that was ended in the middle of a file leaves at most this

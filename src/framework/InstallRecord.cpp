@@ -23,10 +23,19 @@ const char* NameOf(RecordKind kind)
 }
 
 // Both shared kinds are one item: the file is either there before or not.
+char KeyTag(RecordKind kind)
+{
+    return kind == RecordKind::Folder ? 'D' : kind == RecordKind::File ? 'F' : 'S';
+}
+
 std::string Key(RecordKind kind, const std::string& path)
 {
-    const char tag = kind == RecordKind::Folder ? 'D' : kind == RecordKind::File ? 'F' : 'S';
-    return tag + ansi::ToUpper(path);
+    return KeyTag(kind) + ansi::ToUpper(path);
+}
+
+size_t KeyHash(const std::string& key)
+{
+    return std::hash<std::string>()(key);
 }
 
 bool IsFullPath(const std::string& path)
@@ -35,26 +44,48 @@ bool IsFullPath(const std::string& path)
 }
 }  // namespace
 
-void InstallRecord::Add(RecordKind kind, const std::string& path)
+std::optional<size_t> InstallRecord::Find(RecordKind kind, const std::string& path) const
+{
+    const std::string key = Key(kind, path);
+    const auto range = keys_.equal_range(KeyHash(key));
+    for (auto it = range.first; it != range.second; ++it) {
+        const RecordItem& item = items_[it->second];
+        if (Key(item.kind, item.path) == key) return it->second;
+    }
+    return std::nullopt;
+}
+
+void InstallRecord::Add(RecordKind kind, const std::string& path, bool createdNow)
 {
     if (path.empty()) return;
-    if (!keys_.insert(Key(kind, path)).second) {
-        if (kind != RecordKind::CreatedSharedFile) return;
-        for (RecordItem& item : items_)
-            if (item.kind == RecordKind::SharedFile && ansi::EqualsNoCase(item.path, path)) item.kind = kind;
+    if (const std::optional<size_t> found = Find(kind, path)) {
+        if (createdNow) createdNow_[*found] = true;
+        if (kind == RecordKind::CreatedSharedFile && items_[*found].kind == RecordKind::SharedFile)
+            items_[*found].kind = kind;
         return;
     }
+    keys_.emplace(KeyHash(Key(kind, path)), items_.size());
     items_.push_back(RecordItem{kind, path});
+    createdNow_.push_back(createdNow);
 }
 
 bool InstallRecord::Has(RecordKind kind, const std::string& path) const
 {
-    return keys_.count(Key(kind, path)) != 0;
+    return Find(kind, path).has_value();
 }
 
 bool InstallRecord::Names(const std::string& path) const
 {
     return Has(RecordKind::Folder, path) || Has(RecordKind::File, path) || Has(RecordKind::SharedFile, path);
+}
+
+bool InstallRecord::CreatedNow(const std::string& path) const
+{
+    for (RecordKind kind : {RecordKind::Folder, RecordKind::File, RecordKind::SharedFile}) {
+        const std::optional<size_t> found = Find(kind, path);
+        if (found && createdNow_[*found]) return true;
+    }
+    return false;
 }
 
 void InstallRecord::Merge(const InstallRecord& other)

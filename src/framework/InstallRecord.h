@@ -13,9 +13,10 @@
 // A path inside the install folder is written relative to it ("Chapter 1\EXAMPLE1.TXT"); every other
 // path is a full path.
 
+#include <cstddef>
 #include <optional>
 #include <string>
-#include <unordered_set>
+#include <unordered_map>
 #include <vector>
 
 enum class RecordKind { Folder, File, SharedFile, CreatedSharedFile };
@@ -28,18 +29,25 @@ struct RecordItem {
 class InstallRecord {
 public:
     // Adds the item unless it is there already (case ignored); a shared file recorded as created
-    // stays so.
-    void Add(RecordKind kind, const std::string& path);
+    // stays so. `createdNow`: this run made the file or folder (kept apart from the stored form).
+    void Add(RecordKind kind, const std::string& path, bool createdNow = false);
     bool Has(RecordKind kind, const std::string& path) const;
     // Whether the record names `path` in any of its kinds.
     bool Names(const std::string& path) const;
+    // Whether an item for `path`, of any kind, was added as made by this run.
+    bool CreatedNow(const std::string& path) const;
     void Merge(const InstallRecord& other);
     const std::vector<RecordItem>& Items() const { return items_; }
     bool Empty() const { return items_.empty(); }
 
 private:
+    // The index of the item with this kind's key and path, case ignored.
+    std::optional<size_t> Find(RecordKind kind, const std::string& path) const;
+
     std::vector<RecordItem> items_;
-    std::unordered_set<std::string> keys_;  // kind and upper-case path of each item
+    std::vector<bool> createdNow_;  // by item
+    // Item indexes by the hash of their key: a record of many thousand files holds each path once.
+    std::unordered_multimap<size_t, size_t> keys_;
 };
 
 constexpr char kRecordFormatName[] = "setup install record 1";

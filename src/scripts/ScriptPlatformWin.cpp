@@ -146,8 +146,7 @@ void WinScriptPlatform::UseSharedFile(const std::string& path, bool created)
         }
         LogLine("  shared count of " + path + " raised");
     }
-    if (created) NoteCreatedThisRun(path);
-    record.Add(created || CreatedThisRun(path) ? RecordKind::CreatedSharedFile : RecordKind::SharedFile, path);
+    record.Add(created || CreatedThisRun(path) ? RecordKind::CreatedSharedFile : RecordKind::SharedFile, path, created);
 }
 
 void WinScriptPlatform::CreateShortcut(const std::string& target, const std::string& linkPath)

@@ -1,9 +1,7 @@
 #include "settings/SectionRecords.h"
 
 #include <array>
-#include <unordered_set>
 
-#include "framework/AnsiText.h"
 #include "settings/SetupSettings.h"
 
 namespace {
@@ -11,12 +9,6 @@ std::array<InstallRecord, kMaxSections>& Records()
 {
     static std::array<InstallRecord, kMaxSections> records;
     return records;
-}
-
-std::unordered_set<std::string>& Created()
-{
-    static std::unordered_set<std::string> created;
-    return created;
 }
 }  // namespace
 
@@ -27,23 +19,18 @@ InstallRecord& SectionRecord(int section)
 
 void RecordCreated(int section, RecordKind kind, const std::string& path, bool createdNow)
 {
-    if (createdNow) NoteCreatedThisRun(path);
-    if (createdNow || CreatedThisRun(path)) SectionRecord(section).Add(kind, path);
-}
-
-void NoteCreatedThisRun(const std::string& path)
-{
-    Created().insert(ansi::ToUpper(path));
+    if (createdNow || CreatedThisRun(path)) SectionRecord(section).Add(kind, path, createdNow);
 }
 
 bool CreatedThisRun(const std::string& path)
 {
-    return Created().count(ansi::ToUpper(path)) != 0;
+    for (const InstallRecord& record : Records())
+        if (record.CreatedNow(path)) return true;
+    return false;
 }
 
 void ClearSectionRecords()
 {
     for (InstallRecord& record : Records())
         record = InstallRecord();
-    Created().clear();
 }

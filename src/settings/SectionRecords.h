@@ -13,9 +13,8 @@ InstallRecord& SectionRecord(int section);
 // Notes that the current run met the folder or file at `path` for `section`: `createdNow` when it has
 // just created it. Recorded for the section when this run created it, now or for any section.
 void RecordCreated(int section, RecordKind kind, const std::string& path, bool createdNow);
-// Notes that this run created the folder or file at `path`, without recording it.
-void NoteCreatedThisRun(const std::string& path);
-// Whether this run created the folder or file at `path`.
+// Whether this run created the folder or file at `path`: a record of this run holds it as made now
+// (InstallRecord::Add's `createdNow`).
 bool CreatedThisRun(const std::string& path);
 // Forgets every record and everything created (tests).
 void ClearSectionRecords();

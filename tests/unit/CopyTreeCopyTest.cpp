@@ -26,6 +26,7 @@ public:
     std::map<std::string, unsigned long> renameErrors;  // by destination path
     std::string shown;                                  // the destination last shown
     int stopAfterEntries = -1;
+    bool foldersAreNew = false;  // CreateFolder reports every folder as made now
     std::function<void()> onCopy;
 
     std::vector<std::string> log;  // what happened, in order
@@ -70,8 +71,16 @@ public:
         return true;
     }
     void LeaveFolder() override { folder.pop_back(); }
-    void CreateFolder(const std::string& path) override { log.push_back("mkdir " + path); }
-    bool PathExists(const std::string& path) override { return existing.count(path) || reportedPresent.count(path); }
+    bool CreateFolder(const std::string& path) override
+    {
+        log.push_back("mkdir " + path);
+        return foldersAreNew;
+    }
+    bool PathExists(const std::string& path) override
+    {
+        log.push_back("exists " + path);
+        return existing.count(path) || reportedPresent.count(path);
+    }
     std::optional<ExistingFile> FindExisting(const std::string& path) override
     {
         auto it = existing.find(path);
@@ -122,8 +131,12 @@ public:
     unsigned long RenameFile(const std::string& from, const std::string& to, bool replace) override
     {
         log.push_back("rename " + from + " -> " + to + (replace ? " replacing" : ""));
+        // As the system does: a rename that may not replace stops at a file in the way.
+        if (!replace && existing.count(to)) return kErrorAlreadyExists;
         auto it = renameErrors.find(to);
-        return it == renameErrors.end() ? 0 : it->second;
+        if (it != renameErrors.end()) return it->second;
+        existing[to] = {};
+        return 0;
     }
     void RemoveFile(const std::string& path) override { log.push_back("remove " + path); }
     unsigned long WriteError(const std::string& destPath) const
@@ -310,6 +323,59 @@ TEST_F(TreeCopyTest, EveryFileGoesThroughTheTemporaryFileAndFailuresAreCollected
         EXPECT_EQ(failures.Listed()[1].error, 112u);
         EXPECT_FALSE(failures.Listed()[1].replacing);
         EXPECT_EQ(expansionFailed, compressed);
+    }
+}
+
+TEST_F(TreeCopyTest, InFoldersTheCopyMadeFilesAreWrittenWithoutExistenceTestsOrSweep)
+{
+    struct Case {
+        bool rootIsNew;
+        bool foldersAreNew;
+        std::vector<std::string> existenceTests;
+        std::vector<std::string> sweeps;
+    };
+    const std::string partial = std::string("\\") + kPartialFileName;
+    // clang-format off
+    const Case cases[] = {
+        {false, false, {"exists X\\A", "exists X\\SUB\\B"}, {"remove X" + partial, "remove X\\SUB" + partial}},
+        {false, true,  {"exists X\\A"},                    {"remove X" + partial}},
+        {true,  true,  {},                                  {}},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "root new " << c.rootIsNew << ", folders new " << c.foldersAreNew);
+        FakeHost host;
+        host.foldersAreNew = c.foldersAreNew;
+        host.cd[""] = {File("A"), Folder("SUB")};
+        host.cd["SUB"] = {File("B")};
+        CopyTree("X", host, state, c.rootIsNew);
+        EXPECT_EQ(host.Only("exists"), c.existenceTests);
+        EXPECT_EQ(host.Only("remove"), c.sweeps);
+        EXPECT_EQ(host.Only("rename"), (std::vector<std::string>{"rename X" + partial + " -> X\\A",
+                                                                 "rename X\\SUB" + partial + " -> X\\SUB\\B"}));
+    }
+    EXPECT_TRUE(failedWrites.Empty());
+}
+
+TEST_F(TreeCopyTest, InANewFolderTwoCdNamesForOneFileBringTheReplaceQuestion)
+{
+    state.useUnderscores = true;
+    host.cd[""] = {File("READ_ME.TXT", 1), File("Read_Me.txt", 2), File("READ_ME.DOC", 3)};
+    for (ReplaceAnswer answer : {ReplaceAnswer::No, ReplaceAnswer::Yes}) {
+        SCOPED_TRACE(answer == ReplaceAnswer::No ? "No" : "Yes");
+        host.log.clear();
+        host.existing.clear();
+        host.answers = {answer};
+        CopyTree("X", host, state, true);
+        // The second name finds the first file in its way: nothing is replaced unasked.
+        EXPECT_EQ(host.Only("ask"), (std::vector<std::string>{"ask Read_Me.txt 2/0"}));
+        std::vector<std::string> renames{"rename X\\~setup-partial.tmp -> X\\Read Me.txt",
+                                         "rename X\\~setup-partial.tmp -> X\\Read Me.txt"};
+        if (answer == ReplaceAnswer::Yes) renames.push_back("rename X\\~setup-partial.tmp -> X\\Read Me.txt replacing");
+        renames.push_back("rename X\\~setup-partial.tmp -> X\\Read Me.doc");
+        EXPECT_EQ(host.Only("rename"), renames);
+        EXPECT_EQ(host.Only("remove"), (std::vector<std::string>{"remove X\\~setup-partial.tmp"}));
+        EXPECT_TRUE(failedWrites.Empty());
     }
 }
 

@@ -66,3 +66,39 @@ TEST(InstallRecord, TheUninstallerFollowsOnlyPathsItWouldRemoveAnyway)
         EXPECT_EQ(!RefusedRecordPath(record, guarded, windows), c.followed) << c.path;
     }
 }
+
+TEST(InstallRecord, WhatThisRunMadeIsToldApartFromWhatItReplacedOrMet)
+{
+    InstallRecord record;
+    record.Add(RecordKind::Folder, "C:\\Book", true);
+    record.Add(RecordKind::File, "C:\\Book\\NEW.TXT", true);
+    record.Add(RecordKind::File, "C:\\Book\\REPLACED.TXT");
+    record.Add(RecordKind::SharedFile, "C:\\WINDOWS\\SHARED.DLL");
+    record.Add(RecordKind::CreatedSharedFile, "C:\\WINDOWS\\SHARED.DLL", true);  // a later write made it
+    record.Add(RecordKind::File, "C:\\Book\\LATER.TXT");
+    record.Add(RecordKind::File, "c:\\book\\later.txt", true);  // met again, made now: made by this run
+    // Many items, so that lookups go through a well filled table.
+    for (int i = 0; i < 2000; ++i)
+        record.Add(RecordKind::File, "C:\\Book\\Many\\F" + std::to_string(i) + ".TXT", i % 2 == 0);
+    struct Case {
+        const char* path;
+        bool named;
+        bool createdNow;
+    };
+    for (const Case& c : {Case{"c:\\BOOK", true, true}, Case{"C:\\Book\\new.txt", true, true},
+                          Case{"C:\\Book\\REPLACED.TXT", true, false}, Case{"C:\\windows\\shared.dll", true, true},
+                          Case{"C:\\Book\\LATER.TXT", true, true}, Case{"C:\\Book\\Many\\F1998.TXT", true, true},
+                          Case{"C:\\Book\\Many\\F1999.TXT", true, false},
+                          Case{"C:\\Book\\Many\\F2000.TXT", false, false}, Case{"C:\\Book\\NEW.TX", false, false}}) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(record.Names(c.path), c.named);
+        EXPECT_EQ(record.CreatedNow(c.path), c.createdNow);
+    }
+    EXPECT_EQ(record.Items().size(), 2005u);
+    EXPECT_EQ(record.Items()[3].kind, RecordKind::CreatedSharedFile);
+    // The stored form does not carry it: a record read back made nothing in this run.
+    InstallRecord merged;
+    merged.Merge(record);
+    EXPECT_TRUE(merged.Names("C:\\Book\\NEW.TXT"));
+    EXPECT_FALSE(merged.CreatedNow("C:\\Book\\NEW.TXT"));
+}
