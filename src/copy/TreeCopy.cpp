@@ -5,13 +5,17 @@
 
 namespace {
 constexpr int kMaxCountedDepth = 1000;
+// The copy goes no deeper than the count: each level holds a frame of the worker's stack and an open
+// folder, and a tree of thousands of one-letter levels fits in the longest path. A deeper folder is
+// not copied but reported, like a path too long, so the install says that it is incomplete.
+constexpr int kMaxCopiedDepth = kMaxCountedDepth;
 
 std::string DestinationName(const std::string& name, const TreeCopyState& state)
 {
     return state.useUnderscores ? MakeLongName(name) : name;
 }
 
-void CopyFolder(const std::string& destFolder, bool created, TreeCopyHost& host, TreeCopyState& state);
+void CopyFolder(const std::string& destFolder, bool created, int depth, TreeCopyHost& host, TreeCopyState& state);
 
 // The system's answers when a rename that may not replace finds a file at its target.
 bool FoundInTheWay(unsigned long error)
@@ -85,22 +89,23 @@ bool CopyFileEntry(const FoundEntry& entry, const std::string& destFolder, bool 
     return true;
 }
 
-void CopyFolderEntry(const FoundEntry& entry, const std::string& destFolder, TreeCopyHost& host, TreeCopyState& state)
+void CopyFolderEntry(const FoundEntry& entry, const std::string& destFolder, int depth, TreeCopyHost& host,
+                     TreeCopyState& state)
 {
     // Also covers "." and "..".
     if (entry.name.empty() || entry.name[0] == '.') return;
     const std::string destPath = AppendToFolder(destFolder, DestinationName(entry.name, state));
-    if (destPath.size() > kMaxLongPathChars) {
+    if (destPath.size() > kMaxLongPathChars || depth >= kMaxCopiedDepth) {
         state.pathsTooLong.Add(destPath, kErrorPathTooLong, false);
         return;
     }
     const bool created = host.CreateFolder(destPath);
     if (!host.EnterFolder(entry.name)) return;
-    CopyFolder(destPath, created, host, state);
+    CopyFolder(destPath, created, depth + 1, host, state);
     host.LeaveFolder();
 }
 
-void CopyFolder(const std::string& destFolder, bool created, TreeCopyHost& host, TreeCopyState& state)
+void CopyFolder(const std::string& destFolder, bool created, int depth, TreeCopyHost& host, TreeCopyState& state)
 {
     if (state.cancelRequested) return;
     std::unique_ptr<FolderEnumeration> entries = host.EnumerateCurrentFolder();
@@ -111,7 +116,7 @@ void CopyFolder(const std::string& destFolder, bool created, TreeCopyHost& host,
     while (entries->Next(entry)) {
         if (state.cancelRequested) return;
         if (entry.isFolder) {
-            CopyFolderEntry(entry, destFolder, host, state);
+            CopyFolderEntry(entry, destFolder, depth, host, state);
         } else if (!CopyFileEntry(entry, destFolder, created, host, state)) {
             return;
         } else {
@@ -124,7 +129,7 @@ void CopyFolder(const std::string& destFolder, bool created, TreeCopyHost& host,
 
 void CopyTree(const std::string& destFolder, TreeCopyHost& host, TreeCopyState& state, bool destFolderIsNew)
 {
-    CopyFolder(destFolder, destFolderIsNew, host, state);
+    CopyFolder(destFolder, destFolderIsNew, 0, host, state);
 }
 
 namespace {

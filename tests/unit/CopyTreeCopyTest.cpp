@@ -428,6 +428,24 @@ TEST_F(TreeCopyTest, OverlongDestinationsAreNotWrittenButCollected)
     EXPECT_TRUE(failedWrites.Empty());
 }
 
+TEST_F(TreeCopyTest, ATreeDeeperThanTheCountReachesIsReportedNotCopiedOrCounted)
+{
+    // 1,002 levels of one-letter folders, a file at the bottom of each.
+    std::string path;
+    for (int level = 0; level <= 1001; ++level) {
+        host.cd[path] = {File("F"), Folder("D")};
+        path += (path.empty() ? "" : "\\") + std::string("D");
+    }
+    host.cd[path] = {File("F")};
+    CopyTree("C:\\X", host, state);
+    const TreeCount count = CountTree(static_cast<FolderWalker&>(host));
+    EXPECT_EQ(host.Only("copy").size(), 1001u);
+    EXPECT_EQ(count.files, 1001u) << "the count and the copy go equally deep";
+    ASSERT_EQ(pathsTooLong.Count(), 1u);
+    EXPECT_EQ(pathsTooLong.Listed()[0].path.size(), std::string("C:\\X").size() + 2 * 1001);
+    EXPECT_TRUE(host.folder.empty());
+}
+
 TEST_F(TreeCopyTest, NothingHappensWhenAlreadyCancelledOrUnreadable)
 {
     cancel = true;
