@@ -159,12 +159,15 @@ void DialogAnswerer::Run()
             answered_.push_back(answered);
         }
         if (step.act) step.act(hwnd);
-        if (step.button) {
+        const int button = step.button;
+        // The step counts as taken before its button is pressed: the press may end the code under test
+        // at once, and its Finished() must then see the step done.
+        if (!everyDialog_) ++next_;
+        if (button) {
             if (const int hold = HoldMilliseconds()) ::Sleep(hold);
             pressed_.insert(hwnd);
-            ::PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(step.button, BN_CLICKED), 0);
+            ::PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
         }
-        if (!everyDialog_) ++next_;
         deadline = std::chrono::steady_clock::now() + timeout_;
     }
 }
