@@ -174,6 +174,14 @@ public:
         if (shownOnce_ && now - lastShown_ < kShowIntervalMs) return;
         shownOnce_ = true;
         lastShown_ = now;
+        if (progressWindow_) {
+            // The dialog sets and measures both names on its own thread, with the font it owns: after
+            // Exit it is destroyed while the copy runs on until it sees the stop, and a font or field
+            // used from here could be gone half-way through (the send then does nothing).
+            ::SendMessageW(progressWindow_, WM_COPY_SHOW_FILE, reinterpret_cast<WPARAM>(&sourceName),
+                           reinterpret_cast<LPARAM>(&destPath));
+            return;
+        }
         if (sourceNameControl_) ::SetWindowTextW(sourceNameControl_, Wide(sourceName).c_str());
         if (destNameControl_) {
             ::SetWindowTextW(destNameControl_,

@@ -7,9 +7,11 @@
 #include <utility>
 
 #include "copy/CopyEngine.h"
+#include "copy/PathDisplay.h"
 #include "copy/ProgressTexts.h"
 #include "framework/MessageBox.h"
 #include "framework/MessagePump.h"
+#include "framework/WideText.h"
 #include "resource.h"
 #include "settings/ExitConfirmation.h"
 #include "settings/SettingsWin.h"
@@ -54,9 +56,9 @@ bool CProgressDialog::OnInitDialog()
     destNameControl_ = Item(IDC_DEST_NAME);
     WINDOWPLACEMENT placement{};
     placement.length = sizeof(placement);
-    int fieldWidth = 0;
+    fieldWidth_ = 0;
     if (::GetWindowPlacement(destNameControl_, &placement)) {
-        fieldWidth = placement.rcNormalPosition.right - placement.rcNormalPosition.left;
+        fieldWidth_ = placement.rcNormalPosition.right - placement.rcNormalPosition.left;
     }
 
     if (setupSettings.settingsValid) {
@@ -73,7 +75,7 @@ bool CProgressDialog::OnInitDialog()
     pathsTooLong.Clear();
 
     auto params = std::make_unique<CopyWorkerParams>();
-    params->fieldWidth = fieldWidth;
+    params->fieldWidth = fieldWidth_;
     params->sourceNameControl = sourceNameControl_;
     params->destNameControl = destNameControl_;
     params->dialogWindow = Hwnd();
@@ -109,6 +111,9 @@ bool CProgressDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
             kibTotal_ = static_cast<unsigned long>(lParam);
             ShowProgress();
             break;
+        case WM_COPY_SHOW_FILE:
+            ShowFile(*reinterpret_cast<const std::string*>(wParam), *reinterpret_cast<const std::string*>(lParam));
+            break;
         case WM_COPY_PROGRESS:
             filesDone_ = wParam;
             kibDone_ = static_cast<unsigned long>(lParam);
@@ -119,6 +124,12 @@ bool CProgressDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
     }
     result = 0;
     return true;
+}
+
+void CProgressDialog::ShowFile(const std::string& sourceName, const std::string& destPath)
+{
+    ::SetWindowTextW(sourceNameControl_, Wide(sourceName).c_str());
+    ::SetWindowTextW(destNameControl_, Wide(CompactPathToWidth(destPath, destNameControl_, fieldWidth_)).c_str());
 }
 
 void CProgressDialog::ShowProgress()

@@ -29,11 +29,13 @@ protected:
 
 private:
     void OnSectionCopied();
+    void ShowFile(const std::string& sourceName, const std::string& destPath);
     void ShowProgress();
 
     std::function<void()> sectionCopied_;
     HWND sourceNameControl_ = nullptr;
     HWND destNameControl_ = nullptr;
+    int fieldWidth_ = 0;  // pixels of the destination-name field
     UniqueHandle workerThread_;
     LiveText fileCountLive_;  // screen readers read the file count as it goes up
     // From the count walk (zero until it has ended) and from the worker.

@@ -11,5 +11,8 @@ constexpr UINT WM_COPY_COUNTED =
     WM_USER + 6;  // count walk -> progress dialog: wParam = files, lParam = KiB in the section
 constexpr UINT WM_COPY_PROGRESS =
     WM_USER + 7;  // copy worker -> progress dialog: wParam = files done, lParam = KiB done
+// copy worker -> progress dialog, sent: wParam = const std::string* source name, lParam = const
+// std::string* destination path, both valid until the dialog has handled it.
+constexpr UINT WM_COPY_SHOW_FILE = WM_USER + 8;
 // options dialog -> itself, posted after the screen's density changed: the list takes the new font.
 constexpr UINT WM_ROW_FONT_CHANGED = WM_APP + 2;

@@ -8,6 +8,7 @@
 
 #include "DialogAnswerer.h"
 #include "framework/ComPtr.h"
+#include "framework/Handles.h"
 #include "HighContrastTheme.h"
 #include "options/CheckListLayout.h"
 #include "options/SectionCheckList.h"
@@ -270,8 +271,16 @@ TEST_F(CheckListHost, ScreenReadersSeeEveryRowAsACheckBoxWithItsNameSizeAndState
     MakeList(6, 3);
     list_->SetCheck(0, 1);
     ::SendMessageA(list_->Hwnd(), LB_SETCURSEL, 1, 0);
+    // Asked the way a reader asks, through the system's library (not linked: its import library and
+    // the interface identifiers' one both define IID_IAccessible for 64 bits).
+    const UniqueLibrary oleacc(::LoadLibraryW(L"oleacc.dll"));
+    ASSERT_TRUE(oleacc);
+    using FromWindow = HRESULT(WINAPI*)(HWND, DWORD, REFIID, void**);
+    const auto fromWindow =
+        reinterpret_cast<FromWindow>(reinterpret_cast<void*>(::GetProcAddress(oleacc.get(), "AccessibleObjectFromWindow")));
+    ASSERT_NE(fromWindow, nullptr);
     ComPtr<IAccessible> accessible;
-    ASSERT_EQ(::AccessibleObjectFromWindow(list_->Hwnd(), OBJID_CLIENT, IID_IAccessible, accessible.put_void()), S_OK);
+    ASSERT_EQ(fromWindow(list_->Hwnd(), OBJID_CLIENT, IID_IAccessible, accessible.put_void()), S_OK);
     long count = 0;
     ASSERT_EQ(accessible->get_accChildCount(&count), S_OK);
     EXPECT_EQ(count, 3);
