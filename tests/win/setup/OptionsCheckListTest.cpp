@@ -276,8 +276,8 @@ TEST_F(CheckListHost, ScreenReadersSeeEveryRowAsACheckBoxWithItsNameSizeAndState
     const UniqueLibrary oleacc(::LoadLibraryW(L"oleacc.dll"));
     ASSERT_TRUE(oleacc);
     using FromWindow = HRESULT(WINAPI*)(HWND, DWORD, REFIID, void**);
-    const auto fromWindow =
-        reinterpret_cast<FromWindow>(reinterpret_cast<void*>(::GetProcAddress(oleacc.get(), "AccessibleObjectFromWindow")));
+    const auto fromWindow = reinterpret_cast<FromWindow>(
+        reinterpret_cast<void*>(::GetProcAddress(oleacc.get(), "AccessibleObjectFromWindow")));
     ASSERT_NE(fromWindow, nullptr);
     ComPtr<IAccessible> accessible;
     ASSERT_EQ(fromWindow(list_->Hwnd(), OBJID_CLIENT, IID_IAccessible, accessible.put_void()), S_OK);
