@@ -119,6 +119,8 @@ private:
 
 class WinTreeCopyHost : public TreeCopyHost {
 public:
+    // With a progress window, the names and the progress go to it; without one, to the given controls
+    // of the calling thread (or nowhere, unattended).
     WinTreeCopyHost(HWND sourceNameControl, HWND destNameControl, int fieldWidth, HWND progressWindow = nullptr)
         : sourceNameControl_(sourceNameControl),
           destNameControl_(destNameControl),
@@ -311,7 +313,11 @@ private:
 
     // The worker's questions belong to the progress dialog whose fields show the copy, so that they
     // stay in front of it (and of the backdrop) wherever the user clicks.
-    HWND ProgressWindow() const { return sourceNameControl_ ? ::GetParent(sourceNameControl_) : nullptr; }
+    HWND ProgressWindow() const
+    {
+        if (progressWindow_) return progressWindow_;
+        return sourceNameControl_ ? ::GetParent(sourceNameControl_) : nullptr;
+    }
 
     SystemFiles files_;
     UniqueFile written_;  // the file last written, while it waits for its rename
@@ -387,7 +393,7 @@ void CopySection(const CopyWorkerParams& params)
     } catch (...) {
         // Without a thread there is no total; the copy itself is not affected.
     }
-    WinTreeCopyHost copying(params.sourceNameControl, params.destNameControl, params.fieldWidth, params.dialogWindow);
+    WinTreeCopyHost copying(nullptr, nullptr, 0, params.dialogWindow);
     TreeCopyState state = SectionCopyState();
     CopyTree(destDir, copying, state, destDirIsNew);
     stopCount = true;

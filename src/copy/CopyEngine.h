@@ -29,10 +29,7 @@ extern std::atomic<bool> restartNeeded;
 
 // The block the progress dialog hands to its worker; the worker frees it as its first act.
 struct CopyWorkerParams {
-    int fieldWidth = 0;                // pixels available in the destination-name control
-    HWND sourceNameControl = nullptr;  // static 1007
-    HWND destNameControl = nullptr;    // static 1009
-    HWND dialogWindow = nullptr;       // receives WM_SECTION_COPIED
+    HWND dialogWindow = nullptr;  // receives WM_COPY_SHOW_FILE, WM_COPY_PROGRESS and WM_SECTION_COPIED
 };
 
 // The worker thread's entry (for _beginthreadex): copies the section addressed by currentSection,

@@ -75,9 +75,6 @@ bool CProgressDialog::OnInitDialog()
     pathsTooLong.Clear();
 
     auto params = std::make_unique<CopyWorkerParams>();
-    params->fieldWidth = fieldWidth_;
-    params->sourceNameControl = sourceNameControl_;
-    params->destNameControl = destNameControl_;
     params->dialogWindow = Hwnd();
     uintptr_t thread = ::_beginthreadex(nullptr, 0, &CopyWorkerProc, params.get(), 0, nullptr);
     if (thread != 0) {
