@@ -9,6 +9,7 @@
 
 #include "framework/Handles.h"
 #include "framework/RunLog.h"
+#include "framework/Utf8.h"
 #include "framework/WideText.h"
 
 OsVersion QueryOsVersion()
@@ -55,7 +56,7 @@ namespace {
 constexpr wchar_t kRecordValueName[] = L"InstallRecord";
 }  // namespace
 
-std::optional<std::vector<std::string>> ReadInstallRecordValue(const std::string& productName)
+std::optional<std::string> ReadInstallRecordValue(const std::string& productName)
 {
     UniqueRegKey key;
     const std::string path = kUninstallKey + productName;
@@ -66,39 +67,35 @@ std::optional<std::vector<std::string>> ReadInstallRecordValue(const std::string
     DWORD type = 0, size = 0;
     if (::RegQueryValueExW(key.get(), kRecordValueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
         return std::nullopt;
-    if (type != REG_MULTI_SZ) return std::vector<std::string>{std::string()};
+    if (type != REG_MULTI_SZ) return std::string();
     std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
     DWORD filled = size;
     if (::RegQueryValueExW(key.get(), kRecordValueName, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
                            &filled) != ERROR_SUCCESS ||
         type != REG_MULTI_SZ)
-        return std::vector<std::string>{std::string()};
+        return std::string();
     data.resize(std::min<size_t>(filled / sizeof(wchar_t), data.size()));
-    std::vector<std::string> strings;
-    for (size_t at = 0; at < data.size();) {
-        const size_t end = data.find(L'\0', at);
-        const size_t stop = end == std::wstring::npos ? data.size() : end;
-        // The empty string ends the list.
-        if (stop == at) break;
-        strings.push_back(Narrow(std::wstring_view(data).substr(at, stop - at)));
-        at = stop + 1;
-    }
-    return strings;
+    return Narrow(data);
 }
 
-bool WriteInstallRecordValue(const std::string& productName, const std::vector<std::string>& stored)
+bool WriteInstallRecordValue(const std::string& productName, const InstallRecord& record,
+                             const std::string& installFolder)
 {
     UniqueRegKey key;
     const std::string path = kUninstallKey + productName;
     if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(path).c_str(), REG_OPTION_OPEN_LINK, KEY_SET_VALUE, key.put()) !=
         ERROR_SUCCESS)
         return false;
-    std::wstring data;
-    for (const std::string& text : stored)
-        data.append(Wide(text)).push_back(L'\0');
-    data.push_back(L'\0');
+    // The system's form made straight from the record, in a buffer of the exact size: the record of a
+    // book of many files is megabytes. The string's own terminator is the NUL that ends the list after
+    // the NUL of the last string.
+    size_t units = 0;
+    WriteInstallRecord(record, installFolder, [&](std::string_view part) { units += Utf16Length(part); });
+    std::u16string data;
+    data.reserve(units);
+    WriteInstallRecord(record, installFolder, [&](std::string_view part) { data += Utf16FromUtf8(part); });
     return ::RegSetValueExW(key.get(), kRecordValueName, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(data.data()),
-                            static_cast<DWORD>(data.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
+                            static_cast<DWORD>((data.size() + 1) * sizeof(char16_t))) == ERROR_SUCCESS;
 }
 
 namespace {

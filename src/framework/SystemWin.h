@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/InstallRecord.h"
 #include "framework/SystemFacts.h"
 
 // The version the system reports (all zero when it does not answer).
@@ -20,9 +21,11 @@ std::optional<std::string> InstalledUninstallString(const std::string& productNa
 // The install record's value in the uninstall entry of `productName` (see InstallRecord.h): nothing
 // when there is no entry or no such value; a value that is not a multi-string reads as one empty
 // string, which no record begins with.
-std::optional<std::vector<std::string>> ReadInstallRecordValue(const std::string& productName);
-// Writes the record into the entry, which must exist; false when it cannot.
-bool WriteInstallRecordValue(const std::string& productName, const std::vector<std::string>& stored);
+std::optional<std::string> ReadInstallRecordValue(const std::string& productName);
+// Writes the record into the entry, which must exist, paths inside `installFolder` relative to it;
+// false when it cannot.
+bool WriteInstallRecordValue(const std::string& productName, const InstallRecord& record,
+                             const std::string& installFolder);
 
 // The use counts of shared files, one DWORD per full path below HKEY_LOCAL_MACHINE.
 constexpr char kSharedDllsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";

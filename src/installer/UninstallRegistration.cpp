@@ -168,7 +168,7 @@ void LoadSectionRecord()
     // Only an entry of this very folder: its record's relative paths are relative to it.
     const std::optional<std::string> folder = FolderInUninstallString(*uninstallString, productName);
     if (!folder || !ansi::EqualsNoCase(*folder, destDir)) return;
-    const std::optional<std::vector<std::string>> stored = ReadInstallRecordValue(productName);
+    const std::optional<std::string> stored = ReadInstallRecordValue(productName);
     if (!stored) return;
     if (const std::optional<InstallRecord> record = ReadInstallRecord(*stored, destDir)) {
         SectionRecord(setupSettings.currentSection).Merge(*record);
@@ -180,10 +180,9 @@ void LoadSectionRecord()
 void WriteSectionRecord()
 {
     const std::string productName = setupSettings.GetSectionValue(SectionKey::ProductName);
-    const std::vector<std::string> stored = WriteInstallRecord(SectionRecord(setupSettings.currentSection),
-                                                               setupSettings.GetSectionValue(SectionKey::DestDir));
-    if (WriteInstallRecordValue(productName, stored)) {
-        LogLine("install record of " + productName + ": " + std::to_string(stored.size() - 1) + " items");
+    const InstallRecord& record = SectionRecord(setupSettings.currentSection);
+    if (WriteInstallRecordValue(productName, record, setupSettings.GetSectionValue(SectionKey::DestDir))) {
+        LogLine("install record of " + productName + ": " + std::to_string(record.Size()) + " items");
     } else {
         LogError("install record of " + productName + " not written");
     }

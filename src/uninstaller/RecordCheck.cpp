@@ -6,7 +6,7 @@
 std::optional<std::string> RefusedRecordPath(const InstallRecord& record, const std::vector<std::string>& guarded,
                                              const std::vector<std::string>& windowsFolders)
 {
-    for (const RecordItem& item : record.Items()) {
+    for (const RecordItem& item : record) {
         const std::optional<std::string> canonical = CanonicalFolderPath(item.path);
         if (!canonical || *canonical != item.path) return item.path;
         if (CheckInstallFolder(item.path, guarded).verdict != FolderVerdict::Removable) return item.path;

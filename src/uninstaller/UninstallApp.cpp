@@ -111,7 +111,7 @@ public:
     {
         return ::OtherInstallations(productName);
     }
-    std::optional<std::vector<std::string>> ReadEntryRecord() override
+    std::optional<std::string> ReadEntryRecord() override
     {
         const size_t prefix = std::strlen(kUninstallKey);
         if (entryPath_.size() <= prefix) return std::nullopt;

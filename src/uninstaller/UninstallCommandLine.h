@@ -15,7 +15,7 @@ struct UninstallCommand {
 // An uninstall entry of the installer's layout and the install record stored with it.
 struct InstalledProduct {
     UninstallCommand command;
-    std::optional<std::vector<std::string>> record;
+    std::optional<std::string> record;  // the stored form (see InstallRecord.h)
 };
 
 // What follows the program's own name in a full process command line, as WinMain receives it: the

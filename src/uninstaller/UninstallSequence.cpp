@@ -231,7 +231,7 @@ bool StillTheCheckedFolder(UninstallPlatform& platform, const ResolvedFolder& fo
 std::optional<InstallRecord> FollowableRecord(UninstallPlatform& platform, const std::string& installFolder,
                                               const std::string& productName)
 {
-    const std::optional<std::vector<std::string>> stored = platform.ReadEntryRecord();
+    const std::optional<std::string> stored = platform.ReadEntryRecord();
     if (!stored) return std::nullopt;
     std::optional<InstallRecord> record = ReadInstallRecord(*stored, installFolder);
     if (!record) {
@@ -247,7 +247,7 @@ std::optional<InstallRecord> FollowableRecord(UninstallPlatform& platform, const
     // The paths outside the install folder under their other names too: the long form, and the real
     // location of the folder that holds them.
     InstallRecord spellings;
-    for (const RecordItem& item : record->Items()) {
+    for (const RecordItem& item : *record) {
         if (refused) break;
         if (IsSameOrInsideFolder(item.path, installFolder)) continue;
         spellings.Add(item.kind, platform.LongPathName(item.path));
@@ -325,7 +325,7 @@ bool DeleteRecordedFiles(UninstallPlatform& platform, const InstallRecord& recor
                          bool outside, const std::vector<OtherInstallation>& others, std::map<std::string, bool>& plain)
 {
     bool allGone = true;
-    for (const RecordItem& item : record.Items()) {
+    for (const RecordItem& item : record) {
         if (item.kind != RecordKind::File) continue;
         if (IsSameOrInsideFolder(item.path, installFolder) == outside) continue;
         if (BelongsToOther(item.path, others)) continue;
@@ -348,7 +348,7 @@ void RemoveRecordedFolders(UninstallPlatform& platform, const InstallRecord& rec
                            std::map<std::string, bool>& plain)
 {
     std::vector<std::string> folders;
-    for (const RecordItem& item : record.Items()) {
+    for (const RecordItem& item : record) {
         if (item.kind != RecordKind::Folder || IsSameOrInsideFolder(item.path, installFolder) == outside) continue;
         if (!BelongsToOther(item.path, others)) folders.push_back(item.path);
     }
@@ -366,7 +366,7 @@ void RemoveRecordedFolders(UninstallPlatform& platform, const InstallRecord& rec
 void ReleaseSharedFiles(UninstallPlatform& platform, const InstallRecord& record, const std::string& uninstaller,
                         const std::vector<OtherInstallation>& others, std::map<std::string, bool>& plain)
 {
-    for (const RecordItem& item : record.Items()) {
+    for (const RecordItem& item : record) {
         if (item.kind != RecordKind::SharedFile && item.kind != RecordKind::CreatedSharedFile) continue;
         if (ansi::EqualsNoCase(item.path, uninstaller)) continue;
         const std::optional<unsigned long> left = platform.ReleaseSharedFile(item.path);
@@ -466,7 +466,7 @@ UninstallOutcome RunUninstall(UninstallPlatform& platform, std::string_view argu
                 sparedList += (sparedList.empty() ? "" : ", ") + other.folder + " (" + other.productName + ")";
             }
             if (!other.record) continue;
-            for (const RecordItem& item : other.record->Items())
+            for (const RecordItem& item : *other.record)
                 if (IsSameOrInsideFolder(item.path, installFolder)) spared.push_back(item.path);
         }
         if (!sharedWith.empty()) {

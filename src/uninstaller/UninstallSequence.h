@@ -71,7 +71,7 @@ public:
     // installer writes (a program, then `folder` product), with its stored install record.
     virtual std::vector<InstalledProduct> OtherInstallations(const std::string& productName) = 0;
     // The install record stored in the open entry (see InstallRecord.h); nothing when it has none.
-    virtual std::optional<std::vector<std::string>> ReadEntryRecord() = 0;
+    virtual std::optional<std::string> ReadEntryRecord() = 0;
     // Deletes the file at `path` itself, read-only or not, never what a link in its place leads to;
     // true when it is gone.
     virtual bool DeleteFile(const std::string& path) = 0;

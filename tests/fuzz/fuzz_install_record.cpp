@@ -25,22 +25,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     fuzz::Input input(data, size);
     const std::string folder = input.Line();
-    std::vector<std::string> stored;
+    std::vector<std::string> lines;
     while (!input.Empty())
-        stored.push_back(input.Line());
-    const std::optional<InstallRecord> record = ReadInstallRecord(stored, folder);
+        lines.push_back(input.Line());
+    const std::optional<InstallRecord> record = ReadInstallRecord(StoredRecordForm(lines), folder);
     if (!record) return 0;
-    for (const RecordItem& item : record->Items())
+    for (const RecordItem& item : *record)
         FUZZ_CHECK(!item.path.empty());
     // Written back and read again, the record holds the same items.
     const std::optional<InstallRecord> again = ReadInstallRecord(WriteInstallRecord(*record, folder), folder);
-    FUZZ_CHECK(again && again->Items().size() == record->Items().size());
-    for (size_t i = 0; i < record->Items().size(); ++i) {
-        FUZZ_CHECK(again->Items()[i].kind == record->Items()[i].kind);
-        FUZZ_CHECK(ansi::EqualsNoCase(again->Items()[i].path, record->Items()[i].path));
+    FUZZ_CHECK(again && again->Size() == record->Size());
+    for (size_t i = 0; i < record->Size(); ++i) {
+        FUZZ_CHECK(again->KindOf(i) == record->KindOf(i));
+        FUZZ_CHECK(ansi::EqualsNoCase(again->PathOf(i), record->PathOf(i)));
     }
     if (RefusedRecordPath(*record, kProtected, kWindows)) return 0;
-    for (const RecordItem& item : record->Items()) {
+    for (const RecordItem& item : *record) {
         for (const std::string& guarded : kProtected) {
             FUZZ_CHECK(!IsSameOrInsideFolder(guarded, item.path));
         }

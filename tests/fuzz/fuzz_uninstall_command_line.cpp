@@ -90,7 +90,7 @@ public:
         return false;
     }
     std::vector<InstalledProduct> OtherInstallations(const std::string&) override { return {}; }
-    std::optional<std::vector<std::string>> ReadEntryRecord() override { return std::nullopt; }
+    std::optional<std::string> ReadEntryRecord() override { return std::nullopt; }
     // Without a record nothing outside the folder is touched.
     bool DeleteFile(const std::string& path) override
     {

@@ -13,18 +13,23 @@ TEST(InstallRecord, WritesRelativePathsInsideTheFolderAndReadsThemBack)
     record.Add(RecordKind::SharedFile, "C:\\WINDOWS\\system32\\WIDGETS.TXT");
     record.Add(RecordKind::CreatedSharedFile, "C:\\WINDOWS\\system32\\WIDGETS.TXT");  // created wins
     record.Add(RecordKind::File, "C:\\Widgets\\SamplesOld\\A.TXT");                   // a neighbour, not inside
-    const std::vector<std::string> stored = WriteInstallRecord(record, "C:\\Widgets\\Samples");
-    EXPECT_EQ(stored, (std::vector<std::string>{kRecordFormatName, "folder C:\\Widgets", "folder C:\\Widgets\\Samples",
-                                                "file Chapter 1\\EXAMPLE1.TXT",
-                                                "shared-created C:\\WINDOWS\\system32\\WIDGETS.TXT",
-                                                "file C:\\Widgets\\SamplesOld\\A.TXT"}));
+    const std::string stored = WriteInstallRecord(record, "C:\\Widgets\\Samples");
+    EXPECT_EQ(stored,
+              StoredRecordForm({kRecordFormatName, "folder C:\\Widgets", "folder C:\\Widgets\\Samples",
+                                "file Chapter 1\\EXAMPLE1.TXT", "shared-created C:\\WINDOWS\\system32\\WIDGETS.TXT",
+                                "file C:\\Widgets\\SamplesOld\\A.TXT"}));
     const std::optional<InstallRecord> read = ReadInstallRecord(stored, "C:\\Widgets\\Samples");
     ASSERT_TRUE(read);
     EXPECT_TRUE(read->Has(RecordKind::File, "C:\\Widgets\\Samples\\Chapter 1\\EXAMPLE1.TXT"));
     EXPECT_TRUE(read->Has(RecordKind::CreatedSharedFile, "C:\\WINDOWS\\system32\\widgets.txt"));
     EXPECT_TRUE(read->Names("C:\\Widgets"));
     EXPECT_FALSE(read->Names("C:\\Widgets\\Samples\\Chapter 1"));
-    EXPECT_EQ(read->Items().size(), 5u);
+    EXPECT_EQ(read->Size(), 5u);
+    // The list ends at an empty string, as a multi-string value does; what follows is not read.
+    const std::optional<InstallRecord> ended =
+        ReadInstallRecord(stored + std::string(1, '\0') + "file \\WINDOWS\\win.ini", "C:\\Widgets\\Samples");
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(ended->Size(), 5u);
 
     for (const std::vector<std::string>& bad :
          std::vector<std::vector<std::string>>{{},
@@ -33,7 +38,7 @@ TEST(InstallRecord, WritesRelativePathsInsideTheFolderAndReadsThemBack)
                                                {kRecordFormatName, "file "},
                                                {kRecordFormatName, "file \\WINDOWS\\win.ini"},
                                                {kRecordFormatName, "file A\tB.TXT"}}) {
-        EXPECT_FALSE(ReadInstallRecord(bad, "C:\\Book")) << (bad.size() > 1 ? bad[1] : "");
+        EXPECT_FALSE(ReadInstallRecord(StoredRecordForm(bad), "C:\\Book")) << (bad.size() > 1 ? bad[1] : "");
     }
 }
 
@@ -94,8 +99,9 @@ TEST(InstallRecord, WhatThisRunMadeIsToldApartFromWhatItReplacedOrMet)
         EXPECT_EQ(record.Names(c.path), c.named);
         EXPECT_EQ(record.CreatedNow(c.path), c.createdNow);
     }
-    EXPECT_EQ(record.Items().size(), 2005u);
-    EXPECT_EQ(record.Items()[3].kind, RecordKind::CreatedSharedFile);
+    EXPECT_EQ(record.Size(), 2005u);
+    EXPECT_EQ(record.Item(3).kind, RecordKind::CreatedSharedFile);
+    EXPECT_EQ(record.Item(2004).path, "C:\\Book\\Many\\F1999.TXT");
     // The stored form does not carry it: a record read back made nothing in this run.
     InstallRecord merged;
     merged.Merge(record);

@@ -145,11 +145,15 @@ public:
         std::vector<InstalledProduct> found;
         for (const UninstallCommand& other : others) {
             auto it = otherRecords.find(other.productName);
-            found.push_back({other, it != otherRecords.end() ? std::optional(it->second) : std::nullopt});
+            found.push_back(
+                {other, it != otherRecords.end() ? std::optional(StoredRecordForm(it->second)) : std::nullopt});
         }
         return found;
     }
-    std::optional<std::vector<std::string>> ReadEntryRecord() override { return record; }
+    std::optional<std::string> ReadEntryRecord() override
+    {
+        return record ? std::optional<std::string>(StoredRecordForm(*record)) : std::nullopt;
+    }
     bool DeleteFile(const std::string& path) override
     {
         if (undeletable.count(path)) return false;
