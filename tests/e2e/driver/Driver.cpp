@@ -2,8 +2,9 @@
 // top-level windows, records each new one (texts, controls, screenshot) as a JSON line and answers
 // it as the scenario's rules say.
 //
-// Usage: driver.exe --rules FILE --log FILE --shots DIR [--stop FILE] [--watch a.exe,b.exe]
-//                   [--until-gone] [--max-ms N] [--settle-ms N]
+// Usage: driver.exe --rules FILE --log FILE [--shots DIR] [--stop FILE] [--watch a.exe,b.exe]
+//                   [--until-gone] [--max-ms N] [--settle-ms N] [--poll-ms N]
+// Without --shots it takes no screenshots (the bench, which times the windows by their records).
 
 #include <windows.h>
 // after windows.h
@@ -23,7 +24,6 @@
 
 namespace {
 
-constexpr DWORD kPollMs = 60;
 constexpr UINT kQueryTimeoutMs = 1000;
 constexpr int kMessageBoxTextId = 0xFFFF;
 
@@ -33,6 +33,7 @@ struct Options {
     bool untilGone = false;
     DWORD maxMs = 120000;
     DWORD settleMs = 150;
+    DWORD pollMs = 60;  // between two looks at the windows
 };
 
 DWORD startTick = 0;
@@ -754,15 +755,18 @@ void Snapshot(HWND hwnd, const Options& options, int seq, const char* event, con
     ::GetWindowRect(hwnd, &rect);
     DWORD pid = 0;
     ::GetWindowThreadProcessId(hwnd, &pid);
-    char number[16];
-    std::snprintf(number, sizeof(number), "%03d", ++shotCounter);
-    std::string shot = std::string(number) + "-" + SafeFileName(info.title) + ".bmp";
     // Let the window's thread handle what is queued (its first paint) and the display show it: a
     // window caught right after it appeared, such as the backdrop, is otherwise still black.
     DWORD_PTR ignored = 0;
     ::SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 500, &ignored);
-    ::Sleep(50);
-    if (!SaveScreenshot(hwnd, options.shotDir + "\\" + shot)) shot.clear();
+    std::string shot;
+    if (!options.shotDir.empty()) {  // without --shots (the bench), no screenshot and no wait for one
+        char number[16];
+        std::snprintf(number, sizeof(number), "%03d", ++shotCounter);
+        shot = std::string(number) + "-" + SafeFileName(info.title) + ".bmp";
+        ::Sleep(50);
+        if (!SaveScreenshot(hwnd, options.shotDir + "\\" + shot)) shot.clear();
+    }
     char handle[32];
     std::snprintf(handle, sizeof(handle), "0x%lx", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(hwnd)));
     RECT client = {};
@@ -841,6 +845,8 @@ bool ParseArguments(int argc, char** argv, Options& options)
             options.maxMs = std::strtoul(next().c_str(), nullptr, 10);
         else if (arg == "--settle-ms")
             options.settleMs = std::strtoul(next().c_str(), nullptr, 10);
+        else if (arg == "--poll-ms")
+            options.pollMs = std::strtoul(next().c_str(), nullptr, 10);
         else if (arg == "--watch") {
             std::string list = Lower(next()) + ",";
             std::string name;
@@ -857,7 +863,7 @@ bool ParseArguments(int argc, char** argv, Options& options)
             return false;
         }
     }
-    return !options.logPath.empty() && !options.shotDir.empty();
+    return !options.logPath.empty();
 }
 
 struct Seen {
@@ -956,7 +962,7 @@ int Run(const Options& options, Scenario& scenario)
             reason = "program-ended";
             break;
         }
-        ::Sleep(kPollMs);
+        ::Sleep(options.pollMs);
     }
     LogLine("\"event\":\"stop\",\"reason\":\"" + reason + "\",\"windows\":" + std::to_string(seq));
     return 0;
@@ -970,8 +976,8 @@ int main(int argc, char** argv)
     Options options;
     if (!ParseArguments(argc, argv, options)) {
         std::fprintf(stderr,
-                     "usage: driver --log FILE --shots DIR [--rules FILE] [--stop FILE] [--watch a.exe,b.exe] "
-                     "[--until-gone] [--max-ms N] [--settle-ms N]\n");
+                     "usage: driver --log FILE [--shots DIR] [--rules FILE] [--stop FILE] [--watch a.exe,b.exe] "
+                     "[--until-gone] [--max-ms N] [--settle-ms N] [--poll-ms N]\n");
         return 2;
     }
     logFile = std::fopen(options.logPath.c_str(), "wb");
