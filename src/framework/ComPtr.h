@@ -1,5 +1,9 @@
 #pragma once
 // A small owner for COM interface pointers and a guard for the component library of one thread.
+//
+// The component library is loaded by name at its first use (a shortcut, the progress dialog's texts
+// for screen readers), not with the program: it and the RPC runtime it pulls in would cost start-up
+// time before the first window. Without it, every call fails with E_NOTIMPL.
 
 #include <objbase.h>
 #include <utility>
@@ -39,13 +43,13 @@ private:
     T* p_ = nullptr;
 };
 
+// CoCreateInstance of an in-process server.
+HRESULT CreateComInstance(REFCLSID clsid, REFIID iid, void** object);
+
 class ComInitGuard {
 public:
-    ComInitGuard() : hr_(::CoInitialize(nullptr)) {}
-    ~ComInitGuard()
-    {
-        if (SUCCEEDED(hr_)) ::CoUninitialize();
-    }
+    ComInitGuard();
+    ~ComInitGuard();
     ComInitGuard(const ComInitGuard&) = delete;
     ComInitGuard& operator=(const ComInitGuard&) = delete;
     HRESULT result() const { return hr_; }

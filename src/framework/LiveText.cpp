@@ -30,9 +30,7 @@ void LiveText::Attach(HWND control)
     Detach();
     control_ = control;
     if (!control_) return;
-    if (FAILED(::CoCreateInstance(kAccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
-                                  annotations_.put_void())))
-        return;
+    if (FAILED(CreateComInstance(kAccPropServices, IID_IAccPropServices, annotations_.put_void()))) return;
     VARIANT polite{};
     polite.vt = VT_I4;
     polite.lVal = kPolite;

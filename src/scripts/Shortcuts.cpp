@@ -20,7 +20,7 @@ HRESULT CreateShortcutFile(const std::string& target, const std::string& linkPat
     if (Utf16Length(linkPath) > kMaxPathChars) return E_INVALIDARG;
 
     ComPtr<IShellLinkW> link;
-    HRESULT hr = ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.put_void());
+    HRESULT hr = CreateComInstance(CLSID_ShellLink, IID_IShellLinkW, link.put_void());
     if (FAILED(hr)) return hr;
     ComPtr<IPersistFile> file;
     hr = link->QueryInterface(IID_IPersistFile, file.put_void());
