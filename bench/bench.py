@@ -340,6 +340,13 @@ class Bench:
         self.remove(DEST_DIR)
         self.timed(["reg", "delete", UNINSTALL_KEY, "/f"], check=False)
 
+    @staticmethod
+    def settle():
+        """Writes out what the runs before wrote or freed, before the next run is timed: the disk's
+        journal would otherwise commit it (and discard the freed blocks) during the next run, and each
+        case's runs follow one another in a fixed order (setup's install after rmdir's removal)."""
+        os.sync()
+
     def timed(self, command, cwd=None, timeout=600, check=True):
         """Wall time of one Wine program from its start to its exit."""
         started = time.monotonic()
@@ -354,6 +361,7 @@ class Bench:
         """Runs setup.exe with the default answers; returns the seconds of its copy phase as a TreeWatch
         sees it, and its peak memory in KB when asked."""
         peak = PeakMemory(self.prefix.path, "setup.exe") if memory else None
+        self.settle()
         with TreeWatch(self.unix(DEST_DIR), files) as watch:
             if peak:
                 peak.start()
@@ -366,6 +374,7 @@ class Bench:
         return watch.seconds, peak.peak_kb if peak else None
 
     def xcopy(self, files):
+        self.settle()
         with TreeWatch(self.unix(XCOPY_DEST), files) as watch:
             self.timed(["xcopy", "D:\\" + SECTION_FOLDER, XCOPY_DEST, "/E", "/I", "/Y"])
         return watch.seconds
@@ -376,11 +385,13 @@ class Bench:
         if not command:
             raise BenchError("no uninstall entry after the install")
         program, _, rest = command.partition(" ")
+        self.settle()
         with TreeWatch(self.unix(DEST_DIR), files, removal=True) as watch:
             self.timed([program] + rest.split(), cwd=self.cd)
         return watch.seconds
 
     def rmdir(self, files):
+        self.settle()
         with TreeWatch(self.unix(XCOPY_DEST), files, removal=True) as watch:
             self.timed(["cmd", "/c", "rmdir", "/s", "/q", XCOPY_DEST])
         return watch.seconds
