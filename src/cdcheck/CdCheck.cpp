@@ -215,7 +215,7 @@ private:
     ReplaceAnswer AskReplace(const FoundEntry&, const ExistingFile&) override { return ReplaceAnswer::Yes; }
     bool ConfirmExit() override { return false; }
     // The file is recorded when it is put in place under its own name.
-    unsigned long CopyPlainFile(const std::string& sourceName, const std::string& target) override
+    unsigned long CopyPlainFile(const std::string& sourceName, const std::string& target, bool) override
     {
         installed.push_back({frames_.back().folder / fs::u8path(sourceName), false, target});
         handled_.insert(target);
@@ -228,9 +228,10 @@ private:
         return 0;
     }
     void RemoveFile(const std::string&) override {}
-    unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& destPath) override
+    unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& destPath,
+                                       bool createNew) override
     {
-        return CopyPlainFile(sourceName, destPath);
+        return CopyPlainFile(sourceName, destPath, createNew);
     }
     std::optional<unsigned> GetAttributes(const std::string&) override { return std::nullopt; }
     void SetAttributes(const std::string&, unsigned) override {}

@@ -121,11 +121,14 @@ class WinTreeCopyHost : public TreeCopyHost {
 public:
     // With a progress window, the names and the progress go to it; without one, to the given controls
     // of the calling thread (or nowhere, unattended).
-    WinTreeCopyHost(HWND sourceNameControl, HWND destNameControl, int fieldWidth, HWND progressWindow = nullptr)
+    // With a note that is open, new files are written in place.
+    WinTreeCopyHost(HWND sourceNameControl, HWND destNameControl, int fieldWidth, HWND progressWindow = nullptr,
+                    NewFileNote* note = nullptr)
         : sourceNameControl_(sourceNameControl),
           destNameControl_(destNameControl),
           fieldWidth_(fieldWidth),
           progressWindow_(progressWindow),
+          note_(note && note->Open() ? note : nullptr),
           sourceFolder_(::CurrentFolder())
     {
     }
@@ -206,18 +209,22 @@ public:
     bool ConfirmExit() override { return RunExitConfirmation(ProgressWindow()); }
     // The file just written stays open until it is renamed into place through its handle: one request
     // instead of opening it again by its name.
-    unsigned long CopyPlainFile(const std::string& sourceName, const std::string& target) override
+    unsigned long CopyPlainFile(const std::string& sourceName, const std::string& target, bool createNew) override
     {
         written_.reset();
         writtenPath_ = target;
-        return Measured(::CopyPlainFile(SourceName(sourceName), target, &written_));
+        return Measured(::CopyPlainFile(SourceName(sourceName), target, &written_, createNew, note_));
     }
-    unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& target) override
+    unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& target,
+                                       bool createNew) override
     {
         written_.reset();
         writtenPath_ = target;
-        return Measured(::ExpandCompressedFile(SourceName(sourceName), target, &written_));
+        return Measured(::ExpandCompressedFile(SourceName(sourceName), target, &written_, createNew, note_));
     }
+    // A new file written in place saves its rename, a request to the system and the search of its
+    // folder for the name; the note stands in for the temporary name should the run be ended.
+    bool NewFilesInPlace() override { return note_ != nullptr; }
     unsigned long RenameFile(const std::string& from, const std::string& to, bool replace) override
     {
         if (written_ && from == writtenPath_) {
@@ -329,6 +336,7 @@ private:
     bool shownOnce_ = false;
     ULONGLONG lastShown_ = 0;
     HWND progressWindow_;       // receives WM_COPY_PROGRESS; null without a dialog
+    NewFileNote* note_;         // names each new file written in place; null: none are
     std::string sourceFolder_;  // the folder of the CD being copied, in full
     int depth_ = 0;             // levels below the current folder
     unsigned long long filesDone_ = 0;
@@ -370,9 +378,12 @@ void CopySection(const CopyWorkerParams& params)
         return;
     }
     LogLine("copying " + *source + " to " + destDir);
+    NewFileNote note(destDir);
+    TreeCopyState state = SectionCopyState();
+    state.unfinishedFile = note.Unfinished();
+    if (!state.unfinishedFile.empty()) LogLine("an ended run left " + state.unfinishedFile + " short");
     if (!params.dialogWindow) {
-        WinTreeCopyHost unattended(nullptr, nullptr, 0);
-        TreeCopyState state = SectionCopyState();
+        WinTreeCopyHost unattended(nullptr, nullptr, 0, nullptr, &note);
         CopyTree(destDir, unattended, state, destDirIsNew);
         return;
     }
@@ -393,8 +404,7 @@ void CopySection(const CopyWorkerParams& params)
     } catch (...) {
         // Without a thread there is no total; the copy itself is not affected.
     }
-    WinTreeCopyHost copying(nullptr, nullptr, 0, params.dialogWindow);
-    TreeCopyState state = SectionCopyState();
+    WinTreeCopyHost copying(nullptr, nullptr, 0, params.dialogWindow, &note);
     CopyTree(destDir, copying, state, destDirIsNew);
     stopCount = true;
     if (counter.joinable()) counter.join();
@@ -513,7 +523,62 @@ unsigned long LastErrorOr(DWORD fallback)
 }
 }  // namespace
 
-unsigned long CopyPlainFile(const std::string& sourceName, const std::string& destPath, UniqueFile* keepOpen)
+NewFileNote::NewFileNote(const std::string& folder) : path_(AppendToFolder(folder, kNewFileNoteName))
+{
+    const std::wstring name = SystemPath(path_);
+    // A note left by an ended run is read, then deleted, never written to: whatever is at its name
+    // (a link, even) only ever names a file for the copy, which writes that file anyway.
+    UniqueFile left(::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (left) {
+        constexpr DWORD kLongest = kMaxLongPathChars * 3 + 1;  // a path in UTF-8, and its end
+        std::string text(kLongest, '\0');
+        DWORD read = 0;
+        if (::ReadFile(left.get(), text.data(), kLongest, &read, nullptr)) {
+            text.resize(read);
+            unfinished_ = NotedNewFile(text);
+        }
+        left.reset();
+        RemoveFileIfThere(path_);
+    }
+    file_.reset(::CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                              nullptr));
+}
+
+NewFileNote::~NewFileNote()
+{
+    if (!file_) return;
+    file_.reset();
+    ::DeleteFileW(SystemPath(path_).c_str());
+}
+
+unsigned long NewFileNote::Name(const std::string& path)
+{
+    // Always from the start: the name ends at its NUL, whatever a longer one left after it. The file
+    // position, not an offset in an OVERLAPPED: with one, the write also asks the system about a
+    // completion port, a request per file.
+    const LARGE_INTEGER start{};
+    if (!::SetFilePointerEx(file_.get(), start, nullptr, FILE_BEGIN)) return LastErrorOr(ERROR_WRITE_FAULT);
+    DWORD wrote = 0;
+    const DWORD size = static_cast<DWORD>(path.size() + 1);
+    if (!::WriteFile(file_.get(), path.c_str(), size, &wrote, nullptr)) return LastErrorOr(ERROR_WRITE_FAULT);
+    return wrote == size ? 0 : ERROR_DISK_FULL;
+}
+
+namespace {
+// Creates a destination to write: a new file, named by the note, or the temporary file, replacing it.
+unsigned long CreateDestination(const std::string& destPath, DWORD access, DWORD flags, bool createNew,
+                                NewFileNote* note, UniqueFile& dest)
+{
+    dest.reset(::CreateFileW(SystemPath(destPath).c_str(), access, 0, nullptr, createNew ? CREATE_NEW : CREATE_ALWAYS,
+                             flags, nullptr));
+    if (!dest) return LastErrorOr(ERROR_GEN_FAILURE);
+    return createNew && note ? note->Name(destPath) : 0;
+}
+}  // namespace
+
+unsigned long CopyPlainFile(const std::string& sourceName, const std::string& destPath, UniqueFile* keepOpen,
+                            bool createNew, NewFileNote* note)
 {
     // The copy's own loop rather than CopyFile: the copy is created with no attributes (a file from a
     // CD arrives read-only otherwise, and clearing that costs a request per file) and gets the
@@ -523,9 +588,11 @@ unsigned long CopyPlainFile(const std::string& sourceName, const std::string& de
     if (!source) return LastErrorOr(ERROR_GEN_FAILURE);
     FILETIME created{}, accessed{}, written{};
     const bool timed = ::GetFileTime(source.get(), &created, &accessed, &written) != FALSE;
-    UniqueFile dest(::CreateFileW(SystemPath(destPath).c_str(), GENERIC_WRITE | (keepOpen ? DELETE : 0), 0, nullptr,
-                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!dest) return LastErrorOr(ERROR_GEN_FAILURE);
+    UniqueFile dest;
+    if (const unsigned long error =
+            CreateDestination(destPath, GENERIC_WRITE | (keepOpen ? DELETE : 0),
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, createNew, note, dest))
+        return error;
     // One buffer per thread for the whole run: large enough that a large file takes few requests.
     constexpr DWORD kBlock = 256 * 1024;
     thread_local std::vector<char> buffer(kBlock);
@@ -557,15 +624,17 @@ unsigned long OpenForExpansion(const std::string& path, UniqueLzHandle& source)
     return 0;
 }
 
-unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& destPath, UniqueFile* keepOpen)
+unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& destPath, UniqueFile* keepOpen,
+                                   bool createNew, NewFileNote* note)
 {
     UniqueLzHandle source;
     if (const unsigned long error = OpenForExpansion(sourceName, source)) return error;
     // The destination is not opened through the library: when it cannot be created (read-only, in use)
     // the library silently creates the compressed name ("README.TX_") beside it instead.
-    UniqueFile dest(::CreateFileW(SystemPath(destPath).c_str(), GENERIC_WRITE | (keepOpen ? DELETE : 0), 0, nullptr,
-                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!dest) return LastErrorOr(ERROR_GEN_FAILURE);
+    UniqueFile dest;
+    if (const unsigned long error = CreateDestination(destPath, GENERIC_WRITE | (keepOpen ? DELETE : 0),
+                                                      FILE_ATTRIBUTE_NORMAL, createNew, note, dest))
+        return error;
     const unsigned long error = WriteExpanded(source.get(), dest.get());
     if (error == 0 && keepOpen) *keepOpen = std::move(dest);
     return error;

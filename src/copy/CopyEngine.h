@@ -54,10 +54,35 @@ unsigned long long GetFoundFileSize(const std::string& path);
 // Last-write time (universal file time) of the first entry matching the path; 0 when nothing matches.
 unsigned long long GetFoundWriteTime(const std::string& path);
 
+// The note of the new file being written in place (kNewFileNoteName) in a section's folder, for as long
+// as the section's copy runs, and gone with it; what a run that was ended left there is read first.
+// When the folder takes no note, new files go through the temporary name.
+class NewFileNote {
+public:
+    explicit NewFileNote(const std::string& folder);
+    ~NewFileNote();
+    NewFileNote(const NewFileNote&) = delete;
+    NewFileNote& operator=(const NewFileNote&) = delete;
+
+    bool Open() const { return static_cast<bool>(file_); }
+    // The file that an ended run was writing, as its note named it; empty when there was none.
+    const std::string& Unfinished() const { return unfinished_; }
+    // Names the file just created at `path`, before anything is written into it. 0 or why not.
+    unsigned long Name(const std::string& path);
+
+private:
+    std::string path_;
+    UniqueFile file_;
+    std::string unfinished_;
+};
+
 // Copies a file to the destination (replacing what is there) and clears the copy's attributes. 0 when
 // copied, otherwise the system's error code.
 // With `keepOpen`, a copy that succeeds is left open there (with DELETE access), for its rename.
-unsigned long CopyPlainFile(const std::string& sourceName, const std::string& destPath, UniqueFile* keepOpen = nullptr);
+// With `createNew`, the destination is a new file (ERROR_FILE_EXISTS when one is there), which `note`
+// names (when given) as soon as it is created.
+unsigned long CopyPlainFile(const std::string& sourceName, const std::string& destPath, UniqueFile* keepOpen = nullptr,
+                            bool createNew = false, NewFileNote* note = nullptr);
 // Expands a compressed file of the current folder through LZ32 (a file not in the compressed format is
 // copied unchanged). 0 when expanded; the system's error code when the source or destination cannot be
 // opened or written; kFailedWithoutReason for a damaged file.
@@ -65,7 +90,7 @@ unsigned long CopyPlainFile(const std::string& sourceName, const std::string& de
 // system's error code when it cannot be opened, or kFailedWithoutReason when the library refuses it.
 unsigned long OpenForExpansion(const std::string& path, UniqueLzHandle& source);
 unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& destPath,
-                                   UniqueFile* keepOpen = nullptr);
+                                   UniqueFile* keepOpen = nullptr, bool createNew = false, NewFileNote* note = nullptr);
 // Writes what the expansion library reads from `source` (an open LZ handle) to `dest`. 0 when done, the
 // system's error code when a write fails, kFailedWithoutReason when the source is damaged.
 unsigned long WriteExpanded(INT source, HANDLE dest);

@@ -17,12 +17,6 @@ std::string DestinationName(const std::string& name, const TreeCopyState& state)
 
 void CopyFolder(const std::string& destFolder, bool created, int depth, TreeCopyHost& host, TreeCopyState& state);
 
-// The system's answers when a rename that may not replace finds a file at its target.
-bool FoundInTheWay(unsigned long error)
-{
-    return error == kErrorAlreadyExists || error == kErrorFileExists;
-}
-
 // The end of one file's write: told to the host, and a failure collected by its kind.
 void Conclude(const FoundEntry& entry, const std::string& destPath, const WriteOutcome& outcome, TreeCopyHost& host,
               TreeCopyState& state)
@@ -47,17 +41,21 @@ bool CopyFileEntry(const FoundEntry& entry, const std::string& destFolder, bool 
         return true;
     }
     host.ShowFile(entry.name, destPath);
+    // Only the file itself is created new; its temporary file may be a leftover.
     auto write = [&](const std::string& target) {
-        return state.filesCompressed ? host.ExpandCompressedFile(entry.name, target)
-                                     : host.CopyPlainFile(entry.name, target);
+        const bool createNew = target == destPath;
+        return state.filesCompressed ? host.ExpandCompressedFile(entry.name, target, createNew)
+                                     : host.CopyPlainFile(entry.name, target, createNew);
     };
+    const bool inPlace = host.NewFilesInPlace();
     // In a folder the copy has just made the file is simply written, without an existence test. Its
-    // rename never replaces, so a file that is there after all (two CD names that give one destination
-    // name, by the underscore rule or by case) stops it, and the file then goes the way of an existing
-    // one. Not where the temporary name does not fit: that write would go straight to the path.
-    if (inNewFolder && PartialFilePath(destPath).size() <= kMaxLongPathChars) {
-        const WriteOutcome outcome = WriteFileSafely(destPath, false, host, write);
-        if (!FoundInTheWay(outcome.error)) {
+    // create (in place) or rename never replaces, so a file that is there after all (two CD names that
+    // give one destination name, by the underscore rule or by case) stops it, and the file then goes
+    // the way of an existing one. Not where the temporary name does not fit: that write would go
+    // straight to the path.
+    if (inNewFolder && (inPlace || PartialFilePath(destPath).size() <= kMaxLongPathChars)) {
+        const WriteOutcome outcome = WriteFileSafely(destPath, false, host, write, inPlace);
+        if (!NameTaken(outcome.error)) {
             Conclude(entry, destPath, outcome, host, state);
             return true;
         }
@@ -66,7 +64,9 @@ bool CopyFileEntry(const FoundEntry& entry, const std::string& destFolder, bool 
     // "present" for every file of a destination folder that could not be created.
     // One existence test serves the question and the write: a file that is not there is simply written.
     const bool mayExist = host.PathExists(destPath);
-    if (!state.yesToAllChosen && mayExist) {
+    const bool unfinished =
+        mayExist && !state.unfinishedFile.empty() && ansi::EqualsNoCase(destPath, state.unfinishedFile);
+    if (!state.yesToAllChosen && mayExist && !unfinished) {
         if (std::optional<ExistingFile> existing = host.FindExisting(destPath)) {
             switch (host.AskReplace(entry, *existing)) {
                 case ReplaceAnswer::No:
@@ -85,7 +85,7 @@ bool CopyFileEntry(const FoundEntry& entry, const std::string& destFolder, bool 
             }
         }
     }
-    Conclude(entry, destPath, WriteFileSafely(destPath, mayExist, host, write), host, state);
+    Conclude(entry, destPath, WriteFileSafely(destPath, mayExist, host, write, inPlace), host, state);
     return true;
 }
 

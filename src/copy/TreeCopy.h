@@ -52,13 +52,18 @@ public:
     virtual ReplaceAnswer AskReplace(const FoundEntry& source, const ExistingFile& existing) = 0;
     // The exit confirmation; true when the user chose Exit.
     virtual bool ConfirmExit() = 0;
-    // Copies the file to `target` (the temporary file of the safe write, see FileOverwrite.h, or the
-    // destination itself), replacing what is there, and clears the copy's attributes. 0 when copied,
-    // otherwise the system's error code.
-    virtual unsigned long CopyPlainFile(const std::string& sourceName, const std::string& target) = 0;
-    // Expands a compressed file (a plain one passes unchanged) to `target`. 0 when expanded, otherwise
-    // the system's error code or kFailedWithoutReason.
-    virtual unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& target) = 0;
+    // Copies the file to `target` and clears the copy's attributes: to the temporary file of the safe
+    // write (see FileOverwrite.h), replacing what is there, or with `createNew` to the destination
+    // itself, which it creates (kErrorFileExists when a file is there). 0 when copied, otherwise the
+    // system's error code.
+    virtual unsigned long CopyPlainFile(const std::string& sourceName, const std::string& target, bool createNew) = 0;
+    // Expands a compressed file (a plain one passes unchanged) to `target`, as CopyPlainFile writes.
+    // 0 when expanded, otherwise the system's error code or kFailedWithoutReason.
+    virtual unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& target,
+                                               bool createNew) = 0;
+    // Whether a new file may be written in place, as the host keeps account of the one it is writing
+    // (kNewFileNoteName): a write in place is then told by `createNew`.
+    virtual bool NewFilesInPlace() { return false; }
     // The file's write has ended, put in place at `destPath` or not: for the log.
     virtual void FileWritten(const std::string& sourceName, const std::string& destPath, const WriteOutcome& outcome) {}
     // Tests the stop request without waiting; a request is consumed by the test that sees it.
@@ -77,17 +82,20 @@ struct TreeCopyState {
     WriteFailures& failedWrites;
     // Files and folders whose destination path is longer than the system allows.
     WriteFailures& pathsTooLong;
+    // The new file that an ended run was writing in place, as its note names it: short, so it is
+    // replaced without a question.
+    std::string unfinishedFile;
 };
 
 // Copies everything below the current folder into `destFolder` (which exists). Returns when the tree
 // is copied, when a stop was requested, or when the user chose Exit (cancelRequested is then set).
 // In a folder that the copy has just made (`destFolderIsNew`, and every sub-folder it creates) there
 // is nothing to replace: files are written there without an existence test each.
-// Every file is written safely (FileOverwrite.h); the temporary file that an ended run may have left
-// in a destination folder is removed first. Destination paths beyond 259 characters are not written
-// and are collected in pathsTooLong, folders with everything below them. An existing file is replaced
-// whatever its attributes. A file that cannot be written is collected in failedWrites with the
-// system's reason; an expansion that fails without one (a damaged file) sets expansionFailed.
+// Every file is written safely (FileOverwrite.h), a new one in place where the host allows it; the
+// temporary file that an ended run may have left in a destination folder is removed first. Destination paths beyond 259
+// characters are not written and are collected in pathsTooLong, folders with everything below them. An existing file is
+// replaced whatever its attributes. A file that cannot be written is collected in failedWrites with the system's
+// reason; an expansion that fails without one (a damaged file) sets expansionFailed.
 void CopyTree(const std::string& destFolder, TreeCopyHost& host, TreeCopyState& state, bool destFolderIsNew = false);
 
 // What the count walk needs: a folder to enumerate and a way into and out of its sub-folders.

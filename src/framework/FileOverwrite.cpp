@@ -22,16 +22,28 @@ std::string PartialFilePath(const std::string& path)
     return (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + kPartialFileName;
 }
 
+std::string NotedNewFile(std::string_view note)
+{
+    return std::string(note.substr(0, note.find('\0')));
+}
+
+bool NameTaken(unsigned long error)
+{
+    return error == kErrorAlreadyExists || error == kErrorFileExists;
+}
+
 WriteOutcome WriteFileSafely(const std::string& path, bool mayExist, FileWriteAccess& files,
-                             const std::function<unsigned long(const std::string& target)>& write)
+                             const std::function<unsigned long(const std::string& target)>& write, bool newInPlace)
 {
     const std::optional<unsigned> before = mayExist ? files.GetAttributes(path) : std::nullopt;
     const bool replacing = before.has_value();
     const std::string partial = PartialFilePath(path);
-    if (partial.size() > kMaxLongPathChars) {
-        if (replacing) return {kErrorPathTooLong, true, std::string()};
+    const bool partialTooLong = partial.size() > kMaxLongPathChars;
+    if (replacing && partialTooLong) return {kErrorPathTooLong, true, std::string()};
+    if (!replacing && (newInPlace || partialTooLong)) {
         const unsigned long error = write(path);
-        if (error != 0) files.RemoveFile(path);
+        // A file in the way is not this write's: it stays.
+        if (error != 0 && !NameTaken(error)) files.RemoveFile(path);
         return {error, false, std::string()};
     }
     unsigned long error = write(partial);

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 // Attribute bits, as the platform numbers them.
 constexpr unsigned kAttributeReadOnly = 0x01;
@@ -53,6 +54,16 @@ public:
     virtual bool InUse(const std::string& path) { return false; }
 };
 
+// While a section's copy writes new files in place, this file in the section's folder names the one
+// being written (its full path in UTF-8, ended by a NUL): a run ended in the middle of a new file
+// leaves it, and the next run replaces the file it names without asking, as the short file it is.
+constexpr char kNewFileNoteName[] = "~setup-writing.tmp";
+// The path such a note names; empty when it names none.
+std::string NotedNewFile(std::string_view note);
+
+// The system's answers when a create or a rename that may not replace finds a file at its target.
+bool NameTaken(unsigned long error);
+
 // The new content of a file that is in use waits under this name and a number, beside the file, for
 // the replacement at the next start of the system.
 constexpr char kPendingFilePrefix[] = "~setup-restart-";
@@ -67,10 +78,14 @@ struct WriteOutcome {
 // Writes the file at `path` through `write`, which writes the file it is given and returns 0 or why
 // it failed. A file that may be at `path` (`mayExist`) is replaced as described above; one that is
 // not is written through the temporary name as well, so that a write that is ended part-way never
-// leaves a short file under the book's name. Only when the temporary path would be longer than the
-// system allows is a new file written in place (and deleted when that fails); a replacement is then
-// refused with kErrorPathTooLong rather than risk the old file. When the old file cannot be replaced
+// leaves a short file under the book's name, unless the caller keeps account of a new file while it
+// is written (`newInPlace`, see kNewFileNoteName): it is then written in place, which saves its
+// rename. When the temporary path would be longer than the system allows a new file is written in
+// place too; a replacement is then refused with kErrorPathTooLong rather than risk the old file.
+// A write in place creates a new file only (NameTaken when one is there, which stays untouched) and
+// deletes what it wrote when it fails. When the old file cannot be replaced
 // because it is in use, the new content is kept under a pending name (kPendingFilePrefix) beside it,
 // for the caller to have it put in place at the next start of the system, or to delete.
 WriteOutcome WriteFileSafely(const std::string& path, bool mayExist, FileWriteAccess& files,
-                             const std::function<unsigned long(const std::string& target)>& write);
+                             const std::function<unsigned long(const std::string& target)>& write,
+                             bool newInPlace = false);

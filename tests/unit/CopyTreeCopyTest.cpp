@@ -27,6 +27,7 @@ public:
     std::string shown;                                  // the destination last shown
     int stopAfterEntries = -1;
     bool foldersAreNew = false;  // CreateFolder reports every folder as made now
+    bool inPlace = false;        // new files are written in place
     std::function<void()> onCopy;
 
     std::vector<std::string> log;  // what happened, in order
@@ -117,17 +118,30 @@ public:
                    ? shown
                    : target;
     }
-    unsigned long CopyPlainFile(const std::string& sourceName, const std::string& target) override
+    // A new file is created, as the system does, only where none is.
+    unsigned long Create(const std::string& target, bool createNew)
     {
-        log.push_back("copy " + (Current().empty() ? "" : Current() + "\\") + sourceName + " -> " + ForFile(target));
+        if (!createNew) return 0;
+        if (existing.count(target)) return kErrorFileExists;
+        existing[target] = {};
+        return 0;
+    }
+    unsigned long CopyPlainFile(const std::string& sourceName, const std::string& target, bool createNew) override
+    {
+        log.push_back("copy " + (Current().empty() ? "" : Current() + "\\") + sourceName + " -> " + ForFile(target) +
+                      (createNew ? " new" : ""));
         if (onCopy) onCopy();
+        if (const unsigned long error = Create(target, createNew)) return error;
         return WriteError(ForFile(target));
     }
-    unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& target) override
+    unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& target,
+                                       bool createNew) override
     {
-        log.push_back("expand " + sourceName + " -> " + ForFile(target));
+        log.push_back("expand " + sourceName + " -> " + ForFile(target) + (createNew ? " new" : ""));
+        if (const unsigned long error = Create(target, createNew)) return error;
         return failingExpansions.count(sourceName) ? kFailedWithoutReason : WriteError(ForFile(target));
     }
+    bool NewFilesInPlace() override { return inPlace; }
     unsigned long RenameFile(const std::string& from, const std::string& to, bool replace) override
     {
         log.push_back("rename " + from + " -> " + to + (replace ? " replacing" : ""));
@@ -379,6 +393,45 @@ TEST_F(TreeCopyTest, InANewFolderTwoCdNamesForOneFileBringTheReplaceQuestion)
     }
 }
 
+// With the host's note of the file being written, new files are created in place without a rename;
+// a replacement still goes through the temporary file, and the file an ended run left short is
+// replaced without a question.
+TEST_F(TreeCopyTest, NewFilesAreCreatedInPlaceAndTheOneAnEndedRunLeftShortIsReplacedUnasked)
+{
+    host.inPlace = true;
+    host.cd[""] = {File("NEW.TXT"), File("OLD.TXT"), File("CUT.TXT"), File("FULL.TXT")};
+    host.existing = {{"X\\OLD.TXT", {}}, {"X\\CUT.TXT", {}}};
+    host.writeErrors = {{"X\\FULL.TXT", 112}};
+    host.answers = {ReplaceAnswer::No};
+    state.unfinishedFile = "x\\cut.txt";
+    CopyTree("X", host, state);
+    EXPECT_EQ(host.Only("ask"), (std::vector<std::string>{"ask OLD.TXT 10/0"}));
+    EXPECT_EQ(host.Only("copy"),
+              (std::vector<std::string>{"copy NEW.TXT -> X\\NEW.TXT new", "copy CUT.TXT -> X\\CUT.TXT",
+                                        "copy FULL.TXT -> X\\FULL.TXT new"}));
+    EXPECT_EQ(host.Only("rename"), (std::vector<std::string>{"rename X\\~setup-partial.tmp -> X\\CUT.TXT replacing"}));
+    // The sweep of the old folder, and what the failed write made.
+    EXPECT_EQ(host.Only("remove"), (std::vector<std::string>{"remove X\\~setup-partial.tmp", "remove X\\FULL.TXT"}));
+    ASSERT_EQ(failedWrites.Count(), 1u);
+    EXPECT_EQ(failedWrites.Listed()[0].path, "X\\FULL.TXT");
+    EXPECT_FALSE(failedWrites.Listed()[0].replacing);
+
+    // In a folder the copy made, a second CD name for one file finds the first in its way.
+    FakeHost made;
+    made.inPlace = true;
+    made.cd[""] = {File("READ_ME.TXT", 1), File("Read_Me.txt", 2)};
+    made.answers = {ReplaceAnswer::Yes};
+    state.useUnderscores = true;
+    CopyTree("Y", made, state, true);
+    EXPECT_EQ(made.Only("ask"), (std::vector<std::string>{"ask Read_Me.txt 2/0"}));
+    EXPECT_EQ(made.Only("copy"), (std::vector<std::string>{"copy READ_ME.TXT -> Y\\Read Me.txt new",
+                                                           "copy Read_Me.txt -> Y\\Read Me.txt new",
+                                                           "copy Read_Me.txt -> Y\\Read Me.txt"}));
+    EXPECT_EQ(made.Only("rename"),
+              (std::vector<std::string>{"rename Y\\~setup-partial.tmp -> Y\\Read Me.txt replacing"}));
+    EXPECT_EQ(failedWrites.Count(), 1u);
+}
+
 TEST(CopyWriteFailures, MessageNamesEachFileWithItsReasonAndCountsTheRest)
 {
     WriteFailures failures;
@@ -418,7 +471,8 @@ TEST_F(TreeCopyTest, OverlongDestinationsAreNotWrittenButCollected)
     host.cd["LONGFOLDERNAME"] = {File("X")};
     CopyTree(dest, host, state);
     // The limit less 3 fits; the limit and 7 does not, nor does the folder.
-    EXPECT_EQ(host.Only("copy"), (std::vector<std::string>{"copy SHORT -> " + dest + "\\SHORT"}));
+    // Written in place, as a new file only: the temporary name beside it would not fit.
+    EXPECT_EQ(host.Only("copy"), (std::vector<std::string>{"copy SHORT -> " + dest + "\\SHORT new"}));
     EXPECT_TRUE(host.Only("mkdir").empty());
     EXPECT_EQ(host.Only("show").size(), 1u);
     ASSERT_EQ(pathsTooLong.Count(), 2u);

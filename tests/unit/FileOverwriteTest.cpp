@@ -144,6 +144,52 @@ TEST(FileOverwrite, WithoutRoomForTheTemporaryNameOnlyANewFileIsWrittenInPlace)
     EXPECT_EQ(written, (std::vector<std::string>{path, path + "2"}));
 }
 
+// With the caller's note of the file being written, a new file is created under its own name; a file in
+// the way is not touched, and a replacement still goes through the temporary name.
+TEST(FileOverwrite, InPlaceOnlyANewFileIsCreatedAndOnlyWhatTheWriteMadeIsDeleted)
+{
+    const std::string path = "C:\\Book\\A.PDF";
+    const std::string partial = "C:\\Book\\~setup-partial.tmp";
+    struct Case {
+        const char* name;
+        bool mayExist;
+        bool there;
+        unsigned long writeError;
+        std::string target;   // where the write went
+        std::string content;  // afterwards at `path`
+        std::vector<std::string> log;
+    };
+    const Case cases[] = {
+        {"new", false, false, 0, path, "new", {}},
+        {"new, disk full", false, false, 112, path, "", {"remove " + path}},
+        {"name taken after all", false, true, kErrorFileExists, path, "old", {}},
+        {"not found by the existence test", true, false, 0, path, "new", {}},
+        {"replaced", true, true, 0, partial, "new", {"rename " + partial + " " + path + " replace"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeFiles files;
+        if (c.there) files.files[path] = {"old"};
+        std::string target;
+        const WriteOutcome outcome = WriteFileSafely(
+            path, c.mayExist, files,
+            [&](const std::string& to) {
+                target = to;
+                if (!NameTaken(c.writeError)) files.files[to] = {c.writeError ? "part" : "new"};
+                return c.writeError;
+            },
+            true);
+        EXPECT_EQ(outcome.error, c.writeError);
+        EXPECT_EQ(target, c.target);
+        EXPECT_EQ(files.log, c.log);
+        EXPECT_EQ(files.files.count(path) ? files.files[path].content : "", c.content);
+    }
+    // The note names the file up to its NUL, whatever a longer name left after it.
+    EXPECT_EQ(NotedNewFile(std::string("C:\\B\\A.PDF\0C:\\Longer", 20)), "C:\\B\\A.PDF");
+    EXPECT_EQ(NotedNewFile(std::string_view("\0C:\\B", 5)), "");
+    EXPECT_EQ(NotedNewFile(""), "");
+}
+
 // A file in use keeps its old content; the new one waits under the first free pending name, which
 // the caller has put in place at the next start. Anything else that stops the rename deletes it.
 TEST(FileOverwrite, TheNewContentOfAFileInUseWaitsBesideIt)
