@@ -1,5 +1,7 @@
 #include "uninstaller/FolderRemoval.h"
 
+#include <unordered_set>
+
 #include "framework/AnsiText.h"
 #include "framework/PathText.h"
 #include "framework/SafeFormat.h"
@@ -17,18 +19,35 @@ bool IsSameOrInsideFolder(const std::string& path, const std::string& folder)
 namespace {
 enum class Spare { No, Whole, Holder };
 
-// Whether the folder at `path` is one of `spared`, holds one, or neither.
-Spare SpareOf(const std::string& path, const std::vector<std::string>& spared)
-{
-    Spare found = Spare::No;
-    for (const std::string& folder : spared) {
-        if (ansi::EqualsNoCase(folder, path)) return Spare::Whole;
-        if (IsSameOrInsideFolder(folder, path)) found = Spare::Holder;
+// The spared paths and every folder that holds one, by their upper-case spelling: each entry of the
+// tree is looked up once, however many paths the other records name.
+class SparedPaths {
+public:
+    explicit SparedPaths(const std::vector<std::string>& spared)
+    {
+        for (const std::string& path : spared) {
+            std::string key = ansi::ToUpper(path);
+            for (size_t slash = ansi::FindChar(key, '\\'); slash != std::string::npos;
+                 slash = ansi::FindChar(key, '\\', slash + 1))
+                holders_.insert(key.substr(0, slash));
+            whole_.insert(std::move(key));
+        }
     }
-    return found;
-}
+    // Whether the entry at `path` is spared, holds a spared path, or neither.
+    Spare Of(const std::string& path) const
+    {
+        if (whole_.empty()) return Spare::No;
+        const std::string key = ansi::ToUpper(path);
+        if (whole_.count(key)) return Spare::Whole;
+        return holders_.count(key) ? Spare::Holder : Spare::No;
+    }
 
-void EmptyCurrentFolder(RemovalFileSystem& fileSystem, const std::vector<std::string>& spared, bool& kept)
+private:
+    std::unordered_set<std::string> whole_;
+    std::unordered_set<std::string> holders_;
+};
+
+void EmptyCurrentFolder(RemovalFileSystem& fileSystem, const SparedPaths& spared, bool& kept)
 {
     // Going back up with ".." would, after a subfolder that could not be entered, climb out of the
     // folder being emptied; the full path always leads back to the right place.
@@ -40,7 +59,7 @@ void EmptyCurrentFolder(RemovalFileSystem& fileSystem, const std::vector<std::st
     for (const FolderEntry& entry : fileSystem.ListCurrentFolder()) {
         if (entry.name.empty() || entry.name == "." || entry.name == "..") continue;
         if (entry.isFolder && !entry.isLink) {
-            const Spare spare = spared.empty() ? Spare::No : SpareOf(AppendToFolder(listed, entry.name), spared);
+            const Spare spare = spared.Of(AppendToFolder(listed, entry.name));
             if (spare == Spare::Whole) {
                 kept = true;
                 continue;
@@ -65,7 +84,7 @@ void EmptyCurrentFolder(RemovalFileSystem& fileSystem, const std::vector<std::st
             if (!fileSystem.RemoveFolder(entry.name)) removalFailed = true;
             continue;
         }
-        if (!spared.empty() && SpareOf(AppendToFolder(listed, entry.name), spared) == Spare::Whole) {
+        if (spared.Of(AppendToFolder(listed, entry.name)) == Spare::Whole) {
             kept = true;
             continue;
         }
@@ -94,6 +113,6 @@ bool RemoveFolderContents(RemovalFileSystem& fileSystem, const std::string& fold
         return false;
     }
     bool kept = false;
-    EmptyCurrentFolder(fileSystem, spared, kept);
+    EmptyCurrentFolder(fileSystem, SparedPaths(spared), kept);
     return kept;
 }

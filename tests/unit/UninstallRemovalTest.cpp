@@ -241,6 +241,12 @@ TEST_F(UninstallRemoval, AnotherSectionsFolderInsideStaysWithTheFoldersThatHoldI
         EXPECT_TRUE(fs.Has(kept)) << kept;
     for (const char* gone : {"C:\\Book\\readme.txt", "C:\\Book\\A\\data.bin", "C:\\Book\\Z", "C:\\Book\\Z\\data.bin"})
         EXPECT_FALSE(fs.Has(gone)) << gone;
+    // A file another record names keeps the folders above it.
+    FakeFileSystem named = ThreeLevels();
+    EXPECT_TRUE(RemoveFolderContents(named, "C:\\Book", {"C:\\BOOK\\Z\\DATA.BIN"}));
+    EXPECT_TRUE(named.Has("C:\\Book\\Z\\data.bin"));
+    EXPECT_FALSE(named.Has("C:\\Book\\A"));
+    EXPECT_FALSE(named.Has("C:\\Book\\readme.txt"));
     EXPECT_TRUE(IsSameOrInsideFolder("C:\\Book\\A", "C:\\BOOK"));
     EXPECT_FALSE(IsSameOrInsideFolder("C:\\Bookshelf", "C:\\Book"));
     EXPECT_TRUE(IsSameOrInsideFolder("C:\\Book", "C:\\"));
