@@ -22,6 +22,9 @@ import os
 import re
 import sys
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from wine_registry import decode_reg_string, reg_entries  # noqa: E402
+
 # Folders below drive_c (lower case, "/"-separated) of the system's own scratch files and logs, which
 # the template prefix holds empty. Snapshots around `wine cmd /c exit` and around a whole demo run (driver,
 # setup, uninstaller under Xvfb) differed in nothing else on drive C: and below Software but the registry's
@@ -31,58 +34,21 @@ CHURN_FILES = re.compile(r"^windows/(logs|temp)(/.*)?$")
 REGISTRY_FILES = (("HKLM", "system.reg"), ("HKCU", "user.reg"))
 
 
-def unescape(text):
-    """A key name or string of a Wine registry file: backslash escapes, \\x followed by hex digits."""
-    out, i = [], 0
-    simple = {"n": "\n", "r": "\r", "t": "\t", "0": "\0", "a": "\a", "b": "\b", "e": "\x1b", "f": "\f", "v": "\v"}
-    while i < len(text):
-        if text[i] == "\\" and i + 1 < len(text):
-            following = text[i + 1]
-            digits = re.match(r"[0-9a-fA-F]{1,4}", text[i + 2:]) if following == "x" else None
-            if digits:
-                out.append(chr(int(digits.group(0), 16)))
-                i += 2 + len(digits.group(0))
-                continue
-            out.append(simple.get(following, following))
-            i += 2
-            continue
-        out.append(text[i])
-        i += 1
-    return "".join(out)
-
-
 def read_registry_file(path, root):
     """{key path with root: {value name: data as written}} of the keys below Software. The time stamp
     after each key and the #time lines are dropped: Wine writes new ones whenever it saves."""
     keys, spelling, current = {}, {}, None
-    if not os.path.exists(path):
-        return keys
-    with open(path, encoding="utf-8", errors="replace") as f:
-        lines = f.read().split("\n")
-    i = 0
-    while i < len(lines):
-        line = lines[i]
-        while line.endswith("\\") and i + 1 < len(lines):  # hex data goes on over several lines
-            i += 1
-            line = line[:-1] + lines[i].strip()
-        i += 1
-        if line.startswith("["):
-            name = unescape(line[1:line.rfind("]")])
+    for entry in reg_entries(path):
+        if entry[0] == "key":
+            name = entry[1]
             current = None
             if name.lower() == "software" or name.lower().startswith("software\\"):
                 # A key may appear twice, spelt alike or not (a file appended to before the server read it):
                 # the registry ignores case, the first spelling stays and the later values win.
                 full = spelling.setdefault((root + "\\" + name).lower(), root + "\\" + name)
                 current = keys.setdefault(full, {})
-            continue
-        if current is None or not line or line[0] in "#;":
-            continue
-        if line.startswith("@="):
-            current[""] = line[2:]
-            continue
-        m = re.match(r'^"((?:[^"\\]|\\.)*)"=(.*)$', line)
-        if m:
-            current[unescape(m.group(1))] = m.group(2)
+        elif current is not None:
+            current[entry[1]] = entry[2]
     return keys
 
 
@@ -132,7 +98,7 @@ def take(prefix):
 def shown_data(data):
     """A value's data as a reader expects it: strings unquoted, DWORDs as numbers."""
     if data.startswith('"') and data.endswith('"'):
-        return '"%s"' % unescape(data[1:-1])
+        return '"%s"' % decode_reg_string(data[1:-1])
     if data.startswith("dword:"):
         return "%d (dword)" % int(data[6:], 16)
     return data

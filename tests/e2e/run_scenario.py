@@ -27,6 +27,8 @@ REPO = os.path.dirname(os.path.dirname(HERE))
 BUILD = None  # the build folder under test: the folder of --setup
 WINE_SCRIPTS = os.path.join(REPO, "tests", "wine")
 PREFIX_SNAPSHOT = os.path.join(REPO, "scripts", "prefix-snapshot.py")
+sys.path.insert(0, os.path.join(REPO, "scripts"))
+from wine_registry import decode_reg_string, reg_entries  # noqa: E402
 # win32, or win64 for the 64-bit test build of a machine that runs no 32-bit code (tests/wine/wine-env.sh).
 WINE_ARCH = os.environ.get("SETUP_WINE_ARCH", "win32")
 # The ordinary account of "user": "unprivileged" scenarios (scripts/bootstrap.sh creates it).
@@ -403,55 +405,14 @@ class Prefix:
                 "HKCU": parse_reg_file(os.path.join(self.path, "user.reg"))}
 
 
-def decode_reg_string(text):
-    out, i = [], 0
-    escapes = {"n": "\n", "r": "\r", "t": "\t", "0": "\0", "\\": "\\", '"': '"', "a": "\a", "b": "\b",
-               "e": "\x1b", "f": "\f", "v": "\v"}
-    while i < len(text):
-        c = text[i]
-        if c == "\\" and i + 1 < len(text):
-            n = text[i + 1]
-            if n == "x":
-                m = re.match(r"[0-9a-fA-F]{1,4}", text[i + 2:])
-                out.append(chr(int(m.group(0), 16)))
-                i += 2 + len(m.group(0))
-                continue
-            out.append(escapes.get(n, n))
-            i += 2
-            continue
-        out.append(c)
-        i += 1
-    # A character beyond the first 65536 is stored as two escaped UTF-16 units: join them again.
-    return "".join(out).encode("utf-16-le", "surrogatepass").decode("utf-16-le", "replace")
-
-
 def parse_reg_file(path):
     """Reads a Wine registry file into {lower-case key: {lower-case value name: value}}."""
     keys, current = {}, None
-    if not os.path.exists(path):
-        return keys
-    with open(path, encoding="utf-8", errors="replace") as f:
-        lines = f.read().split("\n")
-    i = 0
-    while i < len(lines):
-        line = lines[i]
-        while line.endswith("\\") and i + 1 < len(lines):  # hex data continues on the next line
-            i += 1
-            line = line[:-1] + lines[i].strip()
-        i += 1
-        if line.startswith("["):
-            end = line.rfind("]")
-            current = keys.setdefault(decode_reg_string(line[1:end]).lower(), {})
+    for entry in reg_entries(path):
+        if entry[0] == "key":
+            current = keys.setdefault(entry[1].lower(), {})
             continue
-        if current is None or not line or line.startswith("#") or line.startswith(";"):
-            continue
-        if line.startswith("@="):
-            name, rest = "", line[2:]
-        else:
-            m = re.match(r'^"((?:[^"\\]|\\.)*)"=(.*)$', line)
-            if not m:
-                continue
-            name, rest = decode_reg_string(m.group(1)), m.group(2)
+        _, name, rest = entry
         if rest.startswith('"'):
             value = decode_reg_string(rest[1:rest.rfind('"')])
         elif rest.startswith("str("):
