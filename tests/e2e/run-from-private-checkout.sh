@@ -9,7 +9,7 @@ shift
 private=$(mktemp -d)
 trap 'rm -rf "$private"' EXIT
 [ "$(stat -c %a "$private")" = 700 ] || { echo "mktemp -d made a folder that others may enter" >&2; exit 2; }
-cp -a tests examples "$private/"
+cp -a tests examples scripts "$private/"
 failures=0
 for scenario in $(grep -l '"user": *"unprivileged"' "$private"/tests/e2e/scenarios/*.json); do
     echo "== $(basename "$scenario") from $private"
