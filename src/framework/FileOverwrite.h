@@ -28,7 +28,7 @@ constexpr unsigned long kErrorFileExists = 80;
 constexpr unsigned long kErrorAlreadyExists = 183;
 
 // The one temporary name, in the folder of the file being written: setup writes one file at a time,
-// so a run always reuses it, and a run that was ended in the middle of a file leaves at most this
+// so a run always reuses it, and a run that was ended in the middle of a replacement leaves at most this
 // file, which the next write into that folder (or the copy's sweep of it) removes. Never a name a
 // book uses: it starts with "~" and says what it is.
 constexpr char kPartialFileName[] = "~setup-partial.tmp";
