@@ -1,6 +1,7 @@
 #include "framework/ComPtr.h"
 
 #include "framework/Handles.h"
+#include "framework/LibraryFunction.h"
 
 namespace {
 struct ComLibrary {
@@ -10,21 +11,15 @@ struct ComLibrary {
     HRESULT(WINAPI* createInstance)(REFCLSID, IUnknown*, DWORD, REFIID, void**) = nullptr;
 };
 
-template <typename F>
-void Bind(F& function, HMODULE module, const char* name)
-{
-    function = module ? reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
-}
-
 // Loaded once, at the first use on any thread; the start-up restricts the search to the system folder.
 const ComLibrary& Library()
 {
     static const ComLibrary library = [] {
         ComLibrary l;
         l.module.reset(::LoadLibraryW(L"ole32.dll"));
-        Bind(l.initialize, l.module.get(), "CoInitialize");
-        Bind(l.uninitialize, l.module.get(), "CoUninitialize");
-        Bind(l.createInstance, l.module.get(), "CoCreateInstance");
+        l.initialize = LibraryFunction<decltype(l.initialize)>(l.module.get(), "CoInitialize");
+        l.uninitialize = LibraryFunction<decltype(l.uninitialize)>(l.module.get(), "CoUninitialize");
+        l.createInstance = LibraryFunction<decltype(l.createInstance)>(l.module.get(), "CoCreateInstance");
         if (!l.initialize || !l.uninitialize || !l.createInstance) l = ComLibrary();
         return l;
     }();

@@ -1,12 +1,13 @@
 #include "framework/DisplayWin.h"
 
+#include "framework/LibraryFunction.h"
+
 int WindowDpi(HWND hwnd)
 {
     // GetDpiForWindow exists from Windows 10 (1607) on; before that the system's density applies to
     // every window.
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    static const auto getDpiForWindow = LoadedLibraryFunction<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
     if (getDpiForWindow && hwnd) {
         const UINT dpi = getDpiForWindow(hwnd);
         if (dpi > 0) return static_cast<int>(dpi);

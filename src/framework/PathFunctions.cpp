@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "framework/Handles.h"
+#include "framework/LibraryFunction.h"
 #include "framework/PathText.h"
 #include "framework/WideText.h"
 
@@ -39,8 +40,8 @@ std::optional<unsigned long> RenameOpenFile(void* file, const std::string& to, b
 {
     using SetInformationFunction = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
     // Looked up, so that the program still starts on systems older than Windows Vista.
-    static const auto setInformation = reinterpret_cast<SetInformationFunction>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetFileInformationByHandle")));
+    static const auto setInformation =
+        LoadedLibraryFunction<SetInformationFunction>(L"kernel32.dll", "SetFileInformationByHandle");
     if (!setInformation || to.size() < 3 || to[1] != ':' || to[2] != '\\') return std::nullopt;
     // The system's own form of a full path, which the call takes as it is.
     const std::wstring name = L"\\??\\" + Wide(to);

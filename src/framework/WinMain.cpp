@@ -1,4 +1,5 @@
 #include "framework/App.h"
+#include "framework/LibraryFunction.h"
 
 namespace {
 // Libraries loaded at run time come from the system folder only: a DLL placed beside the program on
@@ -6,10 +7,7 @@ namespace {
 void RestrictLibrarySearchToSystemFolder()
 {
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
-    auto setDefault = kernel ? reinterpret_cast<SetDefaultDllDirectoriesFn>(
-                                   reinterpret_cast<void*>(::GetProcAddress(kernel, "SetDefaultDllDirectories")))
-                             : nullptr;
+    auto setDefault = LoadedLibraryFunction<SetDefaultDllDirectoriesFn>(L"kernel32.dll", "SetDefaultDllDirectories");
     if (setDefault) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
     ::SetDllDirectoryW(L"");
 }

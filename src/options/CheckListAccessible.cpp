@@ -4,6 +4,7 @@
 #include <string>
 
 #include "framework/Handles.h"
+#include "framework/LibraryFunction.h"
 #include "framework/WideText.h"
 #include "options/CheckListLayout.h"
 #include "options/SectionCheckList.h"
@@ -21,21 +22,16 @@ struct AccessibilityLibraries {
     bool Loaded() const { return lresultFromObject && createStdAccessibleObject && sysAllocString; }
 };
 
-template <typename F>
-void Bind(F& function, HMODULE module, const char* name)
-{
-    function = module ? reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
-}
-
 const AccessibilityLibraries& Libraries()
 {
     static const AccessibilityLibraries libraries = [] {
         AccessibilityLibraries l;
         l.oleacc.reset(::LoadLibraryW(L"oleacc.dll"));
         l.oleaut.reset(::LoadLibraryW(L"oleaut32.dll"));
-        Bind(l.lresultFromObject, l.oleacc.get(), "LresultFromObject");
-        Bind(l.createStdAccessibleObject, l.oleacc.get(), "CreateStdAccessibleObject");
-        Bind(l.sysAllocString, l.oleaut.get(), "SysAllocString");
+        l.lresultFromObject = LibraryFunction<decltype(l.lresultFromObject)>(l.oleacc.get(), "LresultFromObject");
+        l.createStdAccessibleObject =
+            LibraryFunction<decltype(l.createStdAccessibleObject)>(l.oleacc.get(), "CreateStdAccessibleObject");
+        l.sysAllocString = LibraryFunction<decltype(l.sysAllocString)>(l.oleaut.get(), "SysAllocString");
         return l;
     }();
     return libraries;

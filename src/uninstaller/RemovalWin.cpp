@@ -9,6 +9,7 @@
 #include "framework/AnsiText.h"
 #include "framework/App.h"
 #include "framework/Handles.h"
+#include "framework/LibraryFunction.h"
 #include "framework/MessageBox.h"
 #include "framework/SystemFacts.h"
 #include "framework/SystemWin.h"
@@ -71,8 +72,8 @@ UniqueFile OpenInsideFolder(const std::string& name, DWORD access, const std::op
 bool DeleteThroughHandle(HANDLE file, const std::string& name)
 {
     using SetInformationFunction = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
-    static const auto setInformation = reinterpret_cast<SetInformationFunction>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetFileInformationByHandle")));
+    static const auto setInformation =
+        LoadedLibraryFunction<SetInformationFunction>(L"kernel32.dll", "SetFileInformationByHandle");
     // Before Windows Vista there are no file links, and a junction goes by its name as itself.
     if (!setInformation) {
         const std::wstring path = SystemPath(name);
@@ -88,8 +89,8 @@ void ClearReadOnlyThrough(HANDLE file, const std::string& name)
     BY_HANDLE_FILE_INFORMATION info{};
     if (!::GetFileInformationByHandle(file, &info) || !(info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) return;
     using SetInformationFunction = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
-    static const auto setInformation = reinterpret_cast<SetInformationFunction>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetFileInformationByHandle")));
+    static const auto setInformation =
+        LoadedLibraryFunction<SetInformationFunction>(L"kernel32.dll", "SetFileInformationByHandle");
     const DWORD attributes = info.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY;
     if (!setInformation) {
         ::SetFileAttributesW(SystemPath(name).c_str(), attributes);
@@ -147,8 +148,8 @@ std::optional<std::string> FinalPathOfHandle(HANDLE handle)
 {
     // Missing before Windows Vista: then the callers trust only paths without links.
     using FinalPathFunction = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
-    static const auto finalPath = reinterpret_cast<FinalPathFunction>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GetFinalPathNameByHandleW")));
+    static const auto finalPath =
+        LoadedLibraryFunction<FinalPathFunction>(L"kernel32.dll", "GetFinalPathNameByHandleW");
     if (!finalPath) return std::nullopt;
     std::wstring buffer(MAX_PATH + 1, L'\0');
     DWORD length = finalPath(handle, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
@@ -403,8 +404,7 @@ namespace {
 void DeleteOpenKey(HKEY key, const std::string& keyPath)
 {
     using DeleteKeyFunction = LONG(WINAPI*)(HANDLE);
-    static const auto deleteKey = reinterpret_cast<DeleteKeyFunction>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")));
+    static const auto deleteKey = LoadedLibraryFunction<DeleteKeyFunction>(L"ntdll.dll", "NtDeleteKey");
     if (deleteKey) {
         deleteKey(key);
     } else {
