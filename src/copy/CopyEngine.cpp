@@ -1,9 +1,11 @@
 #include "copy/CopyEngine.h"
 
 #include <memory>
+#include <optional>
 #include <thread>
 #include <vector>
 
+#include "copy/ExpandAhead.h"
 #include "copy/PathDisplay.h"
 #include "copy/ReplaceDialog.h"
 #include "copy/TreeCopy.h"
@@ -117,18 +119,135 @@ private:
     std::vector<std::string> folders_;
 };
 
+ExpandedFile ExpandIntoMemory(const std::string& path);
+unsigned long WriteExpandedFile(const ExpandedFile& file, const std::string& destPath, UniqueFile* keepOpen,
+                                bool createNew, NewFileNote* note);
+
+// Holds a slim lock exclusively for its scope.
+class ExclusiveLock {
+public:
+    explicit ExclusiveLock(SRWLOCK& lock) : lock_(lock) { ::AcquireSRWLockExclusive(&lock_); }
+    ~ExclusiveLock() { ::ReleaseSRWLockExclusive(&lock_); }
+    ExclusiveLock(const ExclusiveLock&) = delete;
+    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
+
+private:
+    SRWLOCK& lock_;
+};
+
+// Expands a section's compressed files ahead of its copy, on a thread of its own, into memory: the
+// expansion costs the processor about as much as the copy waits on the system for the file's create,
+// write and close, and the source's open and close move off the copy's thread with it. The lock and
+// the conditions cost no request to the system; the copy waits only for the one file being expanded.
+class ExpansionThread {
+public:
+    // About the most that expanded files waiting for the copy hold in memory.
+    static constexpr size_t kBudgetBytes = 4 * 1024 * 1024;
+
+    ExpansionThread()
+    {
+        try {
+            thread_ = std::thread([this] { Run(); });
+        } catch (...) {
+            // Without the thread the copy expands every file itself.
+            stopped_ = true;
+        }
+    }
+    // Stops after the file being expanded.
+    ~ExpansionThread()
+    {
+        if (!thread_.joinable()) return;
+        {
+            const ExclusiveLock hold(lock_);
+            stopped_ = true;
+        }
+        ::WakeConditionVariable(&work_);
+        thread_.join();
+    }
+    ExpansionThread(const ExpansionThread&) = delete;
+    ExpansionThread& operator=(const ExpansionThread&) = delete;
+
+    // A file of the source, named in full, that the copy will come to next.
+    void Add(const std::string& path, unsigned long long sourceSize)
+    {
+        {
+            const ExclusiveLock hold(lock_);
+            if (stopped_) return;
+            queue_.Add(path, sourceSize);
+        }
+        ::WakeConditionVariable(&work_);
+    }
+    // The file, expanded; nothing when the copy is to expand it itself.
+    std::optional<ExpandedFile> Take(const std::string& path)
+    {
+        ExpandedFile file;
+        ExpansionQueue::Take taken = ExpansionQueue::Take::Absent;
+        {
+            const ExclusiveLock hold(lock_);
+            while (!stopped_ && (taken = queue_.TakeFile(path, file)) == ExpansionQueue::Take::InProgress)
+                ::SleepConditionVariableSRW(&expanded_, &lock_, INFINITE, 0);
+        }
+        // What was taken or passed over makes room.
+        ::WakeConditionVariable(&work_);
+        if (taken != ExpansionQueue::Take::Ready) return std::nullopt;
+        return file;
+    }
+
+private:
+    void Run()
+    {
+        try {
+            const ExclusiveLock hold(lock_);
+            while (!stopped_) {
+                const std::optional<std::string> path = queue_.StartNext();
+                if (!path) {
+                    ::SleepConditionVariableSRW(&work_, &lock_, INFINITE, 0);
+                    continue;
+                }
+                ::ReleaseSRWLockExclusive(&lock_);
+                ExpandedFile file;
+                try {
+                    file = ExpandIntoMemory(*path);
+                } catch (...) {
+                    // Nothing leaves while the lock is not held: no room for the file.
+                    file = ExpandedFile{ERROR_NOT_ENOUGH_MEMORY, {}};
+                }
+                ::AcquireSRWLockExclusive(&lock_);
+                queue_.Finish(std::move(file));
+                ::WakeConditionVariable(&expanded_);
+            }
+        } catch (...) {
+            // Out of memory for the queue itself: the copy expands the rest, the one in progress too.
+            {
+                const ExclusiveLock hold(lock_);
+                stopped_ = true;
+            }
+            ::WakeConditionVariable(&expanded_);
+        }
+    }
+
+    SRWLOCK lock_ = SRWLOCK_INIT;
+    CONDITION_VARIABLE work_ = CONDITION_VARIABLE_INIT;      // a file to expand, room, or the stop
+    CONDITION_VARIABLE expanded_ = CONDITION_VARIABLE_INIT;  // the file in progress is done
+    ExpansionQueue queue_{kBudgetBytes};
+    bool stopped_ = false;  // no more files are expanded ahead
+    std::thread thread_;    // last: it starts once the rest is made
+};
+
 class WinTreeCopyHost : public TreeCopyHost {
 public:
     // With a progress window, the names and the progress go to it; without one, to the given controls
     // of the calling thread (or nowhere, unattended).
     // With a note that is open, new files are written in place.
+    // With an expansion thread, compressed files are expanded ahead.
     WinTreeCopyHost(HWND sourceNameControl, HWND destNameControl, int fieldWidth, HWND progressWindow = nullptr,
-                    NewFileNote* note = nullptr)
+                    NewFileNote* note = nullptr, ExpansionThread* ahead = nullptr)
         : sourceNameControl_(sourceNameControl),
           destNameControl_(destNameControl),
           fieldWidth_(fieldWidth),
           progressWindow_(progressWindow),
           note_(note && note->Open() ? note : nullptr),
+          ahead_(ahead),
           sourceFolder_(::CurrentFolder())
     {
     }
@@ -140,7 +259,11 @@ public:
     {
         auto enumeration = std::make_unique<FindEnumeration>();
         if (!enumeration->Start(SourceName("*.*"))) return nullptr;
-        return enumeration;
+        if (!ahead_) return enumeration;
+        return std::make_unique<LookaheadEnumeration>(std::move(enumeration),
+                                                      [ahead = ahead_, folder = sourceFolder_](const FoundEntry& file) {
+                                                          ahead->Add(AppendToFolder(folder, file.name), file.size);
+                                                      });
     }
     bool EnterFolder(const std::string& name) override
     {
@@ -220,6 +343,10 @@ public:
     {
         written_.reset();
         writtenPath_ = target;
+        if (ahead_) {
+            if (const std::optional<ExpandedFile> file = ahead_->Take(AppendToFolder(sourceFolder_, sourceName)))
+                return Measured(WriteExpandedFile(*file, target, &written_, createNew, note_));
+        }
         return Measured(::ExpandCompressedFile(SourceName(sourceName), target, &written_, createNew, note_));
     }
     // A new file written in place saves its rename, a request to the system and the search of its
@@ -337,6 +464,7 @@ private:
     ULONGLONG lastShown_ = 0;
     HWND progressWindow_;       // receives WM_COPY_PROGRESS; null without a dialog
     NewFileNote* note_;         // names each new file written in place; null: none are
+    ExpansionThread* ahead_;    // expands compressed files ahead; null: each is expanded when it comes
     std::string sourceFolder_;  // the folder of the CD being copied, in full
     int depth_ = 0;             // levels below the current folder
     unsigned long long filesDone_ = 0;
@@ -382,8 +510,11 @@ void CopySection(const CopyWorkerParams& params)
     TreeCopyState state = SectionCopyState();
     state.unfinishedFile = note.Unfinished();
     if (!state.unfinishedFile.empty()) LogLine("an ended run left " + state.unfinishedFile + " short");
+    std::optional<ExpansionThread> ahead;
+    if (setupSettings.filesCompressed) ahead.emplace();
+    ExpansionThread* expanding = ahead ? &*ahead : nullptr;
     if (!params.dialogWindow) {
-        WinTreeCopyHost unattended(nullptr, nullptr, 0, nullptr, &note);
+        WinTreeCopyHost unattended(nullptr, nullptr, 0, nullptr, &note, expanding);
         CopyTree(destDir, unattended, state, destDirIsNew);
         return;
     }
@@ -404,7 +535,7 @@ void CopySection(const CopyWorkerParams& params)
     } catch (...) {
         // Without a thread there is no total; the copy itself is not affected.
     }
-    WinTreeCopyHost copying(nullptr, nullptr, 0, params.dialogWindow, &note);
+    WinTreeCopyHost copying(nullptr, nullptr, 0, params.dialogWindow, &note, expanding);
     CopyTree(destDir, copying, state, destDirIsNew);
     stopCount = true;
     if (counter.joinable()) counter.join();
@@ -498,7 +629,9 @@ unsigned __stdcall CopyWorkerProc(void* block)
 
 void CopyTree(const std::string& destFolder, HWND sourceNameControl, HWND destNameControl, int fieldWidth)
 {
-    WinTreeCopyHost host(sourceNameControl, destNameControl, fieldWidth);
+    std::optional<ExpansionThread> ahead;
+    if (setupSettings.filesCompressed) ahead.emplace();
+    WinTreeCopyHost host(sourceNameControl, destNameControl, fieldWidth, nullptr, nullptr, ahead ? &*ahead : nullptr);
     TreeCopyState state = SectionCopyState();
     CopyTree(destFolder, host, state);
 }
@@ -609,6 +742,20 @@ unsigned long CopyPlainFile(const std::string& sourceName, const std::string& de
     return 0;
 }
 
+namespace {
+SRWLOCK lzLibrary = SRWLOCK_INIT;
+}  // namespace
+
+LzLibraryLock::LzLibraryLock()
+{
+    ::AcquireSRWLockExclusive(&lzLibrary);
+}
+
+LzLibraryLock::~LzLibraryLock()
+{
+    ::ReleaseSRWLockExclusive(&lzLibrary);
+}
+
 unsigned long OpenForExpansion(const std::string& path, UniqueLzHandle& source)
 {
     // Opened here and handed to the library, whose own open takes only code-page names of up to 128
@@ -627,6 +774,7 @@ unsigned long OpenForExpansion(const std::string& path, UniqueLzHandle& source)
 unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& destPath, UniqueFile* keepOpen,
                                    bool createNew, NewFileNote* note)
 {
+    const LzLibraryLock turn;
     UniqueLzHandle source;
     if (const unsigned long error = OpenForExpansion(sourceName, source)) return error;
     // The destination is not opened through the library: when it cannot be created (read-only, in use)
@@ -655,3 +803,38 @@ unsigned long WriteExpanded(INT source, HANDLE dest)
         if (written != static_cast<DWORD>(read)) return ERROR_DISK_FULL;
     }
 }
+
+namespace {
+ExpandedFile ExpandIntoMemory(const std::string& path)
+{
+    const LzLibraryLock turn;
+    UniqueLzHandle source;
+    if (const unsigned long error = OpenForExpansion(path, source)) return {error, {}};
+    constexpr INT kBlock = 64 * 1024;
+    thread_local std::vector<char> buffer(kBlock);
+    ExpandedFile file;
+    for (;;) {
+        const INT read = ::LZRead(source.get(), buffer.data(), kBlock);
+        if (read < 0) return {kFailedWithoutReason, {}};
+        if (read == 0) return file;
+        file.bytes.append(buffer.data(), static_cast<size_t>(read));
+    }
+}
+
+unsigned long WriteExpandedFile(const ExpandedFile& file, const std::string& destPath, UniqueFile* keepOpen,
+                                bool createNew, NewFileNote* note)
+{
+    if (file.error != 0) return file.error;
+    UniqueFile dest;
+    if (const unsigned long error = CreateDestination(destPath, GENERIC_WRITE | (keepOpen ? DELETE : 0),
+                                                      FILE_ATTRIBUTE_NORMAL, createNew, note, dest))
+        return error;
+    const DWORD size = static_cast<DWORD>(file.bytes.size());
+    DWORD written = 0;
+    if (size > 0 && !::WriteFile(dest.get(), file.bytes.data(), size, &written, nullptr))
+        return LastErrorOr(ERROR_WRITE_FAULT);
+    if (written != size) return ERROR_DISK_FULL;
+    if (keepOpen) *keepOpen = std::move(dest);
+    return 0;
+}
+}  // namespace

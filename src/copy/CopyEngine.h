@@ -83,12 +83,24 @@ private:
 // names (when given) as soon as it is created.
 unsigned long CopyPlainFile(const std::string& sourceName, const std::string& destPath, UniqueFile* keepOpen = nullptr,
                             bool createNew = false, NewFileNote* note = nullptr);
-// Expands a compressed file of the current folder through LZ32 (a file not in the compressed format is
-// copied unchanged). 0 when expanded; the system's error code when the source or destination cannot be
-// opened or written; kFailedWithoutReason for a damaged file.
+
+// The expansion library keeps the state of its open files in one table for the whole process, which it
+// does not guard: every use of it, from the open to the close, holds this lock.
+class LzLibraryLock {
+public:
+    LzLibraryLock();
+    ~LzLibraryLock();
+    LzLibraryLock(const LzLibraryLock&) = delete;
+    LzLibraryLock& operator=(const LzLibraryLock&) = delete;
+};
+
 // Opens a file for the expansion library (a file not in the compressed format reads as it is). 0, the
 // system's error code when it cannot be opened, or kFailedWithoutReason when the library refuses it.
+// The caller holds an LzLibraryLock for as long as `source` is open.
 unsigned long OpenForExpansion(const std::string& path, UniqueLzHandle& source);
+// Expands a compressed file of the current folder through LZ32 (a file not in the compressed format is
+// copied unchanged), taking the library's lock. 0 when expanded; the system's error code when the
+// source or destination cannot be opened or written; kFailedWithoutReason for a damaged file.
 unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& destPath,
                                    UniqueFile* keepOpen = nullptr, bool createNew = false, NewFileNote* note = nullptr);
 // Writes what the expansion library reads from `source` (an open LZ handle) to `dest`. 0 when done, the

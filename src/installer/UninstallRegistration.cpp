@@ -30,6 +30,7 @@ const char kCopyFailedText[] = "Couldn't copy uninstall program.";
 // one rename.
 unsigned long ExpandUninstaller(const std::string& source, const std::string& target)
 {
+    const LzLibraryLock turn;
     UniqueLzHandle input;
     if (const unsigned long error = OpenForExpansion(source, input))
         return error != kFailedWithoutReason ? error : ERROR_INVALID_DATA;

@@ -6,6 +6,7 @@
 #include <set>
 #include <vector>
 
+#include "copy/ExpandAhead.h"
 #include "copy/TreeCopy.h"
 #include "framework/PathText.h"
 
@@ -559,4 +560,105 @@ TEST_F(TreeCopyTest, CountWalksWhatTheCopyVisitsAndEveryVisitedFileIsReportedDon
 
     CopyTree("X", host, state);
     EXPECT_EQ(host.Only("done"), (std::vector<std::string>{"done A", "done C", "done D", "done B"}));
+}
+
+namespace {
+// The copy with files expanded ahead, by an expander that keeps up at once within a small budget: the
+// queue meets the files in the order the copy takes them, below folders and past skipped files.
+struct AheadHost : FakeHost {
+    ExpansionQueue queue{100};
+    std::vector<std::string> taken;  // "path ready|absent", as the copy took them
+
+    std::string Path(const std::string& name) const { return Current().empty() ? name : Current() + "\\" + name; }
+    void ExpandWhatFits()
+    {
+        while (const std::optional<std::string> path = queue.StartNext())
+            queue.Finish(ExpandedFile{0, std::string(40, 'x')});
+    }
+    std::unique_ptr<FolderEnumeration> EnumerateCurrentFolder() override
+    {
+        std::unique_ptr<FolderEnumeration> inner = FakeHost::EnumerateCurrentFolder();
+        if (!inner) return nullptr;
+        return std::make_unique<LookaheadEnumeration>(
+            std::move(inner), [this, folder = Current()](const FoundEntry& f) {
+                queue.Add(folder.empty() ? f.name : folder + "\\" + f.name, f.size);
+                ExpandWhatFits();
+            });
+    }
+    unsigned long ExpandCompressedFile(const std::string& sourceName, const std::string& target,
+                                       bool createNew) override
+    {
+        ExpandedFile file;
+        const ExpansionQueue::Take result = queue.TakeFile(Path(sourceName), file);
+        EXPECT_NE(result, ExpansionQueue::Take::InProgress);
+        taken.push_back(Path(sourceName) + (result == ExpansionQueue::Take::Ready ? " ready" : " absent"));
+        ExpandWhatFits();
+        return FakeHost::ExpandCompressedFile(sourceName, target, createNew);
+    }
+};
+}  // namespace
+
+TEST(CopyExpandAhead, FilesComeToTheQueueInTheCopysOrderAndPassedOnesMakeRoom)
+{
+    std::atomic<bool> cancel{false}, yesToAll{false}, expansionFailed{false};
+    WriteFailures failedWrites, pathsTooLong;
+    TreeCopyState state{true, false, cancel, yesToAll, expansionFailed, failedWrites, pathsTooLong};
+    AheadHost host;
+    const unsigned long long large = ExpansionQueue::kLargestSource + 1;
+    // The budget (100 bytes, 40 a file) holds two files ahead: KEPT, which the user keeps, would hold
+    // its place for ever if passing it did not free it.
+    host.cd[""] = {File("A"), File("KEPT"), Folder("SUB"), File("F"), File("BIG", large), File("G")};
+    host.cd["SUB"] = {File("C"), Folder("DEEP"), File("D")};
+    host.cd["SUB\\DEEP"] = {File("E")};
+    host.existing["X\\KEPT"] = {1, 0};
+    host.answers = {ReplaceAnswer::No};
+    CopyTree("X", host, state);
+    EXPECT_EQ(host.taken, (std::vector<std::string>{"A ready", "SUB\\C ready", "SUB\\DEEP\\E ready", "SUB\\D ready",
+                                                    "F ready", "BIG absent", "G ready"}));
+    EXPECT_EQ(host.queue.Waiting(), 0u);
+    EXPECT_EQ(host.queue.BytesHeld(), 0u);
+}
+
+TEST(CopyExpandAhead, TheCopyWaitsOnlyForTheFileInProgressAndDoesTheRestItself)
+{
+    ExpansionQueue queue(1000);
+    ExpandedFile out;
+    queue.Add("A", 10);
+    queue.Add("B", 10);
+    queue.Add("C", 10);
+    ASSERT_EQ(queue.StartNext(), "A");
+    EXPECT_EQ(queue.StartNext(), std::nullopt) << "one file at a time";
+    EXPECT_EQ(queue.TakeFile("A", out), ExpansionQueue::Take::InProgress);
+    queue.Finish({0, "aaa"});
+    EXPECT_EQ(queue.BytesHeld(), 3u);
+    ASSERT_EQ(queue.TakeFile("A", out), ExpansionQueue::Take::Ready);
+    EXPECT_EQ(out.bytes, "aaa");
+    EXPECT_EQ(queue.BytesHeld(), 0u);
+
+    // Not started: the copy takes it out and expands it itself; the expander goes on with the next.
+    EXPECT_EQ(queue.TakeFile("B", out), ExpansionQueue::Take::Absent);
+    ASSERT_EQ(queue.StartNext(), "C");
+    // Not queued at all (a second write of a file already taken): nothing is passed over.
+    EXPECT_EQ(queue.TakeFile("B", out), ExpansionQueue::Take::Absent);
+    EXPECT_EQ(queue.Waiting(), 1u);
+
+    // The copy passes the file in progress: its result is dropped when it comes, and a failure is kept.
+    queue.Add("D", 10);
+    queue.Add("E", 10);
+    EXPECT_EQ(queue.TakeFile("D", out), ExpansionQueue::Take::Absent);
+    queue.Finish({0, std::string(500, 'c')});
+    EXPECT_EQ(queue.BytesHeld(), 0u);
+    ASSERT_EQ(queue.StartNext(), "E");
+    queue.Finish({5, ""});
+    ASSERT_EQ(queue.TakeFile("E", out), ExpansionQueue::Take::Ready);
+    EXPECT_EQ(out.error, 5u);
+
+    // A spent budget stops the expander until the copy takes a file.
+    queue.Add("F", 10);
+    queue.Add("G", 10);
+    ASSERT_EQ(queue.StartNext(), "F");
+    queue.Finish({0, std::string(1000, 'f')});
+    EXPECT_EQ(queue.StartNext(), std::nullopt);
+    ASSERT_EQ(queue.TakeFile("F", out), ExpansionQueue::Take::Ready);
+    EXPECT_EQ(queue.StartNext(), "G");
 }

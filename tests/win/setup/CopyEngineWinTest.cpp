@@ -238,6 +238,53 @@ TEST_F(CopyEngineTest, CompressedFilesAreExpandedAndPlainOnesPassUnchanged)
     EXPECT_FALSE(expansionFailed);
 }
 
+// `text` in the compressed format, every byte a literal: eight to each flag byte.
+std::string LiteralSzdd(const std::string& text)
+{
+    std::string file(
+        "SZDD\x88\xF0\x27\x33"
+        "A",
+        9);
+    file += '\0';
+    for (int shift = 0; shift < 32; shift += 8)
+        file += static_cast<char>(text.size() >> shift & 0xFF);
+    for (size_t i = 0; i < text.size(); i += 8)
+        file += '\xFF' + text.substr(i, 8);
+    return file;
+}
+
+TEST_F(CopyEngineTest, ATreeOfCompressedFilesIsExpandedAheadOfTheCopyWhateverItsShape)
+{
+    // Files in the order the copy comes to them and out of it, below folders and beside them; one too
+    // large to wait in memory, one damaged, one not compressed at all.
+    setupSettings.filesCompressed = true;
+    std::vector<std::pair<std::string, std::string>> expected;
+    for (const char* folder : {"", "\\A", "\\A\\DEEP", "\\B"}) {
+        ASSERT_TRUE(CreateDirectoryPath(cd + folder));
+        for (int i = 0; i < 40; ++i) {
+            const std::string name = std::string(folder) + "\\F" + std::to_string(i) + ".TXT";
+            const std::string text = "file " + name + std::string(i * 97 % 3000, 'a' + i % 26);
+            WriteFile(cd + name, LiteralSzdd(text));
+            expected.emplace_back(name, text);
+        }
+    }
+    std::string large(300 * 1024, '\0');
+    for (size_t i = 0; i < large.size(); ++i)
+        large[i] = static_cast<char>(i * 31 >> 3);
+    WriteFile(cd + "\\A\\LARGE.BIN", LiteralSzdd(large));
+    expected.emplace_back("\\A\\LARGE.BIN", large);
+    WriteFile(cd + "\\A\\PLAIN.TXT", "not compressed");
+    expected.emplace_back("\\A\\PLAIN.TXT", "not compressed");
+    WriteFile(cd + "\\B\\BAD.TXT", std::string("SZDD\x88\xF0\x27\x33"
+                                               "B\0\x04\0\0\0abcd",
+                                               18));
+    CopyCd();
+    for (const auto& [name, text] : expected)
+        EXPECT_TRUE(ReadFile(dest + name) == text) << name;
+    EXPECT_TRUE(expansionFailed) << "the damaged file is told";
+    EXPECT_FALSE(Exists(dest + "\\B\\BAD.TXT")) << "and nothing of it is left";
+}
+
 TEST_F(CopyEngineTest, ExpansionTakesLongDestinationsAndTheLeftoverOfAnEndedRunGoes)
 {
     setupSettings.filesCompressed = true;
