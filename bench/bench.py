@@ -512,7 +512,7 @@ def run_copy_lz(args, work, results):
     os.symlink(plain_cd, cd)
     bench = Bench(args, os.path.join(work, "wine"), cd)
     try:
-        for i in range(args.repeat):
+        for i in range(args.lz_repeat):
             for kind, folder in (("lz", packed_cd), ("plain", plain_cd)):
                 os.remove(cd)
                 os.symlink(folder, cd)
@@ -570,6 +570,7 @@ def main():
     parser.add_argument("--startup-repeat", type=int, default=21, help="rounds of startup")
     parser.add_argument("--small-files", type=int, default=5000)
     parser.add_argument("--lz-files", type=int, default=250)
+    parser.add_argument("--lz-repeat", type=int, default=7, help="rounds of copy-lz (each install takes 0.2 s)")
     parser.add_argument("--setup", help="another setup.exe to measure (default BUILD/setup.exe)")
     parser.add_argument("--uninstaller", help="another TOVRADE.EXE to measure (default BUILD/TOVRADE.EXE)")
     parser.add_argument("--keep", action="store_true", help="keep the temporary folder")

@@ -11,7 +11,7 @@ setup.exe runs unattended (`/S`): no dialog and no driver, so nothing but the co
 `--dialog` runs it with its dialogs instead, the driver answering them (that adds the driver's look at
 the windows, which grows with the time the copy takes, not with the files).
 
-Usage: count_requests.py [--build build/windows] [--setup FILE] [--files 1000] [--kinds empty,small]
+Usage: count_requests.py [--build build/windows] [--setup FILE] [--files 1000] [--kinds empty,small,lz]
                          [--programs setup,xcopy] [--dialog] [--log] [--syscalls] [--json FILE] [--top 12]
 """
 
@@ -99,6 +99,7 @@ class Counter:
     def __init__(self, args, work):
         self.args, self.work = args, work
         self.cds = {}
+        self.wants = {}  # files and bytes each CD installs
         self.xvfb, display = e2e.start_display()
         self.cd = os.path.join(work, "cd")
         self.prefix = e2e.Prefix(os.path.join(work, "wine"), args.template, display)
@@ -110,13 +111,18 @@ class Counter:
     def add_cd(self, kind, count):
         cd = os.path.join(self.work, "cd-%s-%d" % (kind, count))
         source = os.path.join(cd, bench.SECTION_FOLDER)
+        # The tree as it is installed; a compressed CD holds it compressed, beside the plain one.
+        plain = os.path.join(cd, "plain") if kind == "lz" else source
         if kind == "empty":
-            bench.make_small_tree(source, count, sizes=(0, 0))
+            bench.make_small_tree(plain, count, sizes=(0, 0))
         else:
-            bench.make_small_tree(source, count)
-        if count == 0:
-            os.makedirs(source, exist_ok=True)
-        bench.write_cd(cd, self.args, bench.tree_stats(source)[1], compressed=False)
+            bench.make_small_tree(plain, count)
+        os.makedirs(plain, exist_ok=True)
+        if kind == "lz":
+            shutil.copytree(plain, source)
+            bench.compress_tree(source)
+        self.wants[(kind, count)] = bench.tree_stats(plain)
+        bench.write_cd(cd, self.args, self.wants[(kind, count)][1], compressed=kind == "lz")
         self.cds[(kind, count)] = cd
 
     def start(self):
@@ -180,7 +186,9 @@ class Counter:
             counts = self.traced(["D:\\setup.exe"] + switches, "setup.exe")
         else:
             counts = self.traced(["xcopy", "D:\\" + bench.SECTION_FOLDER, bench.XCOPY_DEST, "/E", "/I", "/Y"], "xcopy.exe")
-        want = bench.tree_stats(os.path.join(self.cds[key], bench.SECTION_FOLDER))
+        # xcopy copies a compressed CD as it is.
+        want = self.wants[key] if program == "setup" else bench.tree_stats(
+            os.path.join(self.cds[key], bench.SECTION_FOLDER))
         dest = bench.DEST_DIR if program == "setup" else bench.XCOPY_DEST
         got = bench.tree_stats(self.prefix.unix_path(dest)) if want[0] else want
         if got != want:
@@ -198,7 +206,8 @@ def main():
     parser.add_argument("--build", default=os.path.join(REPO, "build", "windows"))
     parser.add_argument("--setup", help="another setup.exe to count (default BUILD/setup.exe)")
     parser.add_argument("--files", type=int, default=1000)
-    parser.add_argument("--kinds", default="empty,small", help="empty: files of 0 bytes; small: 100 B to 8 KB")
+    parser.add_argument("--kinds", default="empty,small", help="empty: files of 0 bytes; small: 100 B to 8 KB; lz: small ones, compressed (xcopy copies them "
+                             "as they are)")
     parser.add_argument("--programs", default="setup,xcopy")
     parser.add_argument("--dialog", action="store_true", help="setup.exe with its dialogs, answered by the driver")
     parser.add_argument("--syscalls", action="store_true",
