@@ -25,6 +25,7 @@ REPO = os.path.dirname(HERE)
 sys.path.insert(0, os.path.join(REPO, "tests", "e2e"))
 
 import run_scenario as e2e  # noqa: E402  (the end-to-end runner: prefix, CD drive, display, driver log)
+import szdd  # noqa: E402  (on the path the runner sets: scripts/)
 
 CASES = ("copy-large", "copy-small", "copy-lz", "uninstall", "startup")
 SECTION_FOLDER = "DATA"
@@ -115,12 +116,10 @@ def make_text_tree(root, count, seed=2):
 
 
 def compress_tree(root):
-    """SZDD-compresses every file with mscompress; the CD keeps the original names."""
+    """SZDD-compresses every file (scripts/szdd.py); the CD keeps the original names."""
     for folder, _, names in os.walk(root):
         for name in names:
-            full = os.path.join(folder, name)
-            subprocess.run(["mscompress", full], check=True)
-            os.replace(full + "_", full)
+            szdd.compress(os.path.join(folder, name))
 
 
 def tree_stats(root):

@@ -2,8 +2,9 @@
 # Lays out a book's CD from the author's source folder and builds its image:
 #   - copies everything of the source folder (SETUP.INI, SETUP.TXT, scripts, section folders);
 #   - in the section folders (CodeDir), with UseUnderscores=YES, gives names with blanks underscores,
-#     and with FilesCompressed=YES SZDD-compresses every file in place under its own name (a file
-#     that is compressed already stays as it is, so a laid-out CD can be laid out again);
+#     and with FilesCompressed=YES SZDD-compresses every file in place under its own name, each one
+#     checked by expanding it (scripts/szdd.py; a file that is compressed already stays as it is, so
+#     a laid-out CD can be laid out again);
 #   - puts setup.exe and TOVRADE.EXE, without their debug information, into the root, and with
 #     SIGN=cert.pfx signs them (scripts/sign.sh: SIGN_PASSWORD_FILE or SIGN_PASSWORD, SIGN_TIMESTAMP);
 #   - runs cdcheck on the result and stops on findings (KEEP_GOING=1: reports them and goes on);
@@ -85,10 +86,7 @@ for ((n = 1; n <= count; n++)); do
         done
     fi
     if [ "$compressed" = YES ]; then
-        find "$folder" -type f -print0 | while IFS= read -r -d '' file; do
-            [ "$(head -c 8 "$file" | od -An -tx1 | tr -d ' \n')" = 535a444488f02733 ] && continue
-            mscompress "$file" && mv -f "${file}_" "$file"
-        done
+        find "$folder" -type f -print0 | xargs -0 -r python3 "$repo/scripts/szdd.py"
     fi
 done
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# `make demo CD=folder` on an author's CD made here: compressed files, names with blanks, one
-# section. The demo must lay it out, install it headless and show the files under their long names,
+# `make demo CD=folder` on an author's CD made here: compressed files (one shorter than 16 bytes),
+# names with blanks, one section. The demo must lay it out, install it headless and show the files under their long names,
 # the shortcut and the uninstall entry.
 # Usage: demo-author-cd.sh <work-dir>     (from the repository root)
 set -euo pipefail
@@ -15,6 +15,8 @@ printf '%s\r\n' '[Setup]' 'MainProdName=Garden Notes' 'FilesCompressed=YES' 'Use
     'FileSize=6000' 'InstallByDefault=TRUE' 'Uninstall=TRUE' 'CommandFile=' >"$src/SETUP.INI"
 printf 'Sow the peas in March.\r\n' >"$src/NOTES/Spring Planting.txt"
 printf 'Peas, beans, chard.\r\n' >"$src/NOTES/Seed Lists/VEGETABLES.TXT"
+# Shorter than 16 bytes: mscompress alone gets such a file wrong.
+printf 'Dandelions.\r\n' >"$src/NOTES/WEEDS.TXT"
 
 DEMO_HEADLESS=1 DEMO_OUTPUT="$work/output" CD="$src" bash scripts/demo.sh >"$work/demo.txt" 2>&1 || {
     cat "$work/demo.txt"
@@ -34,4 +36,9 @@ ls "$work/output/demo/shots/"*.png >/dev/null 2>&1 || { echo "FAIL: no screensho
 # The CD it laid out holds the compressed files under their underscore names.
 [ "$(head -c 4 "$PWD/build/demo-cd/NOTES/Spring_Planting.txt")" = SZDD ] ||
     { echo "FAIL: build/demo-cd/NOTES/Spring_Planting.txt is not compressed"; failures=$((failures + 1)); }
+# Every file on it expands to the author's own, the short one too.
+for file in "Spring Planting.txt" "Seed Lists/VEGETABLES.TXT" WEEDS.TXT; do
+    msexpand <"$PWD/build/demo-cd/NOTES/${file// /_}" 2>/dev/null | cmp -s - "$src/NOTES/$file" ||
+        { echo "FAIL: build/demo-cd/NOTES/${file// /_} does not expand to $file"; failures=$((failures + 1)); }
+done
 exit $((failures > 0))

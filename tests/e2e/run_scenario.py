@@ -28,6 +28,7 @@ BUILD = None  # the build folder under test: the folder of --setup
 WINE_SCRIPTS = os.path.join(REPO, "tests", "wine")
 PREFIX_SNAPSHOT = os.path.join(REPO, "scripts", "prefix-snapshot.py")
 sys.path.insert(0, os.path.join(REPO, "scripts"))
+import szdd  # noqa: E402
 from wine_registry import decode_reg_string, reg_entries  # noqa: E402
 # win32, or win64 for the 64-bit test build of a machine that runs no 32-bit code (tests/wine/wine-env.sh).
 WINE_ARCH = os.environ.get("SETUP_WINE_ARCH", "win32")
@@ -616,9 +617,8 @@ def assemble_cd(scenario, cd, programs, scenario_dir, helpers=None):
                     full = os.path.join(root, name)
                     if os.path.islink(full):
                         continue
-                    subprocess.run(["mscompress", full], check=True)
-                    # mscompress writes "name_"; the CD keeps the original name.
-                    os.replace(full + "_", full)
+                    # Under its own name, and checked by expanding it.
+                    szdd.compress(full)
 
 
 # ---------------------------------------------------------------- answers
