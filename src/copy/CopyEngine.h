@@ -11,7 +11,7 @@
 #include "framework/Handles.h"
 
 // Auto-reset, not signalled at start, unnamed; they live as long as the process.
-extern const UniqueHandle copyReadyEvent;  // the progress dialog is up; the worker waits for it first
+extern const UniqueHandle copyReadyEvent;  // the progress dialog is on the screen; the worker waits for it first
 extern const UniqueHandle copyStopEvent;   // the user chose Exit; consumed by the first check that sees it
 // Cleared by each initialisation of the progress dialog, then written only by its worker.
 extern std::atomic<bool> yesToAllChosen;

@@ -30,6 +30,8 @@ CProgressDialog::~CProgressDialog()
 void CProgressDialog::WaitForWorkerToEnd()
 {
     if (!workerThread_) return;
+    // A dialog that ended before it was shown does not leave its worker waiting.
+    ReleaseWorker();
     WaitHandlingMessages(workerThread_.get());
     workerThread_.reset();
 }
@@ -44,7 +46,7 @@ bool CProgressDialog::OnInitDialog()
     confirmingExit_ = false;
 
     yesToAllChosen = false;
-    ::SetEvent(copyReadyEvent.get());
+    workerReleased_ = false;
 
     filesTotal_ = kibTotal_ = filesDone_ = kibDone_ = 0;
     ::SendMessageW(Item(IDC_COPY_BAR), PBM_SETRANGE32, 0, 1000);
@@ -116,11 +118,23 @@ bool CProgressDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
             kibDone_ = static_cast<unsigned long>(lParam);
             ShowProgress();
             break;
+        case WM_WINDOWPOSCHANGED:
+            // The modal loop shows the dialog only once its queue is first empty: the worker, whose first
+            // question (a file to replace) belongs to the dialog, starts when the dialog is on the screen.
+            if (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW) ReleaseWorker();
+            return false;
         default:
             return false;
     }
     result = 0;
     return true;
+}
+
+void CProgressDialog::ReleaseWorker()
+{
+    if (workerReleased_) return;
+    workerReleased_ = true;
+    ::SetEvent(copyReadyEvent.get());
 }
 
 void CProgressDialog::ShowFile(const std::string& sourceName, const std::string& destPath)

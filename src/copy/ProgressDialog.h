@@ -29,6 +29,8 @@ protected:
 
 private:
     void OnSectionCopied();
+    // Lets the worker begin, once per run.
+    void ReleaseWorker();
     void ShowFile(const std::string& sourceName, const std::string& destPath);
     void ShowProgress();
 
@@ -45,4 +47,5 @@ private:
     unsigned long long kibDone_ = 0;
     bool sectionEnded_ = false;
     bool confirmingExit_ = false;
+    bool workerReleased_ = false;  // copyReadyEvent has been set for this run
 };
