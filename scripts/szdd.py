@@ -4,8 +4,8 @@
 mscompress does the compressing, but the Debian build writes a wrong file for every input shorter than
 16 bytes (a zero byte first, the last byte lost, the length right), which the LZ library then expands
 without complaint. So each file mscompress makes is expanded here and compared with the original;
-where they differ, the file is written in the format's plainest form instead, every byte a literal,
-which every expander reads.
+where they differ (and for every file shorter than 16 bytes, without asking mscompress), the file is
+written in the format's plainest form instead, every byte a literal, which every expander reads.
 
 Usage: szdd.py FILE...   (each FILE is replaced by its compressed form under the same name; a file that
                          is compressed already is left as it is)
@@ -18,6 +18,7 @@ import sys
 MAGIC = b"SZDD\x88\xf0\x27\x33"
 HEADER = 14
 WINDOW = 4096
+MSCOMPRESS_SHORTEST = 16  # the shortest input mscompress compresses right
 
 
 def expand(data):
@@ -69,10 +70,13 @@ def compress(path):
     made = path + "_"
     if os.path.exists(made):
         os.remove(made)
-    subprocess.run(["mscompress", path], check=True, stdout=subprocess.DEVNULL)
-    with open(made, "rb") as f:
-        packed = f.read()
-    kept = expand(packed) == content
+    kept = False
+    # mscompress gets every shorter input wrong: those go to the plain form straight away.
+    if len(content) >= MSCOMPRESS_SHORTEST:
+        subprocess.run(["mscompress", path], check=True, stdout=subprocess.DEVNULL)
+        with open(made, "rb") as f:
+            packed = f.read()
+        kept = expand(packed) == content
     if not kept:
         packed = literal_form(content)
         if expand(packed) != content:
