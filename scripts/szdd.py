@@ -64,7 +64,7 @@ def literal_form(content):
 
 
 def compress(path):
-    """Replaces the file at `path` by its SZDD form; True when mscompress's own output was kept."""
+    """Replaces the file at `path` by its SZDD form."""
     with open(path, "rb") as f:
         content = f.read()
     made = path + "_"
@@ -84,7 +84,6 @@ def compress(path):
         with open(made, "wb") as f:
             f.write(packed)
     os.replace(made, path)
-    return kept
 
 
 def main(paths):

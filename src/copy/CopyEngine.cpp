@@ -123,18 +123,6 @@ ExpandedFile ExpandIntoMemory(const std::string& path);
 unsigned long WriteExpandedFile(const ExpandedFile& file, const std::string& destPath, UniqueFile* keepOpen,
                                 bool createNew, NewFileNote* note);
 
-// Holds a slim lock exclusively for its scope.
-class ExclusiveLock {
-public:
-    explicit ExclusiveLock(SRWLOCK& lock) : lock_(lock) { ::AcquireSRWLockExclusive(&lock_); }
-    ~ExclusiveLock() { ::ReleaseSRWLockExclusive(&lock_); }
-    ExclusiveLock(const ExclusiveLock&) = delete;
-    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
-
-private:
-    SRWLOCK& lock_;
-};
-
 // Expands a section's compressed files ahead of its copy, on a thread of its own, into memory: the
 // expansion costs the processor about as much as the copy waits on the system for the file's create,
 // write and close, and the source's open and close move off the copy's thread with it. The lock and
@@ -654,6 +642,31 @@ unsigned long LastErrorOr(DWORD fallback)
     const DWORD error = ::GetLastError();
     return error != 0 ? error : fallback;
 }
+
+// Writes all of `size` bytes at the file's position. 0, the system's error code, or ERROR_DISK_FULL when
+// the write ended short.
+unsigned long WriteAll(HANDLE file, const char* data, DWORD size)
+{
+    if (size == 0) return 0;  // nothing to ask the system
+    DWORD written = 0;
+    if (!::WriteFile(file, data, size, &written, nullptr)) return LastErrorOr(ERROR_WRITE_FAULT);
+    return written == size ? 0 : ERROR_DISK_FULL;
+}
+
+// Hands what the expansion library reads from `source` to `take` block by block, until the end, a
+// damaged source (kFailedWithoutReason) or the first error `take` returns.
+template <typename Take>
+unsigned long ReadExpanded(INT source, Take&& take)
+{
+    constexpr INT kBlock = 64 * 1024;
+    thread_local std::vector<char> buffer(kBlock);
+    for (;;) {
+        const INT read = ::LZRead(source, buffer.data(), kBlock);
+        if (read < 0) return kFailedWithoutReason;
+        if (read == 0) return 0;
+        if (const unsigned long error = take(buffer.data(), static_cast<DWORD>(read))) return error;
+    }
+}
 }  // namespace
 
 NewFileNote::NewFileNote(const std::string& folder) : path_(AppendToFolder(folder, kNewFileNoteName))
@@ -692,10 +705,7 @@ unsigned long NewFileNote::Name(const std::string& path)
     // completion port, a request per file.
     const LARGE_INTEGER start{};
     if (!::SetFilePointerEx(file_.get(), start, nullptr, FILE_BEGIN)) return LastErrorOr(ERROR_WRITE_FAULT);
-    DWORD wrote = 0;
-    const DWORD size = static_cast<DWORD>(path.size() + 1);
-    if (!::WriteFile(file_.get(), path.c_str(), size, &wrote, nullptr)) return LastErrorOr(ERROR_WRITE_FAULT);
-    return wrote == size ? 0 : ERROR_DISK_FULL;
+    return WriteAll(file_.get(), path.c_str(), static_cast<DWORD>(path.size() + 1));
 }
 
 namespace {
@@ -733,9 +743,7 @@ unsigned long CopyPlainFile(const std::string& sourceName, const std::string& de
         DWORD read = 0;
         if (!::ReadFile(source.get(), buffer.data(), kBlock, &read, nullptr)) return LastErrorOr(ERROR_READ_FAULT);
         if (read == 0) break;
-        DWORD wrote = 0;
-        if (!::WriteFile(dest.get(), buffer.data(), read, &wrote, nullptr)) return LastErrorOr(ERROR_WRITE_FAULT);
-        if (wrote != read) return ERROR_DISK_FULL;
+        if (const unsigned long error = WriteAll(dest.get(), buffer.data(), read)) return error;
     }
     if (timed) ::SetFileTime(dest.get(), &created, &accessed, &written);
     if (keepOpen) *keepOpen = std::move(dest);
@@ -746,15 +754,7 @@ namespace {
 SRWLOCK lzLibrary = SRWLOCK_INIT;
 }  // namespace
 
-LzLibraryLock::LzLibraryLock()
-{
-    ::AcquireSRWLockExclusive(&lzLibrary);
-}
-
-LzLibraryLock::~LzLibraryLock()
-{
-    ::ReleaseSRWLockExclusive(&lzLibrary);
-}
+LzLibraryLock::LzLibraryLock() : ExclusiveLock(lzLibrary) {}
 
 unsigned long OpenForExpansion(const std::string& path, UniqueLzHandle& source)
 {
@@ -791,17 +791,7 @@ unsigned long ExpandCompressedFile(const std::string& sourceName, const std::str
 unsigned long WriteExpanded(INT source, HANDLE dest)
 {
     // Read through the library and written here, so that a failed write (a full disk) has its reason.
-    constexpr INT kBlock = 64 * 1024;
-    std::vector<char> buffer(kBlock);
-    for (;;) {
-        const INT read = ::LZRead(source, buffer.data(), kBlock);
-        if (read < 0) return kFailedWithoutReason;
-        if (read == 0) return 0;
-        DWORD written = 0;
-        if (!::WriteFile(dest, buffer.data(), static_cast<DWORD>(read), &written, nullptr))
-            return LastErrorOr(ERROR_WRITE_FAULT);
-        if (written != static_cast<DWORD>(read)) return ERROR_DISK_FULL;
-    }
+    return ReadExpanded(source, [dest](const char* data, DWORD size) { return WriteAll(dest, data, size); });
 }
 
 namespace {
@@ -810,15 +800,13 @@ ExpandedFile ExpandIntoMemory(const std::string& path)
     const LzLibraryLock turn;
     UniqueLzHandle source;
     if (const unsigned long error = OpenForExpansion(path, source)) return {error, {}};
-    constexpr INT kBlock = 64 * 1024;
-    thread_local std::vector<char> buffer(kBlock);
     ExpandedFile file;
-    for (;;) {
-        const INT read = ::LZRead(source.get(), buffer.data(), kBlock);
-        if (read < 0) return {kFailedWithoutReason, {}};
-        if (read == 0) return file;
-        file.bytes.append(buffer.data(), static_cast<size_t>(read));
-    }
+    file.error = ReadExpanded(source.get(), [&file](const char* data, DWORD size) {
+        file.bytes.append(data, size);
+        return 0ul;
+    });
+    if (file.error != 0) file.bytes.clear();
+    return file;
 }
 
 unsigned long WriteExpandedFile(const ExpandedFile& file, const std::string& destPath, UniqueFile* keepOpen,
@@ -829,11 +817,8 @@ unsigned long WriteExpandedFile(const ExpandedFile& file, const std::string& des
     if (const unsigned long error = CreateDestination(destPath, GENERIC_WRITE | (keepOpen ? DELETE : 0),
                                                       FILE_ATTRIBUTE_NORMAL, createNew, note, dest))
         return error;
-    const DWORD size = static_cast<DWORD>(file.bytes.size());
-    DWORD written = 0;
-    if (size > 0 && !::WriteFile(dest.get(), file.bytes.data(), size, &written, nullptr))
-        return LastErrorOr(ERROR_WRITE_FAULT);
-    if (written != size) return ERROR_DISK_FULL;
+    if (const unsigned long error = WriteAll(dest.get(), file.bytes.data(), static_cast<DWORD>(file.bytes.size())))
+        return error;
     if (keepOpen) *keepOpen = std::move(dest);
     return 0;
 }

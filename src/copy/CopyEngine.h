@@ -86,12 +86,9 @@ unsigned long CopyPlainFile(const std::string& sourceName, const std::string& de
 
 // The expansion library keeps the state of its open files in one table for the whole process, which it
 // does not guard: every use of it, from the open to the close, holds this lock.
-class LzLibraryLock {
+class LzLibraryLock : public ExclusiveLock {
 public:
     LzLibraryLock();
-    ~LzLibraryLock();
-    LzLibraryLock(const LzLibraryLock&) = delete;
-    LzLibraryLock& operator=(const LzLibraryLock&) = delete;
 };
 
 // Opens a file for the expansion library (a file not in the compressed format reads as it is). 0, the

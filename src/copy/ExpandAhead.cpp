@@ -7,19 +7,20 @@ void ExpansionQueue::Add(std::string path, unsigned long long sourceSize)
 
 std::optional<std::string> ExpansionQueue::StartNext()
 {
-    if (busy_ || held_ >= budget_) return std::nullopt;
+    // One file at a time, a passed one included.
+    if (inProgressPassed_ || held_ >= budget_) return std::nullopt;
+    Entry* next = nullptr;
     for (Entry& entry : entries_) {
-        if (entry.state != State::Queued) continue;
-        entry.state = State::InProgress;
-        busy_ = true;
-        return entry.path;
+        if (entry.state == State::InProgress) return std::nullopt;
+        if (!next && entry.state == State::Queued) next = &entry;
     }
-    return std::nullopt;
+    if (!next) return std::nullopt;
+    next->state = State::InProgress;
+    return next->path;
 }
 
 void ExpansionQueue::Finish(ExpandedFile result)
 {
-    busy_ = false;
     if (inProgressPassed_) {
         inProgressPassed_ = false;
         return;

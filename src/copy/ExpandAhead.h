@@ -58,7 +58,6 @@ private:
     size_t budget_;
     size_t held_ = 0;  // bytes of the expanded files waiting for the copy
     std::deque<Entry> entries_;
-    bool busy_ = false;  // a file is being expanded
     // The file being expanded, once the copy has passed it: its result is dropped.
     bool inProgressPassed_ = false;
 };

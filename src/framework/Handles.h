@@ -88,6 +88,18 @@ using UniqueDc = UniqueResource<HandleTraits<HDC, &::DeleteDC>>;
 // A view of a file mapping, from MapViewOfFile.
 using UniqueMappedView = UniqueResource<HandleTraits<void*, &::UnmapViewOfFile>>;
 
+// Holds a slim reader/writer lock exclusively for its scope.
+class ExclusiveLock {
+public:
+    explicit ExclusiveLock(SRWLOCK& lock) : lock_(lock) { ::AcquireSRWLockExclusive(&lock_); }
+    ~ExclusiveLock() { ::ReleaseSRWLockExclusive(&lock_); }
+    ExclusiveLock(const ExclusiveLock&) = delete;
+    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
+
+private:
+    SRWLOCK& lock_;
+};
+
 // A window's device context, released to the window it came from.
 class WindowDc {
 public:
